@@ -1,0 +1,109 @@
+#include <cmath>
+
+#include "cli/cli.hpp"
+#include "files/dimension_file.hpp"
+#include "model/dimensions.hpp"
+#include "model/edits.hpp"
+#include "model/solver.hpp"
+#include "model/text.hpp"
+
+namespace mv::cli {
+
+namespace {
+std::vector<Command>& Registry() {
+    static std::vector<Command> commands;
+    return commands;
+}
+}  // namespace
+
+bool Register(Command c) {
+    Registry().push_back(std::move(c));
+    return true;
+}
+
+const std::vector<Command>& Commands() { return Registry(); }
+
+const char* const kGearOptionsHelp =
+    "  --file PATH        load a .dst or .mvo dimension file first\n"
+    "  --set ID=VALUE     commit dimension ID (1..27, 101..122) as a dialog does; repeatable\n"
+    "  --revarm X         reverse-arm setting X (default: mid gear)\n"
+    "  --notch F          reverse-arm setting mid gear + F x \"Rev Arm to Cent Max\", F in -1..1\n";
+
+const std::string& OptionValue(const Args& args, std::size_t& i) {
+    if (i + 1 >= args.size()) throw UsageError{args[i] + " needs a value"};
+    return args[++i];
+}
+
+double NumberValue(const std::string& option, const std::string& text) {
+    double v = 0;
+    if (!ParseStrict(text, v)) throw UsageError{option + ": '" + text + "' is not a number"};
+    return v;
+}
+
+int IntValue(const std::string& option, const std::string& text) {
+    const double v = NumberValue(option, text);
+    if (v != std::floor(v) || v < -1e9 || v > 1e9)
+        throw UsageError{option + ": '" + text + "' is not a whole number"};
+    return static_cast<int>(v);
+}
+
+bool TakeGearOption(const Args& args, std::size_t& i, GearOptions& opt) {
+    const std::string& a = args[i];
+    if (a == "--file") {
+        opt.file = OptionValue(args, i);
+        return true;
+    }
+    if (a == "--set") {
+        const std::string& v = OptionValue(args, i);
+        const auto eq = v.find('=');
+        if (eq == std::string::npos) throw UsageError{"--set: expected ID=VALUE, got '" + v + "'"};
+        const std::string idText = v.substr(0, eq);
+        double idv = 0;
+        if (!ParseStrict(idText, idv) || idv != std::floor(idv) || idv < 0 || idv > 1000 ||
+            !IsDimensionId(static_cast<DimensionId>(idv)))
+            throw UsageError{"--set: '" + idText + "' is not a dimension id (1..27, 101..122)"};
+        const double value = NumberValue("--set", v.substr(eq + 1));
+        if (std::fabs(value) > 3.4e38) throw UsageError{"--set: '" + v + "' is out of range"};
+        opt.sets.emplace_back(static_cast<DimensionId>(idv), static_cast<float>(value));
+        return true;
+    }
+    if (a == "--revarm") {
+        if (opt.notch) throw UsageError{"--revarm and --notch exclude each other"};
+        opt.revarm = NumberValue(a, OptionValue(args, i));
+        return true;
+    }
+    if (a == "--notch") {
+        if (opt.revarm) throw UsageError{"--revarm and --notch exclude each other"};
+        const double f = NumberValue(a, OptionValue(args, i));
+        if (f < -1.0 || f > 1.0) throw UsageError{"--notch: " + args[i] + " is outside -1..1"};
+        opt.notch = f;
+        return true;
+    }
+    return false;
+}
+
+void BuildGear(Model& m, const GearOptions& opt) {
+    StartUp(m);
+    if (opt.file) {
+        std::string err;
+        if (!files::OpenDimensionFile(m, *opt.file, err)) throw FileError{err};
+    }
+    for (const auto& [id, value] : opt.sets) {
+        // A typed value: the field's key handler raised the pending flag.
+        m.pendingEdit = id != 25 && id != 26 && id != 27;
+        CommitAnyDimension(m, id, value);
+    }
+    ComputeMidGear(m);
+    if (opt.revarm) {
+        m.gear.revArmSetting = static_cast<float>(*opt.revarm);
+    } else if (opt.notch) {
+        m.gear.revArmSetting =
+            static_cast<float>(m.revArmPositions[0] + *opt.notch * m.frame.revArmMax);
+    }
+    m.gear.direction =
+        m.gear.revArmSetting >= m.revArmPositions[0] ? RunDirection::Fwd : RunDirection::Rev;
+}
+
+std::string Num(double v) { return FormatSignificant(v, 9); }
+
+}  // namespace mv::cli

@@ -1,0 +1,206 @@
+#include "model/edits.hpp"
+
+#include <cstdlib>
+
+#include "model/dimensions.hpp"
+#include "model/text.hpp"
+
+namespace mv {
+namespace {
+
+
+bool IsSlotDimension(DimensionId id) {
+    return IsDimensionId(id) && id != 25 && id != 26 && id != 27;
+}
+
+std::string Name25(std::string_view s) { return std::string(s.substr(0, 25)); }
+
+}  // namespace
+
+float JogIncrement(JogMemory& mem, int p, float divisor, int page) {
+    float d = 0;
+    const int prev = mem.previous;
+    const int last = mem.last;
+    const float fp = static_cast<float>(p);
+    if (p > 0 && p > prev) d = fp / divisor;
+    if (p < 0 && p > prev) d = -fp / divisor;
+    if (p < 0 && p < prev) d = fp / divisor;
+    if (p > 0 && p < prev) d = -fp / divisor;
+    const long long diff = std::llabs(static_cast<long long>(p) - last);
+    if (diff == 1) d = fp / divisor;
+    if (diff == page) d = fp / divisor;
+    mem.previous = last;
+    mem.last = p;
+    return d;
+}
+
+void RecordDynamicVariable(Model& m) {
+    const DynSlot& s0 = m.slots[0];
+    for (int k = 1; k <= 4; ++k) {
+        if (m.slots[k].id == s0.id) {
+            m.slots[k].value = s0.value;
+            m.slots[k].name = s0.name;
+            return;
+        }
+    }
+    for (int k = 4; k >= 2; --k) m.slots[k] = m.slots[k - 1];
+    m.slots[1] = s0;
+}
+
+void ClearDynamicVariables(Model& m) {
+    for (auto& s : m.slots) s = DynSlot{};
+}
+
+void StepDynamicVariable(Model& m) {
+    m.slots[m.currentSlot].value += m.gear.scrollIncrement;
+    m.redrawNeeded1 = m.redrawNeeded2 = true;
+    ClearCutoffTexts(m);
+}
+
+void ApplyDynamicVariable(Model& m) {
+    if (m.currentSlot < 1 || m.currentSlot > 4) return;
+    DynSlot& s = m.slots[m.currentSlot];
+    if (!IsSlotDimension(s.id)) return;
+    s.value = GetDimension(m, s.id);
+    StepDynamicVariable(m);
+    StoreDimension(m, s.id, s.value);
+    m.Notify(ModelEvent::DimensionsChanged);
+}
+
+void SaveUndo(Model& m) {
+    if (!m.pendingEdit) return;
+    SetUndoEnabled(m, true);
+    for (int k = kUndoDepth; k >= 1; --k) m.undo[k] = m.undo[k - 1];
+    m.undoCount = m.undoCount + 1 > kUndoDepth ? kUndoDepth : m.undoCount + 1;
+}
+
+void UndoLastChange(Model& m) {
+    for (int k = 0; k < kUndoDepth; ++k) m.undo[k] = m.undo[k + 1];
+    const UndoEntry& e = m.undo[0];
+    if (e.id > 0) {
+        const auto id = static_cast<DimensionId>(e.id);
+        if (IsSlotDimension(id)) StoreDimension(m, id, e.oldValue);
+    }
+    // Refresh the slots from their dimensions. Stepping by +1 and -1 in single precision would
+    // nudge small dimensions by a rounding error, so the values are read back exactly.
+    for (int k = 1; k <= 4; ++k) {
+        DynSlot& s = m.slots[k];
+        if (IsSlotDimension(s.id)) s.value = GetDimension(m, s.id);
+    }
+    m.gear.scrollIncrement = -1.0f;
+    m.redrawNeeded1 = m.redrawNeeded2 = true;
+    ClearCutoffTexts(m);
+    m.undo[kUndoDepth] = UndoEntry{};
+    if (m.undo[1].id == 0) SetUndoEnabled(m, false);
+    m.undoCount = m.undoCount - 1 < 0 ? 0 : m.undoCount - 1;
+    m.Notify(ModelEvent::DimensionsChanged);
+}
+
+void ClearUndo(Model& m) {
+    for (auto& e : m.undo) e = UndoEntry{};
+    m.undoCount = 0;
+    SetUndoEnabled(m, false);
+}
+
+void CommitDimension(Model& m, DimensionId id, float value) {
+    const DimensionInfo* info = FindDimension(id);
+    if (!info) return;
+    if (!IsSlotDimension(id)) {
+        CommitAnyDimension(m, id, value);
+        return;
+    }
+    const bool pending = m.pendingEdit;
+    if (pending) {
+        SaveUndo(m);
+        m.undo[1].id = static_cast<std::int32_t>(id);
+        m.undo[1].oldValue = GetDimension(m, id);
+    }
+    StoreDimension(m, id, value);
+    m.slots[0] = DynSlot{id, value, Name25(info->shortName)};
+    RecordDynamicVariable(m);
+    StoreDimension(m, id, m.slots[0].value);
+    if (pending) {
+        m.undo[1].newValue = value;
+        m.undo[1].name = Name25(info->shortName);
+    }
+    m.pendingEdit = false;
+    m.Notify(ModelEvent::DimensionsChanged);
+}
+
+void CommitDimensionText(Model& m, DimensionId id, std::string_view text) {
+    CommitAnyDimension(m, id, ParseLenient(text));
+}
+
+namespace {
+void ClampUserPositions(Model& m) {
+    const float mid = m.revArmPositions[0];
+    const float norm = m.frame.revArmNorm;
+    for (int k = 1; k <= 9; ++k) {
+        float& p = m.revArmPositions[k];
+        if (p == 0.0f) continue;
+        if (p < mid - norm) p = mid - norm;
+        if (p > mid + norm) p = mid + norm;
+    }
+}
+}  // namespace
+
+void CommitOffsetAngle(Model& m, float value) {
+    m.frame.offsetAngle = value;
+    m.Notify(ModelEvent::DimensionsChanged);
+}
+
+void CommitRevArmNorm(Model& m, float value) {
+    m.frame.revArmNorm = value;
+    if (m.frame.revArmNorm > m.frame.revArmMax) {
+        m.frame.revArmNorm = m.frame.revArmMax;
+        ClampUserPositions(m);
+    }
+    m.Notify(ModelEvent::DimensionsChanged);
+}
+
+void CommitRevArmMax(Model& m, float value) {
+    m.frame.revArmMax = value;
+    if (m.frame.revArmMax < m.frame.revArmNorm) {
+        m.frame.revArmMax = m.frame.revArmNorm;
+        ClampUserPositions(m);
+    }
+    SetRevArmBarLimits(m);
+    m.Notify(ModelEvent::DimensionsChanged);
+}
+
+void CommitAnyDimension(Model& m, DimensionId id, float value) {
+    switch (id) {
+        case 25: CommitOffsetAngle(m, value); return;
+        case 26: CommitRevArmNorm(m, value); return;
+        case 27: CommitRevArmMax(m, value); return;
+        default: CommitDimension(m, id, value); return;
+    }
+}
+
+void DynamicBarChanged(Model& m, int k, int p) {
+    if (k < 1 || k > 4) return;
+    m.gear.scrollIncrement = 0;
+    m.currentSlot = k;
+    m.gear.scrollIncrement = JogIncrement(m.dynBarMemory[k], p, 1000.0f, 10);
+    ApplyDynamicVariable(m);
+}
+
+void DynamicBarEntered(Model& m, int k) {
+    if (k < 1 || k > 4) return;
+    m.dynBarValueBefore[k] = m.slots[k].value;
+}
+
+void DynamicBarScrollEnded(Model& m, int k) {
+    if (k < 1 || k > 4) return;
+    SetUndoEnabled(m, true);
+    m.pendingEdit = true;
+    SaveUndo(m);
+    const DynSlot& s = m.slots[k];
+    m.undo[1].id = static_cast<std::int32_t>(s.id);
+    m.undo[1].oldValue = m.dynBarValueBefore[k];
+    m.undo[1].newValue = s.value;
+    m.undo[1].name = Name25(s.name);
+    m.pendingEdit = false;
+}
+
+}  // namespace mv

@@ -1,0 +1,43 @@
+// Dimension edits, the dynamic-variable slots, the undo stack and the jog-bar increment rule.
+#pragma once
+
+#include <string_view>
+
+#include "model/model.hpp"
+
+namespace mv {
+
+// Jog scroll-bar rule: turns a bar's new position p into a signed increment and moves the
+// bar's remembered positions on. divisor k and page size g are the bar's own.
+float JogIncrement(JogMemory& mem, int p, float divisor, int page);
+
+void RecordDynamicVariable(Model& m);
+void ClearDynamicVariables(Model& m);
+void StepDynamicVariable(Model& m);
+void ApplyDynamicVariable(Model& m);
+
+void SaveUndo(Model& m);
+void UndoLastChange(Model& m);
+void ClearUndo(Model& m);
+
+// Commits a typed dimension (ids 1..24 and 101..122) the way a dimension field does on exit:
+// undo entry while an edit is pending, the value, the dynamic-variable slots, the side effects.
+void CommitDimension(Model& m, DimensionId id, float value);
+void CommitDimensionText(Model& m, DimensionId id, std::string_view text);
+
+// Fields 25..27: plain stores with the Norm/Max rule; 27 also sets the reverse-arm bar limits.
+void CommitOffsetAngle(Model& m, float value);
+void CommitRevArmNorm(Model& m, float value);
+void CommitRevArmMax(Model& m, float value);
+
+// Any dimension id through the path its dialog field uses.
+void CommitAnyDimension(Model& m, DimensionId id, float value);
+
+// A dynamic-variable bar k (1..4) moved to position p: jog rule, ApplyDynamicVariable.
+void DynamicBarChanged(Model& m, int k, int p);
+// Bar k received the focus: remembers the slot's value as the value before the change.
+void DynamicBarEntered(Model& m, int k);
+// End of a scroll of bar k: undo entry from the remembered value to the present one.
+void DynamicBarScrollEnded(Model& m, int k);
+
+}  // namespace mv

@@ -1,0 +1,330 @@
+// The one model object of the program: every dimension, the run state, the pivot table, the
+// view and every switch that more than one window reads. main() owns it and passes it by
+// reference to every window; nothing here depends on Qt.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace mv {
+
+using DimensionId = std::uint32_t;  // 1..27 frame, 101..122 cylinder, 0 = none
+
+constexpr int kPivotCount = 27;
+constexpr int kMappedPivots = 21;  // pivots 0..20 get screen coordinates
+constexpr int kLineEntries = 20;
+constexpr int kUndoEntries = 21;  // 0 is the work entry, 1 the newest change
+constexpr int kUndoDepth = 20;
+constexpr int kDynSlots = 5;  // 0 is the slot being committed, 1..4 the last four
+constexpr int kRevArmPositions = 10;
+
+// Text of an empty dynamic-variable slot: 13 blanks and two question marks.
+inline constexpr const char* kEmptySlotName = "             ??";
+
+// The 27 frame dimensions. Ids 10, 11, 13, 14, 23 and 24 are pivot coordinates and live in the
+// pivot table, not here.
+struct FrameDimensions {
+    float driverDia = 0;        // 1
+    float stroke = 0;           // 2
+    float mainRod = 0;          // 3
+    float eccCircleDia = 0;     // 4
+    float eccCrankLen = 0;      // 5
+    float eccRodLeft = 0;       // 6
+    float eccRodRight = 0;      // 7
+    float radiusHanger = 0;     // 8
+    float guideLinkRadius = 0;  // 9
+    float transYoke = 0;        // 12
+    float bcVert = 0;           // 15
+    float bcBackset = 0;        // 16
+    float bcHorz = 0;           // 17
+    float valveConRod = 0;      // 18
+    float auxVert = 0;          // 19
+    float auxHorz = 0;          // 20
+    float revArmUpper = 0;      // 21
+    float revArmLower = 0;      // 22
+    float offsetAngle = 0;      // 25, degrees
+    float revArmNorm = 0;       // 26
+    float revArmMax = 0;        // 27
+};
+
+// The 22 cylinder dimensions in their storage order (101, 103, 104, spare, 105 .. 111, 113, 115,
+// 116, 117, 118, 120, 122, 112, 114, 119, 121). 102 is the y of pivot 3.
+struct CylinderDimensions {
+    float cylCtr = 0;          // 101
+    float boreDia = 0;         // 103
+    float boreLen = 0;         // 104
+    std::uint32_t spare = 0;   // unused word, kept bit for bit
+    float cylPortWidth = 0;    // 105
+    float pistonRod = 0;       // 106
+    float pistonWidth = 0;     // 107
+    float valveSurface = 0;    // 108
+    float valveStemCL = 0;     // 109
+    float exhaustPort = 0;     // 110
+    float bridgeRear = 0;      // 111
+    float steamPortRear = 0;   // 113
+    float chamberHeight = 0;   // 115
+    float chamberLength = 0;   // 116
+    float valveHeight = 0;     // 117
+    float valveRearHalf = 0;   // 118
+    float exhCavRear = 0;      // 120
+    float valveStem = 0;       // 122
+    float bridgeFront = 0;     // 112
+    float steamPortFront = 0;  // 114
+    float valveFrontHalf = 0;  // 119
+    float exhCavFront = 0;     // 121
+};
+
+struct Pivot {
+    float x = 0;  // world horizontal
+    float y = 0;  // world vertical
+    int sx = 0;   // screen, filled by the view mapping (pivots 0..20)
+    int sy = 0;
+};
+
+enum class RunDirection { Fwd, Rev };
+
+struct GearState {
+    float driverAngle = 0;
+    float currentStep = 10;  // added per tick; 0 while stopped
+    float chosenStep = 10;
+    RunDirection direction = RunDirection::Fwd;
+    float revArmSetting = 0;
+    bool geometryError = false;
+    bool errorBeep = true;
+    float scrollIncrement = 0.001f;
+    float radiusHangerAngle = 0;  // radians from vertical
+    float signFactor1 = 1;        // the two sign factors the loaders and TRevPos read
+    float signFactor2 = 1;
+};
+
+// Valve-event thresholds and laps: dimensions only, computed at the end of SolveLinkage.
+struct ValveThresholds {
+    float frontSteamEdge = 0;    // T_fs
+    float frontSteamFull = 0;
+    float frontExhaustEdge = 0;  // T_fx
+    float rearSteamEdge = 0;     // T_rs
+    float rearSteamFull = 0;
+    float rearExhaustEdge = 0;   // T_rx
+    float rearSteamJointEdge = 0;
+    float frontSteamJointEdge = 0;
+    float frontSteamLap = 0;
+    float rearSteamLap = 0;
+    float frontExhaustLap = 0;
+    float rearExhaustLap = 0;
+};
+
+// Piston and valve of the current solution.
+struct ValveEvents {
+    float displacement = 0;  // valve centre relative to the cylinder centre
+    float piston = 0;        // 0 at front dead centre .. 640 at back dead centre
+    float frontSteam = 0;
+    float frontExhaust = 0;
+    float rearSteam = 0;
+    float rearExhaust = 0;
+};
+
+struct ViewTransform {
+    float scale = 28;
+    float ox = 115;
+    float oy = 270;
+};
+
+struct DynSlot {
+    DimensionId id = 0;
+    float value = 0;
+    std::string name = kEmptySlotName;
+};
+
+struct UndoEntry {
+    std::int32_t id = 0;
+    float oldValue = 0;
+    float newValue = 0;
+    std::string name;
+};
+
+// Remembered positions of one jog scroll bar.
+struct JogMemory {
+    int last = 0;      // LastBarPosition
+    int previous = 0;  // PreviousBarPosition
+};
+
+// One construction line or circle drawn over the mechanism. Selectors are -1 while unset.
+struct LineEntry {
+    int kind = -1;       // -1 unused, 0 line, 1 circle
+    int colour = -1;     // -1 none, 0 Black, 1 Red, 2 Green, 3 Yellow, 4 Blue, 5 Gray
+    int reference = -1;  // -1 none, 0 "0 , 0", 1 "Pivot1", 2 "Piv1/0,0", 3 "Piv1/P2"
+    int p = 0;           // pivot numbers
+    int q = 0;
+    float h1 = 0, v1 = 0, h2 = 0, v2 = 0;  // world points / offsets; circle radius is h2
+};
+
+struct LineOverlay {
+    std::array<LineEntry, kLineEntries> entries{};
+    int count = 1;     // count of lines and circles
+    int selected = 1;  // selected line, 1..20
+    bool promptOn = false;  // pick prompts over the picture
+    // The file's lines-and-circles records as last read (52 records x 5 words), so words the
+    // program does not interpret are written back with the same bits.
+    std::array<std::uint32_t, 52 * 5> rawWords{};
+};
+
+// Per cylinder end state of the steam display.
+struct SteamEnd {
+    char phase = ' ';
+    std::uint32_t colour = 0;  // 0xRRGGBB
+    float pressure = 20;
+    int dots = 0;
+    char exhaustArmed = '0';
+    float pressureAtExhaust = 0;
+};
+
+struct SteamState {
+    bool display = false;
+    float prevFrontAdmission = 0;
+    float prevRearAdmission = 0;
+    float frontAccumulator = 20;
+    float rearAccumulator = 20;
+    SteamEnd front, rear;
+    int errorFrameCounter = 0;
+};
+
+// Cut-off measurement of the on-screen data.
+struct CutoffState {
+    float prevPiston = 0;
+    float prevFrontSteam = 0;
+    float prevRearSteam = 0;
+    std::string frontText;
+    std::string rearText;
+    int frontCountdown = 0;
+    int rearCountdown = 0;
+};
+
+struct PickSlot {
+    float pivot = 0;  // stored as a float, rounded when used
+    bool assigned = false;
+};
+
+// Switches and values several windows share.
+struct DisplaySwitches {
+    bool screenData = true;
+    bool referencePoints = false;
+    bool pivotData = false;
+    bool dynamicVariablesVisible = false;
+    bool undoLineVisible = false;
+    int lineWidth = 1;
+    float textScaleX = 1;
+    float textScaleY = 1;
+    float dialogTextScaleX = 1;
+    float dialogTextScaleY = 1;
+};
+
+// What the model tells the windows; they subscribe with AddListener.
+enum class ModelEvent {
+    UndoButtonsEnabled,   // undoEnabled changed
+    RevArmBarLimits,      // revArmBarMin / revArmBarMax changed
+    RevArmBarPosition,    // revArmBarPosition requested
+    CutoffTextsCleared,
+    DimensionsChanged,
+    DataSetNameChanged,
+};
+
+struct Model {
+    FrameDimensions frame;
+    CylinderDimensions cyl;
+    FrameDimensions frameDefaults;
+    CylinderDimensions cylDefaults;
+    float cylDefault102 = 0;
+    // Defaults of the pivot-coordinate frame dimensions (10, 11, 13, 14, 23, 24).
+    float defGuideCentreX = 0, defGuideCentreY = 0;
+    float defBellPivotX = 0, defBellPivotY = 0;
+    float defRevPivotX = 0, defRevPivotY = 0;
+
+    GearState gear;
+    std::array<Pivot, kPivotCount> pivots{};
+    ValveThresholds thresholds;
+    ValveEvents valve;
+
+    ViewTransform view;          // current
+    ViewTransform homeView;      // Norm returns here
+    ViewTransform previousView;  // saved by Norm and the dimension graphic
+    ViewTransform zoomAnchor;
+    std::array<ViewTransform, 7> presets{};
+    int viewFlag1 = 0;
+    int viewFlag2 = 1;
+
+    std::array<float, kRevArmPositions> revArmPositions{};
+    int revArmPositionCount = 0;
+    bool diagramPositionsSet = false;
+    float diagramVerticalScale = 1.5f;
+    std::uint32_t diagramSweepWord = 0;  // stored twice in the dimension file
+    bool diagramRedrawPending = false;
+    std::string diagramCaption;
+    std::string undoLineText;
+    char portSelector = 'F';
+
+    std::string dataSetName = "Nominal";
+
+    std::array<DynSlot, kDynSlots> slots{};
+    int currentSlot = 1;
+    std::array<JogMemory, kDynSlots> dynBarMemory{};  // shared by the main and diagram bars
+    std::array<float, kDynSlots> dynBarValueBefore{};  // slot value when its bar got the focus
+    std::array<UndoEntry, kUndoEntries> undo{};
+    int undoCount = 0;
+    bool undoEnabled = false;
+    bool pendingEdit = false;
+
+    int dimensionGraphicId = 0;
+    float graphicZoomFactor = 7.5f;
+    int graphicFrameCounter = 0;
+    int graphicBlinkCounter = 0;
+
+    LineOverlay lines;
+    SteamState steam;
+    CutoffState cutoff;
+    std::array<PickSlot, 7> picks{};  // 1..6 used
+    int pickingSlot = 0;
+    bool pickArmed = false;
+    bool leftButtonSeen = false;
+
+    DisplaySwitches display;
+    bool redrawNeeded1 = true;
+    bool redrawNeeded2 = true;
+
+    // Reverse-arm scroll bar state the model asks the main window to show.
+    int revArmBarMin = 0;
+    int revArmBarMax = 0;
+    int revArmBarPosition = 0;
+
+    void AddListener(std::function<void(ModelEvent)> listener);
+    void Notify(ModelEvent event);
+
+private:
+    std::vector<std::function<void(ModelEvent)>> listeners_;
+};
+
+// --- Part of the model's public operations ---------------------------------------------------
+
+// Start-up order, run once when the main window is created.
+void StartUp(Model& m);
+
+void ResetModelState(Model& m);
+void ResetView(Model& m);
+void LoadFrameDefaults(Model& m);
+void ApplyFrameDefaults(Model& m);
+void LoadCylinderDefaults(Model& m);
+void ApplyCylinderDefaults(Model& m);
+
+// Sets the reverse-arm bar limits from "Rev Arm to Cent Max" and tells the windows.
+void SetRevArmBarLimits(Model& m);
+// Asks the main window to move its reverse-arm bar.
+void RequestRevArmBarPosition(Model& m, int position);
+
+void SetUndoEnabled(Model& m, bool enabled);
+void ClearCutoffTexts(Model& m);
+
+const char* DirectionText(RunDirection d);
+
+}  // namespace mv

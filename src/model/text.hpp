@@ -1,0 +1,28 @@
+// Locale-independent number text: the lenient converter every typed number goes through and the
+// w:d fixed-point formatter every shown number uses.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace mv {
+
+// The number formed by the leading well-formed part of the text (leading blanks, optional
+// sign, digits, optional fraction and exponent); 0 when there is none. Values beyond the float
+// range saturate to the largest finite float of that sign.
+float ParseLenient(std::string_view text);
+
+// Strict parse for command lines: the whole text must be a finite number.
+bool ParseStrict(std::string_view text, double& out);
+
+// Fixed point with d decimals, right-aligned in a field of at least w characters, point as the
+// decimal separator ("w:d").
+std::string FormatFixed(double value, int width, int decimals);
+
+// As FormatFixed, then cut to at most maxLen characters (the dialogs show at most 10).
+std::string FormatField(double value, int width, int decimals, std::size_t maxLen = 10);
+
+// Shortest text that reads back as the same double, limited to the given significant digits.
+std::string FormatSignificant(double value, int digits);
+
+}  // namespace mv
