@@ -35,31 +35,31 @@ float JogIncrement(JogMemory& mem, int p, float divisor, int page) {
 }
 
 void RecordDynamicVariable(Model& m) {
-    const DynSlot& s0 = m.slots[0];
+    const DynSlot& s0 = m.dynSlots[0];
     for (int k = 1; k <= 4; ++k) {
-        if (m.slots[k].id == s0.id) {
-            m.slots[k].value = s0.value;
-            m.slots[k].name = s0.name;
+        if (m.dynSlots[k].id == s0.id) {
+            m.dynSlots[k].value = s0.value;
+            m.dynSlots[k].name = s0.name;
             return;
         }
     }
-    for (int k = 4; k >= 2; --k) m.slots[k] = m.slots[k - 1];
-    m.slots[1] = s0;
+    for (int k = 4; k >= 2; --k) m.dynSlots[k] = m.dynSlots[k - 1];
+    m.dynSlots[1] = s0;
 }
 
 void ClearDynamicVariables(Model& m) {
-    for (auto& s : m.slots) s = DynSlot{};
+    for (auto& s : m.dynSlots) s = DynSlot{};
 }
 
 void StepDynamicVariable(Model& m) {
-    m.slots[m.currentSlot].value += m.gear.scrollIncrement;
+    m.dynSlots[m.currentSlot].value += m.gear.scrollIncrement;
     m.redrawNeeded1 = m.redrawNeeded2 = true;
     ClearCutoffTexts(m);
 }
 
 void ApplyDynamicVariable(Model& m) {
     if (m.currentSlot < 1 || m.currentSlot > 4) return;
-    DynSlot& s = m.slots[m.currentSlot];
+    DynSlot& s = m.dynSlots[m.currentSlot];
     if (!IsSlotDimension(s.id)) return;
     s.value = GetDimension(m, s.id);
     StepDynamicVariable(m);
@@ -81,10 +81,10 @@ void UndoLastChange(Model& m) {
         const auto id = static_cast<DimensionId>(e.id);
         if (IsSlotDimension(id)) StoreDimension(m, id, e.oldValue);
     }
-    // Refresh the slots from their dimensions. Stepping by +1 and -1 in single precision would
+    // Refresh the dynSlots from their dimensions. Stepping by +1 and -1 in single precision would
     // nudge small dimensions by a rounding error, so the values are read back exactly.
     for (int k = 1; k <= 4; ++k) {
-        DynSlot& s = m.slots[k];
+        DynSlot& s = m.dynSlots[k];
         if (IsSlotDimension(s.id)) s.value = GetDimension(m, s.id);
     }
     m.gear.scrollIncrement = -1.0f;
@@ -116,9 +116,9 @@ void CommitDimension(Model& m, DimensionId id, float value) {
         m.undo[1].oldValue = GetDimension(m, id);
     }
     StoreDimension(m, id, value);
-    m.slots[0] = DynSlot{id, value, Name25(info->shortName)};
+    m.dynSlots[0] = DynSlot{id, value, Name25(info->shortName)};
     RecordDynamicVariable(m);
-    StoreDimension(m, id, m.slots[0].value);
+    StoreDimension(m, id, m.dynSlots[0].value);
     if (pending) {
         m.undo[1].newValue = value;
         m.undo[1].name = Name25(info->shortName);
@@ -187,7 +187,7 @@ void DynamicBarChanged(Model& m, int k, int p) {
 
 void DynamicBarEntered(Model& m, int k) {
     if (k < 1 || k > 4) return;
-    m.dynBarValueBefore[k] = m.slots[k].value;
+    m.dynBarValueBefore[k] = m.dynSlots[k].value;
 }
 
 void DynamicBarScrollEnded(Model& m, int k) {
@@ -195,7 +195,7 @@ void DynamicBarScrollEnded(Model& m, int k) {
     SetUndoEnabled(m, true);
     m.pendingEdit = true;
     SaveUndo(m);
-    const DynSlot& s = m.slots[k];
+    const DynSlot& s = m.dynSlots[k];
     m.undo[1].id = static_cast<std::int32_t>(s.id);
     m.undo[1].oldValue = m.dynBarValueBefore[k];
     m.undo[1].newValue = s.value;

@@ -1,4 +1,4 @@
-// Dimension edits, the dynamic-variable slots, the undo stack and the jog-bar increment rule.
+// Dimension edits, the dynamic-variable dynSlots, the undo stack and the jog-bar increment rule.
 #pragma once
 
 #include <string_view>
@@ -21,7 +21,7 @@ void UndoLastChange(Model& m);
 void ClearUndo(Model& m);
 
 // Commits a typed dimension (ids 1..24 and 101..122) the way a dimension field does on exit:
-// undo entry while an edit is pending, the value, the dynamic-variable slots, the side effects.
+// undo entry while an edit is pending, the value, the dynamic-variable dynSlots, the side effects.
 void CommitDimension(Model& m, DimensionId id, float value);
 void CommitDimensionText(Model& m, DimensionId id, std::string_view text);
 

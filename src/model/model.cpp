@@ -49,7 +49,7 @@ void ResetModelState(Model& m) {
                  ViewTransform{80, -950, 335},    ViewTransform{350, -5100, 900},
                  ViewTransform{350, -5460, 900}};
     m.display.dialogTextScaleX = m.display.dialogTextScaleY = 1.0f;
-    for (auto& s : m.slots) s = DynSlot{};
+    for (auto& s : m.dynSlots) s = DynSlot{};
     m.diagramCaption.clear();
     m.gear.errorBeep = true;
     for (auto& e : m.lines.entries) {

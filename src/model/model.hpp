@@ -126,6 +126,11 @@ struct ValveEvents {
     float rearExhaust = 0;
 };
 
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+};
+
 struct ViewTransform {
     float scale = 28;
     float ox = 115;
@@ -252,6 +257,10 @@ struct Model {
     ViewTransform previousView;  // saved by Norm and the dimension graphic
     ViewTransform zoomAnchor;
     std::array<ViewTransform, 7> presets{};
+    // Screen outlines of cylinder, piston and valve, mapped every tick with the pivots.
+    std::array<ScreenPoint, 24> outlineC{};
+    std::array<ScreenPoint, 5> outlineP{};
+    std::array<ScreenPoint, 9> outlineV{};
     int viewFlag1 = 0;
     int viewFlag2 = 1;
 
@@ -267,7 +276,7 @@ struct Model {
 
     std::string dataSetName = "Nominal";
 
-    std::array<DynSlot, kDynSlots> slots{};
+    std::array<DynSlot, kDynSlots> dynSlots{};
     int currentSlot = 1;
     std::array<JogMemory, kDynSlots> dynBarMemory{};  // shared by the main and diagram bars
     std::array<float, kDynSlots> dynBarValueBefore{};  // slot value when its bar got the focus
