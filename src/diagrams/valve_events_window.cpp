@@ -28,14 +28,35 @@ constexpr int kColumns = kRowColumns + 2 * kEndColumns;
 const QColor kFrontHeader(0x00, 0x80, 0x80);  // teal, as the port diagram's front events
 const QColor kRearHeader(0xFF, 0x00, 0x00);   // red, as its rear events
 
-QStringList HeaderLabels() {
-    QStringList h = {"Rev Arm", "Notch", "Travel"};
-    for (const char* end : {"Front", "Rear"}) {
-        for (const char* c : {"Admission %", "Cut-off %", "Release %", "Compression %", "Lead",
-                              "Max Steam", "Max Exhaust"})
-            h << QString("%1\n%2").arg(end, c);
+struct Column {
+    const char* label;
+    const char* tip;
+};
+constexpr Column kEndCols[kEndColumns] = {
+    {"Adm. %", "Admission: steam port opens, per cent of stroke from this end's dead centre"},
+    {"Cut-off %", "Cut-off: steam port closes, per cent of stroke from this end's dead centre"},
+    {"Rel. %", "Release: exhaust opens, per cent of stroke from this end's dead centre"},
+    {"Comp. %", "Compression: exhaust closes, per cent of stroke from this end's dead centre"},
+    {"Lead", "Steam port opening at this end's dead centre (negative: still covered)"},
+    {"Max stm", "Largest steam port opening over the turn"},
+    {"Max exh", "Largest exhaust opening over the turn"},
+};
+
+void SetHeaders(QTableWidget* t) {
+    const Column own[kRowColumns] = {
+        {"Rev Arm", "Reverse-arm setting"},
+        {"Notch", "(setting - mid gear) / \"Rev Arm to Cent Max\""},
+        {"Travel", "Valve travel: largest minus smallest valve displacement"}};
+    for (int c = 0; c < kColumns; ++c) {
+        const bool front = c < kRowColumns + kEndColumns;
+        const Column& col = c < kRowColumns ? own[c] : kEndCols[(c - kRowColumns) % kEndColumns];
+        QString label = col.label;
+        if (c >= kRowColumns) label = QString(front ? "Front\n%1" : "Rear\n%1").arg(label);
+        auto* h = new QTableWidgetItem(label);
+        h->setToolTip(col.tip);
+        if (c >= kRowColumns) h->setForeground(QBrush(front ? kFrontHeader : kRearHeader));
+        t->setHorizontalHeaderItem(c, h);
     }
-    return h;
 }
 
 QString Q(const std::string& s) {
@@ -52,16 +73,12 @@ QTableWidgetItem* Cell(const QString& text) {
 QTableWidget* MakeTable(QWidget* parent, const char* name) {
     auto* t = new QTableWidget(0, kColumns, parent);
     t->setObjectName(name);
-    t->setHorizontalHeaderLabels(HeaderLabels());
+    SetHeaders(t);
     t->verticalHeader()->setVisible(false);
+    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    for (int c = 0; c < kColumns; ++c) {
-        if (c < kRowColumns) continue;
-        QTableWidgetItem* h = t->horizontalHeaderItem(c);
-        h->setForeground(QBrush(c < kRowColumns + kEndColumns ? kFrontHeader : kRearHeader));
-    }
+    t->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     return t;
 }
 
@@ -114,7 +131,7 @@ TValveEvents::TValveEvents(mv::Model& m, QWidget* parent) : QDialog(parent), m_(
             self->ScheduleRefresh();
     });
 
-    resize(1180, 760);
+    resize(1200, 900);
 }
 
 void TValveEvents::showEvent(QShowEvent* e) {
