@@ -4,6 +4,7 @@
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
 #include <QShowEvent>
@@ -86,6 +87,9 @@ TDrawLines::TDrawLines(Model& m, MainControls& controls, QWidget* parent)
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The cells take the focus, not the table: a focused table would move its current cell to
+    // the first row on every opening and with it the selected entry.
+    table_->setFocusPolicy(Qt::NoFocus);
     table_->verticalHeader()->setDefaultSectionSize(22);
     table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
 
@@ -128,7 +132,8 @@ TDrawLines::TDrawLines(Model& m, MainControls& controls, QWidget* parent)
             const auto col = static_cast<Column>(c);
             connect(ed, &QLineEdit::textEdited, this,
                     [this, r, col](const QString& t) { StoreNumber(r, col, t); });
-            connect(ed, &QLineEdit::editingFinished, this, [this, r] { LoadRow(r); });
+            // A finished entry shows what was stored (a pivot number clamped into range).
+            connect(ed, &QLineEdit::editingFinished, this, [this, r] { LoadRow(r, true); });
         }
     }
     table_->setColumnWidth(kType, 64);
@@ -205,6 +210,9 @@ void TDrawLines::FormActivate() {
     for (int r = 0; r < kLineEntries; ++r) LoadRow(r);
     if (m_.lines.selected < 1 || m_.lines.selected > kLineEntries) m_.lines.selected = 1;
     SelectEntry(m_.lines.selected);
+    table_->scrollTo(table_->model()->index(m_.lines.selected - 1, 0));
+    // Opening with the focus in a cell would select that cell's entry instead.
+    close_->setFocus(Qt::OtherFocusReason);
 }
 
 // The main window reopens this dialog after the click on the picture that set the reference
@@ -239,7 +247,7 @@ void TDrawLines::TakePick() {
     pickEntry_ = 0;
 }
 
-void TDrawLines::LoadRow(int row) {
+void TDrawLines::LoadRow(int row, bool force) {
     const LineEntry& e = m_.lines.entries[row];
     Combo(row, kType)->setCurrentIndex(e.kind >= 0 && e.kind <= 1 ? e.kind + 1 : 0);
     Combo(row, kColour)->setCurrentIndex(e.colour >= 0 && e.colour <= 5 ? e.colour + 1 : 0);
@@ -247,7 +255,7 @@ void TDrawLines::LoadRow(int row) {
                                                                                   : 0);
     auto set = [&](Column c, const QString& t) {
         QLineEdit* ed = NumberCell(row, c);
-        if (!ed->hasFocus()) ed->setText(t);
+        if (force || !ed->hasFocus()) ed->setText(t);
     };
     set(kP, QString::number(e.p));
     set(kQ, QString::number(e.q));
@@ -291,11 +299,10 @@ void TDrawLines::SelectEntry(int n) {
     if (n < 1 || n > kLineEntries) return;
     if (n != m_.lines.selected) pickResult_.clear();
     m_.lines.selected = n;
-    if (table_->currentRow() != n - 1) {
-        const QSignalBlocker block(table_);
-        table_->setCurrentCell(n - 1, 0);
-    }
-    table_->selectRow(n - 1);
+    // Only the highlight moves: making the row current would pull the focus to its first cell.
+    const QModelIndex at = table_->model()->index(n - 1, 0);
+    table_->selectionModel()->select(
+        at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     UpdateHint();
 }
 

@@ -51,7 +51,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
-    void LoadRow(int row);
+    void LoadRow(int row, bool force = false);
     void UpdateRow(int row);
     void UpdateCount();
     void UpdateHint();
