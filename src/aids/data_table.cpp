@@ -23,7 +23,9 @@ namespace {
 // A step of 0.01 degrees gives 36001 rows; anything finer would only flood the memo.
 constexpr int kMaxRows = 36001;
 
-std::string F(double v, int w, int d) { return FormatField(v, w, d); }
+std::string F(double v, int w, int d) {
+    return FormatField(v, w, d);
+}
 
 int PivotIndex(float stored) {
     if (!(stored >= 0)) return 0;
@@ -90,8 +92,9 @@ void TDataTable::FormActivate() {
     const QLocale loc = QLocale::system();
     QStringList lines;
     lines << QStringLiteral("Pivot Data   ") + QString::fromStdString(m_.dataSetName) +
-                 QStringLiteral("     ") + loc.toString(QDate::currentDate(), QLocale::ShortFormat) +
-                 QStringLiteral("   ") + loc.toString(QTime::currentTime(), QLocale::LongFormat);
+                 QStringLiteral("     ") +
+                 loc.toString(QDate::currentDate(), QLocale::ShortFormat) + QStringLiteral("   ") +
+                 loc.toString(QTime::currentTime(), QLocale::LongFormat);
     lines << QString::fromStdString("       Reverse Arm " + F(g.revArmSetting, 7, 3) +
                                     "      Step Angle " + F(g.chosenStep, 7, 3));
     lines << QStringLiteral(
@@ -139,7 +142,8 @@ void TDataTable::FormActivate() {
 bool TDataTable::SaveCsv(const QString& path, QString* error) const {
     QString text = QStringLiteral("Driver Angle");
     for (int k = 0; k < 6; ++k)
-        text += QStringLiteral(",No.%1 Pivot %2 Vert,No.%1 Pivot %2 Horz").arg(k + 1).arg(pivots_[k]);
+        text +=
+            QStringLiteral(",No.%1 Pivot %2 Vert,No.%1 Pivot %2 Horz").arg(k + 1).arg(pivots_[k]);
     text += QLatin1Char('\n');
     for (const Row& r : rows_) {
         text += CsvNumber(r[0], 2);
@@ -182,7 +186,9 @@ void TDataTable::Copy1Click() {
     selectAll_->setEnabled(true);
 }
 
-void TDataTable::Past1Click() { memo_->paste(); }
+void TDataTable::Past1Click() {
+    memo_->paste();
+}
 
 void TDataTable::SelectAll1Click() {
     memo_->selectAll();

@@ -24,10 +24,16 @@ const char* const kColours[] = {"Black", "Red", "Green", "Yellow", "Blue", "Gray
 const char* const kReferences[] = {"0 , 0", "Pivot1", "Piv1/0,0", "Piv1/P2"};
 constexpr int kMaxPivot = 20;  // pivots with a place in the picture, reference points included
 
-QString Num(double v) { return QString::fromStdString(FormatField(v, 1, 3)); }
+QString Num(double v) {
+    return QString::fromStdString(FormatField(v, 1, 3));
+}
 
-bool NeedsP(const LineEntry& e) { return e.reference >= 1; }
-bool NeedsQ(const LineEntry& e) { return e.kind == 0 && e.reference == 3; }
+bool NeedsP(const LineEntry& e) {
+    return e.reference >= 1;
+}
+bool NeedsQ(const LineEntry& e) {
+    return e.kind == 0 && e.reference == 3;
+}
 
 int ParsePivot(const std::string& s) {
     const float f = ParseLenient(s);
@@ -57,18 +63,26 @@ QString DescribeLine(const LineEntry& e) {
     const QString q = QStringLiteral("pivot %1").arg(e.q);
     if (e.kind == 0) {
         switch (e.reference) {
-            case 0: return QStringLiteral("line from point (H1, V1) to point (H2, V2)");
-            case 1: return QStringLiteral("line from %1 + (H1, V1) to %1 + (H2, V2)").arg(p);
-            case 2: return QStringLiteral("line from %1 + (H1, V1) to point (H2, V2)").arg(p);
-            case 3: return QStringLiteral("line from %1 + (H1, V1) to %2 + (H2, V2)").arg(p, q);
-            default: return QStringLiteral("line: choose a reference");
+            case 0:
+                return QStringLiteral("line from point (H1, V1) to point (H2, V2)");
+            case 1:
+                return QStringLiteral("line from %1 + (H1, V1) to %1 + (H2, V2)").arg(p);
+            case 2:
+                return QStringLiteral("line from %1 + (H1, V1) to point (H2, V2)").arg(p);
+            case 3:
+                return QStringLiteral("line from %1 + (H1, V1) to %2 + (H2, V2)").arg(p, q);
+            default:
+                return QStringLiteral("line: choose a reference");
         }
     }
     if (e.kind == 1) {
         switch (e.reference) {
-            case 0: return QStringLiteral("circle of radius H2 about point (H1, V1)");
-            case 1: return QStringLiteral("circle of radius H2 about %1 + (H1, V1)").arg(p);
-            default: return QStringLiteral("circle: choose \"0 , 0\" or \"Pivot1\"");
+            case 0:
+                return QStringLiteral("circle of radius H2 about point (H1, V1)");
+            case 1:
+                return QStringLiteral("circle of radius H2 about %1 + (H1, V1)").arg(p);
+            default:
+                return QStringLiteral("circle: choose \"0 , 0\" or \"Pivot1\"");
         }
     }
     return QStringLiteral("unused: choose a type, a colour and a reference");
@@ -79,11 +93,10 @@ TDrawLines::TDrawLines(Model& m, MainControls& controls, QWidget* parent)
     setWindowTitle(QStringLiteral("Draw Lines"));
 
     table_ = new QTableWidget(kLineEntries, kColumns, this);
-    table_->setHorizontalHeaderLabels({QStringLiteral("Type"), QStringLiteral("Colour"),
-                                       QStringLiteral("Reference"), QStringLiteral("Pivot 1"),
-                                       QStringLiteral("Pivot 2"), QStringLiteral("H1"),
-                                       QStringLiteral("V1"), QStringLiteral("H2 / Radius"),
-                                       QStringLiteral("V2")});
+    table_->setHorizontalHeaderLabels(
+        {QStringLiteral("Type"), QStringLiteral("Colour"), QStringLiteral("Reference"),
+         QStringLiteral("Pivot 1"), QStringLiteral("Pivot 2"), QStringLiteral("H1"),
+         QStringLiteral("V1"), QStringLiteral("H2 / Radius"), QStringLiteral("V2")});
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -141,10 +154,9 @@ TDrawLines::TDrawLines(Model& m, MainControls& controls, QWidget* parent)
     table_->setColumnWidth(kReference, 84);
     for (int c = kP; c < kColumns; ++c) table_->setColumnWidth(c, c <= kQ ? 52 : 64);
     table_->setColumnWidth(kH2, 80);
-    connect(table_, &QTableWidget::currentCellChanged, this,
-            [this](int row, int, int, int) {
-                if (row >= 0) SelectEntry(row + 1);
-            });
+    connect(table_, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
+        if (row >= 0) SelectEntry(row + 1);
+    });
 
     hint_ = new QLabel(this);
     hint_->setWordWrap(true);
@@ -251,8 +263,8 @@ void TDrawLines::LoadRow(int row, bool force) {
     const LineEntry& e = m_.lines.entries[row];
     Combo(row, kType)->setCurrentIndex(e.kind >= 0 && e.kind <= 1 ? e.kind + 1 : 0);
     Combo(row, kColour)->setCurrentIndex(e.colour >= 0 && e.colour <= 5 ? e.colour + 1 : 0);
-    Combo(row, kReference)->setCurrentIndex(e.reference >= 0 && e.reference <= 3 ? e.reference + 1
-                                                                                  : 0);
+    Combo(row, kReference)
+        ->setCurrentIndex(e.reference >= 0 && e.reference <= 3 ? e.reference + 1 : 0);
     auto set = [&](Column c, const QString& t) {
         QLineEdit* ed = NumberCell(row, c);
         if (force || !ed->hasFocus()) ed->setText(t);
@@ -310,13 +322,26 @@ void TDrawLines::StoreNumber(int row, Column c, const QString& text) {
     LineEntry& e = m_.lines.entries[row];
     const std::string s = text.toStdString();
     switch (c) {
-        case kP: e.p = ParsePivot(s); break;
-        case kQ: e.q = ParsePivot(s); break;
-        case kH1: e.h1 = ParseLenient(s); break;
-        case kV1: e.v1 = ParseLenient(s); break;
-        case kH2: e.h2 = ParseLenient(s); break;
-        case kV2: e.v2 = ParseLenient(s); break;
-        default: break;
+        case kP:
+            e.p = ParsePivot(s);
+            break;
+        case kQ:
+            e.q = ParsePivot(s);
+            break;
+        case kH1:
+            e.h1 = ParseLenient(s);
+            break;
+        case kV1:
+            e.v1 = ParseLenient(s);
+            break;
+        case kH2:
+            e.h2 = ParseLenient(s);
+            break;
+        case kV2:
+            e.v2 = ParseLenient(s);
+            break;
+        default:
+            break;
     }
     if (row + 1 == m_.lines.selected) UpdateHint();
 }

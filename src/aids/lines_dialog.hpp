@@ -36,7 +36,7 @@ public:
     void PickClick();
 
     QTableWidget* Table() const { return table_; }
-    QComboBox* Combo(int row, Column c) const;      // row 0..19; type, colour, reference
+    QComboBox* Combo(int row, Column c) const;       // row 0..19; type, colour, reference
     QLineEdit* NumberCell(int row, Column c) const;  // row 0..19; p .. v2
     QPushButton* ClearButton() const { return clear_; }
     QPushButton* PickButton() const { return pick_; }

@@ -4,8 +4,10 @@
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <algorithm>
 #include <cmath>
 
+#include "dialogs/dialog_font.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
 #include "model/screen_math.hpp"
@@ -17,18 +19,17 @@ namespace {
 constexpr int kClientW = 386;
 constexpr int kClientH = 230;
 
-int Scaled(int v, float s) { return RoundToScreen(static_cast<long double>(v) * s); }
-
-float SaneScale(float s) { return (s > 0.1f && s < 10.0f) ? s : 1.0f; }
-
-QFont DialogFont(const QFont& base) {
-    QFont f = base;
-    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Sans Serif")});
-    f.setPixelSize(11);
-    return f;
+int Scaled(int v, float s) {
+    return RoundToScreen(static_cast<long double>(v) * s);
 }
 
-const DimensionInfo& Info(DimensionId id) { return *FindDimension(id); }
+float SaneScale(float s) {
+    return (s > 0.1f && s < 10.0f) ? s : 1.0f;
+}
+
+const DimensionInfo& Info(DimensionId id) {
+    return *FindDimension(id);
+}
 
 }  // namespace
 
@@ -57,9 +58,28 @@ void DimensionDialog::AddRow(DimensionId id, QRect field, QRect button) {
     b->setObjectName(QStringLiteral("Button%1").arg(n));
     b->setAutoDefault(false);
     b->setToolTip(QString::fromLatin1(Info(id).shortName));
-    connect(b, &QPushButton::clicked, this, [this, id] { m_.dimensionGraphicId = static_cast<int>(id); });
+    connect(b, &QPushButton::clicked, this,
+            [this, id] { m_.dimensionGraphicId = static_cast<int>(id); });
     buttons_.push_back(b);
     design_.emplace_back(b, button);
+}
+
+void DimensionDialog::FitLabelFont() {
+    // Each label must end before the field beside it; a face wider than the one the layout was
+    // made for is condensed until the widest label fits.
+    QFont f = font();
+    const QFontMetrics fm(f);
+    double worst = 1.0;
+    for (const Label& l : labels_) {
+        int limit = kClientW;
+        for (const auto& [w, r] : design_)
+            if (r.x() > l.x && r.y() < l.y + 12 && r.bottom() > l.y) limit = std::min(limit, r.x());
+        const int avail = limit - l.x - 2;
+        const int width = fm.horizontalAdvance(l.text);
+        if (avail > 0 && width > avail) worst = std::max(worst, double(width) / avail);
+    }
+    if (worst > 1.0) f.setStretch(std::max(50, static_cast<int>(100.0 / worst)));
+    labelFont_ = f;
 }
 
 void DimensionDialog::PlaceButtons(QRect reset, const QString& resetCaption, QRect close) {
@@ -107,7 +127,8 @@ void DimensionDialog::paintEvent(QPaintEvent* e) {
     QDialog::paintEvent(e);
     QPainter p(this);
     p.setPen(palette().color(QPalette::WindowText));
-    const QFontMetrics fm(font());
+    p.setFont(labelFont_);
+    const QFontMetrics fm(labelFont_);
     for (const Label& l : labels_) {
         const int x = Scaled(l.x, scaleX_);
         const int y = Scaled(l.y, scaleY_);
@@ -160,7 +181,9 @@ void DimensionDialog::Reset() {
     FormActivate();
 }
 
-void DimensionDialog::ResetMouseDown() { Reset(); }
+void DimensionDialog::ResetMouseDown() {
+    Reset();
+}
 
 void DimensionDialog::ResetClick() {
     Reset();
@@ -191,6 +214,7 @@ TFrameDi::TFrameDi(Model& m, QWidget* parent)
     }
     AddLabel(QStringLiteral("To Show Graphic Position of Variable, Click Small Button"), 1, 190);
     AddLabel(QStringLiteral("To Select Dynamic Variable, Click Dimension in Gray Area"), 1, 203);
+    FitLabelFont();
 
     // Edit1, Edit2, Edit3, Close, Reset, Edit4 .. Edit27, Button1 .. Button27.
     std::vector<QWidget*> order{Field(1), Field(2), Field(3), close_, reset_};
@@ -232,7 +256,9 @@ TCylDimen::TCylDimen(Model& m, QWidget* parent)
     PlaceButtons(QRect(294, 168, 90, 25), QStringLiteral("ResetCylDim"), QRect(294, 192, 90, 25));
     reset_->setObjectName(QStringLiteral("Reset1"));
 
-    auto label = [](int n) { return QString::fromLatin1(Info(static_cast<DimensionId>(100 + n)).label); };
+    auto label = [](int n) {
+        return QString::fromLatin1(Info(static_cast<DimensionId>(100 + n)).label);
+    };
     for (int n = 1; n <= 6; ++n) AddLabel(label(n), 10, 13 * (n - 1));
     AddLabel(QStringLiteral("(Piston Rod)"), 82, 13 * 6);
     for (int n = 7; n <= 12; ++n) AddLabel(label(n), 10, 13 * n);
@@ -240,6 +266,7 @@ TCylDimen::TCylDimen(Model& m, QWidget* parent)
     AddLabel(QStringLiteral("  (Valve Stem)"), 266, 13 * 10);
     AddLabel(QStringLiteral("To Show Graphic Position of Variable, Click Small Button"), 1, 190);
     AddLabel(QStringLiteral("To Select a Dynamic Variable, Click Dimension in Gray Area"), 1, 203);
+    FitLabelFont();
 
     // Edit1..Edit17, Close, Reset, Button1..Button17, Edit18..Edit22, Button18..Button22.
     std::vector<QWidget*> order;
@@ -253,6 +280,8 @@ TCylDimen::TCylDimen(Model& m, QWidget* parent)
     FormActivate();
 }
 
-void TCylDimen::ApplyDefaults() { ApplyCylinderDefaults(m_); }
+void TCylDimen::ApplyDefaults() {
+    ApplyCylinderDefaults(m_);
+}
 
 }  // namespace mv

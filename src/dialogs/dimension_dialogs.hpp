@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QFont>
 #include <QRect>
 #include <QString>
 #include <vector>
@@ -17,8 +18,8 @@ namespace mv {
 class DimensionDialog : public QDialog {
     Q_OBJECT
 public:
-    DimensionField* Field(int n) const;        // 1-based field number
-    QPushButton* GraphicButton(int n) const;   // 1-based
+    DimensionField* Field(int n) const;       // 1-based field number
+    QPushButton* GraphicButton(int n) const;  // 1-based
     QPushButton* CloseButton() const { return close_; }
     QPushButton* ResetButton() const { return reset_; }
     int FieldCount() const { return static_cast<int>(fields_.size()); }
@@ -40,6 +41,7 @@ protected:
     void AddRow(DimensionId id, QRect field, QRect button);
     void AddLabel(const QString& text, int x, int y) { labels_.push_back({text, x, y}); }
     void PlaceButtons(QRect reset, const QString& resetCaption, QRect close);
+    void FitLabelFont();
 
     // Dialog-specific reset: the defaults of the dialog's record.
     virtual void ApplyDefaults() = 0;
@@ -64,6 +66,7 @@ private:
     std::vector<Label> labels_;
     std::vector<std::pair<QWidget*, QRect>> design_;
     float scaleX_ = 1, scaleY_ = 1;
+    QFont labelFont_;
 };
 
 // "Frame Dimensions": the 27 frame and linkage dimensions.

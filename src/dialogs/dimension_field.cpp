@@ -32,8 +32,7 @@ void DimensionField::Commit() {
     // decimals and at most ten characters, and merely passing through a field must not round
     // or truncate what a file or the dynamic-variable bars put there.
     const QString t = text();
-    const float value =
-        t == filled_ ? GetDimension(m_, id_) : ParseLenient(t.toStdString());
+    const float value = t == filled_ ? GetDimension(m_, id_) : ParseLenient(t.toStdString());
     CommitAnyDimension(m_, id_, value);
 }
 

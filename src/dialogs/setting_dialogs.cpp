@@ -6,15 +6,20 @@
 #include <QShowEvent>
 #include <cmath>
 
+#include "dialogs/dialog_font.hpp"
 #include "model/screen_math.hpp"
 #include "model/text.hpp"
 
 namespace mv {
 namespace {
 
-QString Fmt(double v, int w, int d) { return QString::fromStdString(FormatField(v, w, d)); }
+QString Fmt(double v, int w, int d) {
+    return QString::fromStdString(FormatField(v, w, d));
+}
 
-float Typed(const QLineEdit* e) { return ParseLenient(e->text().toStdString()); }
+float Typed(const QLineEdit* e) {
+    return ParseLenient(e->text().toStdString());
+}
 
 // Scroll-bar positions: saturating, so a huge value can never overflow the integer.
 int BarPosition(long double v) {
@@ -24,13 +29,6 @@ int BarPosition(long double v) {
     return static_cast<int>(std::nearbyint(v));
 }
 
-QFont DialogFont(const QFont& base) {
-    QFont f = base;
-    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Sans Serif")});
-    f.setPixelSize(11);
-    return f;
-}
-
 QPushButton* MakeButton(const QString& caption, QWidget* parent, QRect r) {
     auto* b = new QPushButton(caption, parent);
     b->setAutoDefault(false);
@@ -38,7 +36,9 @@ QPushButton* MakeButton(const QString& caption, QWidget* parent, QRect r) {
     return b;
 }
 
-bool SignsEqual(const GearState& g) { return (g.signFactor1 > 0) == (g.signFactor2 > 0); }
+bool SignsEqual(const GearState& g) {
+    return (g.signFactor1 > 0) == (g.signFactor2 > 0);
+}
 
 }  // namespace
 
@@ -168,8 +168,8 @@ void TDrivAng::OKClick() {
 // --- Step angle ----------------------------------------------------------------------------
 
 TStpAng::TStpAng(Model& m, MainControls& controls, QWidget* parent)
-    : SettingDialog(QStringLiteral("Step Angle"), QSize(208, 47),
-                    KeyFilterRules{false, true, true}, true, parent),
+    : SettingDialog(QStringLiteral("Step Angle"), QSize(208, 47), KeyFilterRules{false, true, true},
+                    true, parent),
       m_(m),
       c_(controls) {
     AddLabel(QStringLiteral("Min = 0.01"), 2, 0);
@@ -181,7 +181,9 @@ TStpAng::TStpAng(Model& m, MainControls& controls, QWidget* parent)
     cancel_->setGeometry(150, 17, 54, 25);
 }
 
-void TStpAng::FormActivate() { edit_->setText(Fmt(m_.gear.currentStep, 4, 2)); }
+void TStpAng::FormActivate() {
+    edit_->setText(Fmt(m_.gear.currentStep, 4, 2));
+}
 
 void TStpAng::OKClick() {
     const float step = ClampSetting(Typed(edit_), 0.01f, 45.0f);
@@ -190,8 +192,7 @@ void TStpAng::OKClick() {
     // with the new step, a stopped one stays stopped.
     c_.SetRunCaption(c_.RunCaption() != "Stop" ? "Stop" : "Run");
     c_.RunClick();
-    c_.SetStepAngleBar(
-        BarPosition(std::log10(static_cast<long double>(step) * 100.0L) * 4000.0L));
+    c_.SetStepAngleBar(BarPosition(std::log10(static_cast<long double>(step) * 100.0L) * 4000.0L));
     c_.SetDriverAngleBarSteps(BarPosition(static_cast<long double>(step) * 100.0L),
                               BarPosition(static_cast<long double>(step) * 500.0L));
 }
@@ -212,7 +213,9 @@ TGraphZoom::TGraphZoom(Model& m, QWidget* parent)
     FormActivate();
 }
 
-void TGraphZoom::FormActivate() { edit_->setText(Fmt(m_.graphicZoomFactor, 4, 2)); }
+void TGraphZoom::FormActivate() {
+    edit_->setText(Fmt(m_.graphicZoomFactor, 4, 2));
+}
 
 void TGraphZoom::OKClick() {
     m_.graphicZoomFactor = ClampSetting(Typed(edit_), 0.5f, 2000.0f);
@@ -295,6 +298,8 @@ void TRefPnts::ZeroClick() {
     c_.SetReferencePoints(false);
 }
 
-void TRefPnts::CancelClick() { c_.SetReferencePoints(false); }
+void TRefPnts::CancelClick() {
+    c_.SetReferencePoints(false);
+}
 
 }  // namespace mv

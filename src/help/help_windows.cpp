@@ -4,6 +4,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QShowEvent>
@@ -23,6 +24,8 @@ HelpTextWindow::HelpTextWindow(const QString& caption, const QString& fileName, 
     memo_ = new QPlainTextEdit(this);
     memo_->setReadOnly(true);
     memo_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // The texts line up their tables with blanks.
+    memo_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* lay = new QVBoxLayout(this);
@@ -80,6 +83,7 @@ TAboutBox::TAboutBox(Model&, QWidget* parent) : QDialog(parent) {
             "files of its predecessors and runs on current desktops."),
         this);
     history->setWordWrap(true);
+    history->setFixedWidth(400);
     auto* qt = new QLabel(QStringLiteral("Built with Qt %1, running on Qt %2")
                               .arg(QStringLiteral(QT_VERSION_STR), QString::fromLatin1(qVersion())),
                           this);
@@ -93,7 +97,7 @@ TAboutBox::TAboutBox(Model&, QWidget* parent) : QDialog(parent) {
     lay->addSpacing(8);
     lay->addWidget(qt);
     lay->addWidget(buttons);
-    setFixedWidth(420);
+    lay->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 }  // namespace mv

@@ -89,13 +89,14 @@ TEST_F(DataTableTest, HeaderLinesAndRowLayout) {
     std::string expect = mv::FormatField(0, 7, 2);
     for (int k = 0; k < 6; ++k) {
         const mv::Pivot& p = ref.pivots[k + 2];
-        expect += "   " + mv::FormatField(p.y, k == 0 ? 7 : 9, 3) + "  " + mv::FormatField(p.x, 7, 3);
+        expect +=
+            "   " + mv::FormatField(p.y, k == 0 ? 7 : 9, 3) + "  " + mv::FormatField(p.x, 7, 3);
     }
     EXPECT_EQ(lines[4].toStdString(), expect);
 }
 
 TEST_F(DataTableTest, ColumnsUseTheRoundedPivotNumber) {
-    m.picks[1].pivot = 2.6f;  // pivot 3
+    m.picks[1].pivot = 2.6f;   // pivot 3
     m.picks[2].pivot = 99.0f;  // beyond the table: clamped, never read out of range
     m.picks[3].pivot = -4.0f;
     table.FormActivate();
@@ -103,7 +104,8 @@ TEST_F(DataTableTest, ColumnsUseTheRoundedPivotNumber) {
     QFile f(QDir::temp().filePath("merrovan_pick_cols.csv"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QString header = QString::fromUtf8(f.readLine());
-    EXPECT_TRUE(header.startsWith("Driver Angle,No.1 Pivot 3 Vert,No.1 Pivot 3 Horz,No.2 Pivot 26"));
+    EXPECT_TRUE(
+        header.startsWith("Driver Angle,No.1 Pivot 3 Vert,No.1 Pivot 3 Horz,No.2 Pivot 26"));
     EXPECT_TRUE(header.contains("No.3 Pivot 0 Vert"));
     f.close();
     f.remove();

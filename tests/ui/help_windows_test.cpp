@@ -1,4 +1,6 @@
 // The help windows with and without their text files, and the about box.
+#include "help/help_windows.hpp"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -8,7 +10,6 @@
 #include <QTemporaryDir>
 
 #include "dialogs_support.hpp"
-#include "help/help_windows.hpp"
 
 namespace {
 
@@ -64,7 +65,8 @@ TEST_F(HelpWindowTest, ReadsTheFileAgainWhenReopened) {
 // The build copies the texts beside the binaries, where the windows find them by default.
 TEST_F(HelpWindowTest, InstalledTextsCoverTheirSubjects) {
     mv::TInst inst(m);
-    ASSERT_TRUE(inst.Load()) << "instruct.doc beside " << QCoreApplication::applicationDirPath().toStdString();
+    ASSERT_TRUE(inst.Load()) << "instruct.doc beside "
+                             << QCoreApplication::applicationDirPath().toStdString();
     const QString a = inst.Memo()->toPlainText();
     for (const char* word : {"lead", "lap", "cut-off", "release", "compression", "Sine Diagram",
                              "Oval Diagram", "Steam Diagram", "Port Open/Closed", "Step Angle",
@@ -74,7 +76,8 @@ TEST_F(HelpWindowTest, InstalledTextsCoverTheirSubjects) {
     mv::TMvOSpInst spec(m);
     ASSERT_TRUE(spec.Load());
     const QString b = spec.Memo()->toPlainText();
-    for (const char* word : {".dst", ".mvo", "dynamic variable", "undo", "graphic", "Rev Arm to Cent Max"})
+    for (const char* word :
+         {".dst", ".mvo", "dynamic variable", "undo", "graphic", "Rev Arm to Cent Max"})
         EXPECT_TRUE(b.contains(QLatin1String(word), Qt::CaseInsensitive)) << word;
 }
 
