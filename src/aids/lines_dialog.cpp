@@ -1,12 +1,14 @@
 #include "aids/lines_dialog.hpp"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QStandardItemModel>
 #include <QTableWidget>
@@ -109,6 +111,7 @@ TDrawLines::TDrawLines(Model& m, MainControls& controls, QWidget* parent)
     for (int r = 0; r < kLineEntries; ++r) {
         auto addCombo = [&](Column c, const char* const* items, int n) {
             auto* cb = new QComboBox;
+            cb->setFocusPolicy(Qt::StrongFocus);
             cb->addItem(QString());
             for (int i = 0; i < n; ++i) cb->addItem(QString::fromLatin1(items[i]));
             cb->installEventFilter(this);
@@ -203,6 +206,14 @@ void TDrawLines::showEvent(QShowEvent* e) {
 }
 
 bool TDrawLines::eventFilter(QObject* watched, QEvent* e) {
+    // The wheel scrolls the table; it changes a choice only in the box being worked in.
+    if (e->type() == QEvent::Wheel) {
+        auto* cb = qobject_cast<QComboBox*>(watched);
+        if (cb && !cb->hasFocus()) {
+            QCoreApplication::sendEvent(table_->verticalScrollBar(), e);
+            return true;
+        }
+    }
     if (e->type() == QEvent::FocusIn) {
         const QVariant row = watched->property("row");
         if (row.isValid()) SelectEntry(row.toInt() + 1);
@@ -301,7 +312,9 @@ void TDrawLines::UpdateCount() {
 void TDrawLines::UpdateHint() {
     const int n = m_.lines.selected;
     if (n < 1 || n > kLineEntries) return;
-    QString t = QStringLiteral("Line %1: %2.").arg(n).arg(DescribeLine(m_.lines.entries[n - 1]));
+    const LineEntry& e = m_.lines.entries[n - 1];
+    QString t = QStringLiteral("Line %1: %2.").arg(n).arg(DescribeLine(e));
+    if (e.kind >= 0 && e.colour < 0) t += QStringLiteral(" Choose a colour.");
     if (!pickResult_.isEmpty()) t += QLatin1Char(' ') + pickResult_;
     hint_->setText(t);
     pick_->setEnabled(CanPick(n));

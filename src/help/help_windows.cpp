@@ -35,8 +35,11 @@ HelpTextWindow::HelpTextWindow(const QString& caption, const QString& fileName, 
 
 QStringList HelpTextWindow::DefaultSearchFolders() {
     QStringList f;
-    if (QCoreApplication::instance()) f << QCoreApplication::applicationDirPath();
+    const bool app = QCoreApplication::instance() != nullptr;
+    if (app) f << QCoreApplication::applicationDirPath();
     f << QDir::currentPath();
+    // An installed tree may keep its data apart from the binaries.
+    if (app) f << QDir(QCoreApplication::applicationDirPath()).filePath("../share/merrovan");
     return f;
 }
 

@@ -18,7 +18,8 @@ public:
     QString FileName() const { return fileName_; }
     QPlainTextEdit* Memo() const { return memo_; }
 
-    // Folders searched in order; by default the program's folder, then the working folder.
+    // Folders searched in order; by default the program's folder, the working folder, then
+    // ../share/merrovan beside the program.
     void SetSearchFolders(const QStringList& folders) { folders_ = folders; }
     static QStringList DefaultSearchFolders();
 

@@ -74,6 +74,20 @@ TEST_F(FrameDialogTest, LabelsKeepTheirBlanksAndPositions) {
     EXPECT_EQ(dlg->Field(27)->geometry(), QRect(342, 156, 40, 13));
 }
 
+TEST_F(FrameDialogTest, LargeFontMovesFieldsWithTheLabels) {
+    dlg->hide();
+    m.display.textScaleX = 1.27f;
+    m.display.textScaleY = 1.22f;
+    dlg->show();
+    EXPECT_EQ(dlg->Field(15)->geometry(), QRect(434, 0, 51, 16));
+    EXPECT_EQ(dlg->Field(27)->geometry().y(), 190);  // 156 * 1.22
+    EXPECT_EQ(dlg->size(), QSize(490, 281));
+    dlg->hide();
+    m.display.textScaleX = m.display.textScaleY = 1.0f;
+    dlg->show();
+    EXPECT_EQ(dlg->Field(15)->geometry(), QRect(342, 0, 40, 13));
+}
+
 TEST_F(FrameDialogTest, KeyFilterLetsOnlyNumberCharactersThrough) {
     DimensionField* f = dlg->Field(5);
     f->setFocus();
