@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QPixmap>
+#include <cstdio>
 #include <memory>
 
 #include "aids/data_table.hpp"
@@ -47,6 +48,27 @@ TEST(Screenshots, EveryDialog) {
         EXPECT_TRUE(w->grab().save(QDir(dir).filePath(name + ".png"))) << name.toStdString();
         w->hide();
     }
+}
+
+}  // namespace
+
+namespace {
+
+// For driving the frame dialog by hand or with xdotool on a real display: opens it for
+// MERROVAN_INTERACTIVE_MS milliseconds and prints what reached the model.
+TEST(Screenshots, InteractiveFrameDialog) {
+    const int ms = qEnvironmentVariableIntValue("MERROVAN_INTERACTIVE_MS");
+    if (ms <= 0) GTEST_SKIP() << "set MERROVAN_INTERACTIVE_MS to drive the dialog by hand";
+    mvtest::EnsureApplication();
+    mv::Model m;
+    mv::StartUp(m);
+    mv::TFrameDi dlg(m);
+    dlg.move(100, 100);
+    ASSERT_TRUE(mvtest::ShowActive(dlg));
+    QTest::qWait(ms);
+    std::printf("driverDia %g stroke %g undo %d slot1 %u pending %d visible %d\n",
+                m.frame.driverDia, m.frame.stroke, m.undoCount, m.dynSlots[1].id, m.pendingEdit,
+                dlg.isVisible());
 }
 
 }  // namespace
