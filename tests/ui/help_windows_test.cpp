@@ -73,9 +73,9 @@ TEST_F(HelpWindowTest, InstalledTextsCoverTheirSubjects) {
                              "Reverse Arm", "Reference Points", "Pivot Data", "UnDo"})
         EXPECT_TRUE(a.contains(QLatin1String(word), Qt::CaseInsensitive)) << word;
 
-    mv::TMvOSpInst spec(m);
-    ASSERT_TRUE(spec.Load());
-    const QString b = spec.Memo()->toPlainText();
+    mv::TMvOSpInst special(m);
+    ASSERT_TRUE(special.Load());
+    const QString b = special.Memo()->toPlainText();
     for (const char* word :
          {".dst", ".mvo", "dynamic variable", "undo", "graphic", "Rev Arm to Cent Max"})
         EXPECT_TRUE(b.contains(QLatin1String(word), Qt::CaseInsensitive)) << word;
