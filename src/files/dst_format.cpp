@@ -268,9 +268,12 @@ bool Decode(const Words& w, const Model& current, DstImage& img, std::string& pr
         p.oy = r.Checked(kPresetWords[2]);
     }
     // Records 18 words 1-4 and 19
+    // Positions 1 to 3 are mid gear and the normal positions, recomputed after loading; with
+    // extreme dimensions they may not be finite, which must not make the file unreadable.
     img.revArm[0] = current.revArmPositions[0];
     for (int k = 1; k < kRevArmPositions; ++k)
-        img.revArm[static_cast<std::size_t>(k)] = r.Checked("reverse-arm position");
+        img.revArm[static_cast<std::size_t>(k)] =
+            k <= 3 ? r.Unchecked() : r.Checked("reverse-arm position");
     // Records 20 to 71
     img.lines = current.lines;
     DecodeLines(w, img.lines);

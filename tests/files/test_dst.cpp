@@ -182,6 +182,7 @@ bool MustBeFinite(int record, int word) {
     if (record == 7 && word == 4) return false;                // spare, raw bits
     if (record == 11 && word == 2) return false;               // earlier copy of 121
     if (record == 13 && word >= 1 && word <= 3) return false;  // setting, sweep words
+    if (record == 18 && word >= 1 && word <= 3) return false;  // recomputed mid-gear positions
     return true;
 }
 
@@ -416,6 +417,30 @@ TEST_F(DstFile, AHugeRevArmMaxSaturatesTheBarLimits) {
     ASSERT_TRUE(ReadDstBytes(m, in, "x.dst", err)) << err;
     EXPECT_GT(m.revArmBarMax, 1000000000);
     EXPECT_LT(m.revArmBarMin, -1000000000);
+}
+
+}  // namespace
+}  // namespace mv::files::testing
+
+namespace mv::files::testing {
+namespace {
+
+// Extreme but finite dimensions put mid gear out of the float range; such a gear must still
+// save and open again (the recomputed positions are not checked).
+TEST_F(DstFile, AGearWhoseMidGearOverflowsStillSavesAndOpens) {
+    Model m;
+    StartUp(m);
+    StoreDimension(m, 21, 3.0e38f);
+    StoreDimension(m, 22, 3.0e38f);
+    ComputeMidGear(m);
+    ASSERT_FALSE(std::isfinite(m.revArmPositions[0]));
+    std::string err;
+    ASSERT_TRUE(SaveDst(m, Path("wild.dst"), err)) << err;
+    Model back;
+    StartUp(back);
+    ASSERT_TRUE(LoadDst(back, Path("wild.dst"), err)) << err;
+    EXPECT_EQ(back.frame.revArmUpper, 3.0e38f);
+    EXPECT_EQ(back.revArmBarPosition, 0);
 }
 
 }  // namespace
