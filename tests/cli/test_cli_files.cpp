@@ -112,8 +112,8 @@ TEST_F(CliFiles, BadFilesExitWithStatusOneAndNothingOnStdout) {
 }
 
 TEST_F(CliFiles, WrongArgumentsAreUsageErrors) {
-    for (const std::string args : {"convert", "convert a.dst", "convert a b c",
-                                   "save-defaults", "save-defaults --bogus x.dst"}) {
+    for (const std::string args : {"convert", "convert a.dst", "convert a b c", "save-defaults",
+                                   "save-defaults --bogus x.dst"}) {
         const Result r = Run(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_TRUE(r.out.empty());
