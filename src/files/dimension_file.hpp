@@ -1,12 +1,29 @@
 // Reading and writing dimension files: the binary .dst working set and the plain-text .mvo.
 // Every read is validated completely before the model is touched; every write is atomic.
+// docs/file-format.md describes both formats word by word.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "model/model.hpp"
 
 namespace mv::files {
+
+inline constexpr std::size_t kDstRecords = 72;
+inline constexpr std::size_t kDstWordsPerRecord = 5;
+inline constexpr std::size_t kDstWords = kDstRecords * kDstWordsPerRecord;  // 360
+inline constexpr std::size_t kDstBytes = kDstWords * 4;                     // 1440
+// Index of the first word of the lines-and-circles records (record 20) in the file.
+inline constexpr std::size_t kDstLinesFirstWord = 19 * kDstWordsPerRecord;
+// The .mvo carries the 27 frame dimensions and the 22 cylinder dimensions.
+inline constexpr std::size_t kMvoValues = 49;
+// A text file larger than this is not a dimension file; refusing it early bounds the memory.
+inline constexpr std::size_t kMvoMaxBytes = 1 << 20;
 
 // Opens a .dst or .mvo file, chosen by the file name's extension (anything else is read as
 // .dst). On failure `error` names the file and the problem and the model is unchanged.
@@ -22,5 +39,23 @@ bool SaveMvo(const Model& m, const std::string& path, std::string& error);
 
 // The data-set name for a file name: the text after the last '/' or '\', minus 4 characters.
 std::string DataSetNameFromPath(const std::string& path);
+
+// --- The formats without the file system (used by the loaders above, the tests and the fuzzers)
+
+// Decodes a .dst image (only its first 1440 bytes are used), checks it, and only then applies
+// it to the model followed by mid gear and the reverse-arm bar limits and position. Does not
+// touch the data-set name and sends no DimensionsChanged. `name` prefixes every message.
+bool ReadDstBytes(Model& m, std::span<const std::uint8_t> bytes, const std::string& name,
+                  std::string& error);
+// Why ReadDstBytes would refuse the image ("file is 1000 bytes, ..."), or empty if it is fine.
+std::string DstProblem(std::span<const std::uint8_t> bytes);
+// The 1440 bytes of the .dst image of the model.
+std::vector<std::uint8_t> WriteDstBytes(const Model& m);
+
+// Parses .mvo text completely and only then stores the 49 dimensions, followed by mid gear and
+// the reverse-arm bar limits and position. Messages start with `name` (and the line number).
+bool ReadMvoText(Model& m, std::string_view text, const std::string& name, std::string& error);
+// The .mvo text of the model's 49 dimensions.
+std::string WriteMvoText(const Model& m);
 
 }  // namespace mv::files
