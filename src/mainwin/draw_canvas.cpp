@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <numbers>
 
+#include "mainwin/draw_picture.hpp"
 #include "mainwin/picture_canvas.hpp"
 
 namespace mv {
@@ -75,8 +76,9 @@ int FontPixelsForPoints(int points) {
 
 PictureCanvas::PictureCanvas(QPainter& painter) : p_(painter) {
     const QPaintDevice* d = p_.device();
-    width_ = d ? d->width() : 0;
-    height_ = d ? d->height() : 0;
+    // Nothing of the picture goes beyond its own 1280 x 1024, whatever the device.
+    width_ = d ? std::min(d->width(), kPictureWidth) : 0;
+    height_ = d ? std::min(d->height(), kPictureHeight) : 0;
     const QPaintEngine* e = p_.paintEngine();
     exact_ = e && e->type() == QPaintEngine::Raster && p_.transform().isIdentity();
     p_.setRenderHint(QPainter::Antialiasing, false);

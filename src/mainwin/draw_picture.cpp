@@ -151,11 +151,13 @@ QString WindowCaption(CaptionWindow window, const Model& m, const QDateTime& now
 
 PictureOutput RenderPicture(Model& m, QPainter& painter, const PictureInput& in) {
     PictureOutput out;
-    // 1. A white frame, as a new bitmap would be.
     painter.save();
-    painter.setClipping(false);
+    // A device larger than the picture keeps its other pixels.
+    if (const QPaintDevice* d = painter.device();
+        d && (d->width() > kPictureWidth || d->height() > kPictureHeight))
+        painter.setClipRect(0, 0, kPictureWidth, kPictureHeight, Qt::IntersectClip);
+    // 1. A white frame, as a new bitmap would be.
     painter.fillRect(0, 0, kPictureWidth, kPictureHeight, QColor(Qt::white));
-    painter.restore();
 
     // 2. Steam dots and their legend.
     if (in.rng) DrawSteamLayer(m, painter, *in.rng, out);
@@ -163,22 +165,24 @@ PictureOutput RenderPicture(Model& m, QPainter& painter, const PictureInput& in)
     // 3. Window captions.
     out.captions = Captions(m, in.now);
 
-    PictureCanvas canvas(painter);
-    canvas.Invalidate();
-    // 4..10.
-    picture::DrawMechanism(m, canvas);
-    // The cut-off measurement follows the valve on every frame; only its display needs the
-    // screen data.
-    picture::MeasureCutoff(m);
-    // 11.
-    if (m.display.screenData) picture::DrawScreenData(m, canvas, out);
-    // The dynamic-variable bars may move only a slot that holds a dimension.
-    for (int k = 1; k <= 4; ++k)
-        out.dynBarEnabled[static_cast<std::size_t>(k - 1)] =
-            picture::SlotHoldsDimension(m.dynSlots[static_cast<std::size_t>(k)]);
-    // 12.
-    if (m.dimensionGraphicId != 0) picture::DrawDimensionGraphic(m, canvas, out);
-    canvas.Flush();
+    {
+        PictureCanvas canvas(painter);
+        canvas.Invalidate();
+        // 4..10.
+        picture::DrawMechanism(m, canvas);
+        // The cut-off measurement follows the valve on every frame; only its display needs
+        // the screen data.
+        picture::MeasureCutoff(m);
+        // 11.
+        if (m.display.screenData) picture::DrawScreenData(m, canvas, out);
+        // The dynamic-variable bars may move only a slot that holds a dimension.
+        for (int k = 1; k <= 4; ++k)
+            out.dynBarEnabled[static_cast<std::size_t>(k - 1)] =
+                picture::SlotHoldsDimension(m.dynSlots[static_cast<std::size_t>(k)]);
+        // 12.
+        if (m.dimensionGraphicId != 0) picture::DrawDimensionGraphic(m, canvas, out);
+    }
+    painter.restore();
     return out;
 }
 
