@@ -15,6 +15,7 @@
 
 #include "cli/cli.hpp"
 #include "mainwin/draw_picture.hpp"
+#include "model/dimensions.hpp"
 
 namespace mv::cli {
 namespace {
@@ -31,6 +32,7 @@ struct RenderOptions {
     int cropH = kPictureHeight;
     bool steam = false;
     int ticks = 0;
+    int graphic = 0;
 };
 
 bool OnOff(const std::string& option, const std::string& v) {
@@ -90,6 +92,10 @@ RenderOptions Parse(const Args& args) {
             o.ticks = IntValue(a, OptionValue(args, i));
             if (o.ticks < 0 || o.ticks > 1000000)
                 throw UsageError{"--ticks: expected 0 .. 1000000"};
+        } else if (a == "--graphic") {
+            o.graphic = IntValue(a, OptionValue(args, i));
+            if (!IsDimensionId(static_cast<DimensionId>(o.graphic < 0 ? 0 : o.graphic)))
+                throw UsageError{"--graphic: not a dimension id (1..27, 101..122)"};
         } else {
             throw UsageError{"unknown option '" + a + "'"};
         }
@@ -134,6 +140,7 @@ int RunRender(const Args& args) {
     m.display.screenData = o.screenData;
     m.display.lineWidth = o.lineWidth;
     m.steam.display = o.steam;
+    m.dimensionGraphicId = o.graphic;
     // A fixed seed: the same command gives the same picture.
     std::mt19937 rng(20260);
 
@@ -206,7 +213,7 @@ const bool kRegistered = Register(Command{
     "render",
     "render --out FILE.png|.svg|.pdf [--file F] [--set ID=V]... [--angle DEG] "
     "[--revarm X | --notch F] [--screen-data on|off] [--line-width 1|2] [--crop WxH] "
-    "[--steam on|off] [--ticks N]",
+    "[--steam on|off] [--ticks N] [--graphic ID]",
     "Draws the main window's picture for one state, as the window's frame buffer holds it\n"
     "after the tick's solve (the driver angle not yet advanced).\n" +
         std::string(kGearOptionsHelp) +
@@ -216,7 +223,9 @@ const bool kRegistered = Register(Command{
         "  --line-width W     1 (default) or 2\n"
         "  --crop WxH         only the top-left part, e.g. 632x380 for the window's client area\n"
         "  --steam S          on or off (default): the steam display\n"
-        "  --ticks N          run N animation ticks first (fixed random seed)\n",
+        "  --ticks N          run N animation ticks first (fixed random seed)\n"
+        "  --graphic ID       show the position graphic of dimension ID (as its dialog button\n"
+        "                     does), running through the --ticks frames\n",
     RunRender});
 
 }  // namespace
