@@ -19,21 +19,44 @@ inline constexpr int kPictureHeight = 1024;
 
 // Steps 1..4 of a tick: solve the linkage and the valve, map pivots and outlines to the screen.
 void TickSolve(Model& m);
+// Steps 3 and 4 alone: pivots 0..20 and the cylinder, piston and valve outlines for the view.
+void MapPivotsAndOutlines(Model& m);
+// A world point through the view: x = round(h s + ox), y = round(-v s + oy), ties to even,
+// saturating for values no screen can hold.
+ScreenPoint MapToScreen(const ViewTransform& view, long double h, long double v);
 // Step 5: advance the driver angle by the current step in the running direction and wrap it.
 void AdvanceDriverAngle(Model& m);
 
 struct PictureInput {
-    QDateTime now;               // for the window captions
+    QDateTime now;                // for the window captions
     std::mt19937* rng = nullptr;  // steam dots; nullptr draws none
 };
+
+// Windows whose captions the frame refreshes, in the order of PictureOutput::captions.
+enum CaptionWindow {
+    kCaptionMain,
+    kCaptionSine,
+    kCaptionOval,
+    kCaptionSteam,
+    kCaptionPort,
+    kCaptionDataTable,
+    kCaptionCount
+};
+
+// Title text + data-set name + date and time of the system locale + "Version 2.6".
+QString WindowCaption(CaptionWindow window, const Model& m, const QDateTime& now);
 
 // What the frame asks of the windows; the main window acts on it after the frame.
 struct PictureOutput {
     // Captions of the main window, TSineDia, TOvalDia, TSteamDia, TPortDia, TDataTable.
     std::array<QString, 6> captions;
-    int closeDialog = 0;   // dimension graphic started: 1 close the frame dialog, 2 the cylinder one
-    int reopenDialog = 0;  // graphic ended: 1 reopen the frame dialog, 2 the cylinder one
-    bool restoreCursor = false;
+    // Dimension graphic showing: 1 close the frame dialog, 2 the cylinder one. Set on every
+    // frame of the graphic, so closing must do nothing when the dialog is already hidden.
+    int closeDialog = 0;
+    // Graphic ended this frame: 1 reopen the frame dialog, 2 the cylinder one. Post it to the
+    // event loop; never open a modal dialog from inside the tick.
+    int reopenDialog = 0;
+    bool restoreCursor = false;  // back to the default arrow (the graphic ended)
     bool undoButtonVisible = false;
     int undoButtonTop = 127;
     std::array<bool, 4> dynBarEnabled{};

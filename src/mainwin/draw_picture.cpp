@@ -1,0 +1,189 @@
+// One tick of the picture: solve, map, advance the driver, draw every layer.
+#include "mainwin/draw_picture.hpp"
+
+#include <QLocale>
+#include <QPainter>
+
+#include "mainwin/draw_steam.hpp"
+#include "mainwin/picture_canvas.hpp"
+#include "mainwin/picture_layers.hpp"
+#include "model/screen_math.hpp"
+#include "model/solver.hpp"
+
+namespace mv {
+
+ScreenPoint MapToScreen(const ViewTransform& view, long double h, long double v) {
+    const long double s = view.scale;
+    return {RoundToScreen(h * s + view.ox), RoundToScreen(-v * s + view.oy)};
+}
+
+void MapPivotsAndOutlines(Model& m) {
+    const ViewTransform& t = m.view;
+    for (int n = 0; n < kMappedPivots; ++n) {
+        const ScreenPoint p = MapToScreen(t, m.pivots[n].x, m.pivots[n].y);
+        m.pivots[n].sx = p.x;
+        m.pivots[n].sy = p.y;
+    }
+
+    using LD = long double;
+    const CylinderDimensions& d = m.cyl;
+    const LD E = d.cylCtr, c = m.pivots[3].y, G = d.boreDia, H = d.boreLen;
+    const LD i = d.cylPortWidth, L = d.valveSurface, n = d.exhaustPort;
+    const LD o = d.bridgeRear, p = d.bridgeFront, q = d.steamPortRear, r = d.steamPortFront;
+    const LD S = d.chamberHeight, T = d.chamberLength;
+    const LD j = d.pistonRod, k = d.pistonWidth, u = d.valveHeight;
+    const LD vr = d.valveRearHalf, vf = d.valveFrontHalf, xr = d.exhCavRear, xf = d.exhCavFront;
+    const LD z = d.valveStem;
+    const LD h3 = m.pivots[3].x, h4 = m.pivots[4].x, v4 = m.pivots[4].y;
+    auto map = [&t](LD h, LD v) { return MapToScreen(t, h, v); };
+
+    auto& C = m.outlineC;
+    C[0] = map(E - n / 2, c + L + S);
+    C[1] = map(E - T / 2, c + L + S);
+    C[2] = map(E - T / 2, c + L);
+    C[3] = map(E - n / 2 - o - q, c + L);
+    C[4] = map(E - n / 2 - o - q, c + L - n / 3);
+    C[5] = map(E - H / 2, c + G / 2);
+    C[6] = map(E - H / 2, c - G / 2);
+    C[7] = map(E + H / 2, c - G / 2);
+    C[8] = map(E + H / 2, c + G / 2);
+    C[9] = map(E + n / 2 + p + r, c + L - n / 3);
+    C[10] = map(E + n / 2 + p + r, c + L);
+    C[11] = map(E + T / 2, c + L);
+    C[12] = map(E + T / 2, c + L + S);
+    C[13] = map(E + n / 2, c + L + S);
+    C[14] = map(E - n / 2, c + L - q);
+    C[15] = map(E - n / 2, c + L);
+    C[16] = map(E - n / 2 - o, c + L);
+    C[17] = map(E - n / 2 - o, c + L - n / 1.5L);
+    C[18] = map(E - H / 2 + i, c + G / 2);
+    C[19] = map(E + H / 2 - i, c + G / 2);
+    C[20] = map(E + n / 2 + p, c + L - n / 1.5L);
+    C[21] = map(E + n / 2 + p, c + L);
+    C[22] = map(E + n / 2, c + L);
+    C[23] = map(E + n / 2, c + L - q);
+
+    auto& P = m.outlineP;
+    P[0] = map(h3 + j + k / 2, c);
+    P[1] = map(h3 + j - k / 2, c + G / 2);
+    P[2] = map(h3 + j - k / 2, c - G / 2);
+    P[3] = map(h3 + j + k / 2, c - G / 2);
+    P[4] = map(h3 + j + k / 2, c + G / 2);
+
+    auto& V = m.outlineV;
+    V[0] = map(h4 + z - vr, v4);
+    V[1] = map(h4 + z - vr, c + L + u);
+    V[2] = map(h4 + z + vf, c + L + u);
+    V[3] = map(h4 + z + vf, c + L);
+    V[4] = map(h4 + z + xf, c + L);
+    // The cavity's roof is a third of the way down the valve, in whole pixels (truncated).
+    const int roof = V[1].y + (V[3].y - V[1].y) / 3;
+    V[5] = ScreenPoint{map(h4 + z + xf, c + L).x, roof};
+    V[6] = ScreenPoint{map(h4 + z - xr, c + L).x, roof};
+    V[7] = map(h4 + z - xr, c + L);
+    V[8] = map(h4 + z - vr, c + L);
+}
+
+void TickSolve(Model& m) {
+    SolveLinkage(m);
+    SolvePistonAndPorts(m);
+    MapPivotsAndOutlines(m);
+}
+
+void AdvanceDriverAngle(Model& m) {
+    float& a = m.gear.driverAngle;
+    a += m.gear.direction == RunDirection::Fwd ? m.gear.currentStep : -m.gear.currentStep;
+    if (a > 360.1f) a -= 360.0f;
+    if (a < 0.0f) a += 360.0f;
+}
+
+namespace {
+
+constexpr std::array<const char*, kCaptionCount> kTitles = {
+    "MERROVAN Outside Admission            ",
+    "MERROVAN Outside Admission      Sine Diagram    ",
+    "MERROVAN Outside Admission      Oval Diagram    ",
+    "MERROVAN Outside Admission      Steam Diagram    ",
+    "MERROVAN Outside Admission      Port Open/Closed    ",
+    "MERROVAN Outside Admission Pivot Data   ",
+};
+
+// The captions change once a second or when the data set is renamed; keep them between frames
+// so a frame costs no string building.
+struct CaptionCache {
+    qint64 second = -1;
+    bool valid = false;
+    std::string dataSet;
+    QString tail;  // blanks, date, time, version
+    std::array<QString, kCaptionCount> captions;
+};
+
+QString CaptionTail(const QDateTime& now) {
+    const QLocale loc = QLocale::system();
+    return QStringLiteral("     ") + loc.toString(now.date(), QLocale::ShortFormat) +
+           QStringLiteral("   ") + loc.toString(now.time(), QLocale::LongFormat) +
+           QStringLiteral("   Version 2.6");
+}
+
+const std::array<QString, kCaptionCount>& Captions(const Model& m, const QDateTime& now) {
+    static CaptionCache* cache = new CaptionCache;  // per process; lives as long as the app
+    const qint64 second = now.isValid() ? now.toSecsSinceEpoch() : -1;
+    if (!cache->valid || cache->second != second || cache->dataSet != m.dataSetName) {
+        cache->valid = true;
+        cache->second = second;
+        cache->dataSet = m.dataSetName;
+        cache->tail = CaptionTail(now);
+        const QString name = QString::fromStdString(m.dataSetName);
+        for (int w = 0; w < kCaptionCount; ++w)
+            cache->captions[static_cast<std::size_t>(w)] =
+                QString::fromLatin1(kTitles[static_cast<std::size_t>(w)]) + name + cache->tail;
+    }
+    return cache->captions;
+}
+
+}  // namespace
+
+QString WindowCaption(CaptionWindow window, const Model& m, const QDateTime& now) {
+    if (window < 0 || window >= kCaptionCount) return {};
+    return QString::fromLatin1(kTitles[static_cast<std::size_t>(window)]) +
+           QString::fromStdString(m.dataSetName) + CaptionTail(now);
+}
+
+PictureOutput RenderPicture(Model& m, QPainter& painter, const PictureInput& in) {
+    PictureOutput out;
+    painter.save();
+    // A device larger than the picture keeps its other pixels.
+    if (const QPaintDevice* d = painter.device();
+        d && (d->width() > kPictureWidth || d->height() > kPictureHeight))
+        painter.setClipRect(0, 0, kPictureWidth, kPictureHeight, Qt::IntersectClip);
+    // 1. A white frame, as a new bitmap would be.
+    painter.fillRect(0, 0, kPictureWidth, kPictureHeight, QColor(Qt::white));
+
+    // 2. Steam dots and their legend.
+    if (in.rng) DrawSteamLayer(m, painter, *in.rng, out);
+
+    // 3. Window captions.
+    out.captions = Captions(m, in.now);
+
+    {
+        PictureCanvas canvas(painter);
+        canvas.Invalidate();
+        // 4..10.
+        picture::DrawMechanism(m, canvas);
+        // The cut-off measurement follows the valve on every frame; only its display needs
+        // the screen data.
+        picture::MeasureCutoff(m);
+        // 11.
+        if (m.display.screenData) picture::DrawScreenData(m, canvas, out);
+        // The dynamic-variable bars may move only a slot that holds a dimension.
+        for (int k = 1; k <= 4; ++k)
+            out.dynBarEnabled[static_cast<std::size_t>(k - 1)] =
+                picture::SlotHoldsDimension(m.dynSlots[static_cast<std::size_t>(k)]);
+        // 12.
+        if (m.dimensionGraphicId != 0) picture::DrawDimensionGraphic(m, canvas, out);
+    }
+    painter.restore();
+    return out;
+}
+
+}  // namespace mv
