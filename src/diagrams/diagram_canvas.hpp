@@ -4,12 +4,16 @@
 
 #include <QColor>
 #include <QFont>
+#include <QLine>
 #include <QPainter>
 #include <QString>
+#include <array>
+#include <optional>
 #include <string>
 
 #include "diagrams/draw_diagrams.hpp"
 #include "model/model.hpp"
+#include "model/port_events.hpp"
 #include "model/screen_math.hpp"
 
 namespace mv::diagram {
@@ -106,6 +110,22 @@ DiagramTail CommonTail(Canvas& c, const SavedGear& saved);
 void DrawOvalTicks(Canvas& c, int lineTop);
 // "100" .. "10" at height y and "0" at (577, 348).
 void DrawPercentLabels(Canvas& c, int y);
+
+bool IsFrontPortEvent(PortEvent e);
+// x of an event in the port diagram; the rear end's travel counts from the other side.
+int PortEventX(PortEvent e, float piston);
+
+// Joins the events of each kind across the rows of the port diagram: every event after the
+// first of its kind gets a line from the last one (at the level of the row below) to itself,
+// wherever the last one was, so rows without that event leave a gap that is bridged.
+class PortEventLines {
+public:
+    std::optional<QLine> Add(PortEvent kind, float piston, int row);
+
+private:
+    std::array<float, kPortEventKinds> last_{};
+    std::array<bool, kPortEventKinds> had_{};
+};
 
 inline int VY(LD v, LD s) {
     return RoundToScreen(215.0L - v * 375.0L / s);

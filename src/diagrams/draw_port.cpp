@@ -11,17 +11,32 @@ namespace mv {
 
 using namespace diagram;
 
-namespace {
+namespace diagram {
 
-bool IsFrontEvent(PortEvent e) {
+bool IsFrontPortEvent(PortEvent e) {
     return e == PortEvent::FrontSteamOpen || e == PortEvent::FrontExhaustOpen ||
            e == PortEvent::FrontSteamClose || e == PortEvent::FrontExhaustClose;
 }
 
-int EventX(PortEvent e, float pe) {
-    return IsFrontEvent(e) ? RoundToScreen(0.84375L * pe) + 9
-                           : RoundToScreen(540.0L - 0.84375L * pe) + 9;
+int PortEventX(PortEvent e, float pe) {
+    return IsFrontPortEvent(e) ? RoundToScreen(0.84375L * pe) + 9
+                               : RoundToScreen(540.0L - 0.84375L * pe) + 9;
 }
+
+std::optional<QLine> PortEventLines::Add(PortEvent kind, float piston, int row) {
+    const auto k = static_cast<std::size_t>(kind);
+    std::optional<QLine> line;
+    if (had_[k])
+        line = QLine(PortEventX(kind, last_[k]), 359 - 16 * row, PortEventX(kind, piston),
+                     343 - 16 * row);
+    last_[k] = piston;
+    had_[k] = true;
+    return line;
+}
+
+}  // namespace diagram
+
+namespace {
 
 void Arrow(Canvas& c, int x1, int x2, int y) {
     c.Line(x1, y, x2, y);
@@ -72,11 +87,9 @@ DiagramTail DrawPortGraph(Model& m, QPainter& painter, const DiagramOptions& opt
     Canvas c(m, painter);
     const SavedGear saved(m);
     const bool fwd = mode == 'F';
-    std::array<float, kPortEventKinds> last{};
-    std::array<bool, kPortEventKinds> had{};
+    PortEventLines lines;
     std::array<int, kPortEventKinds> legendX{};
     std::array<bool, kPortEventKinds> legendSeen{};
-    last.fill(-1.0f);
 
     c.Pen(kBlack);
     c.Line(9, 42, 9, 353);
@@ -166,16 +179,13 @@ DiagramTail DrawPortGraph(Model& m, QPainter& painter, const DiagramOptions& opt
                 const int n = DetectCrossings(prev, cur, found);
                 for (int e = 0; e < n; ++e) {
                     const auto kind = static_cast<std::size_t>(found[e].kind);
-                    const bool front = IsFrontEvent(found[e].kind);
-                    const int x = EventX(found[e].kind, found[e].piston);
-                    if (had[kind]) {
+                    const bool front = IsFrontPortEvent(found[e].kind);
+                    if (const auto line = lines.Add(found[e].kind, found[e].piston, i)) {
                         c.Pen(front ? (fwd ? kTeal : kGreen) : (fwd ? kRed : kMaroon));
-                        c.Line(EventX(found[e].kind, last[kind]), 359 - 16 * i, x, 343 - 16 * i);
+                        c.Line(line->x1(), line->y1(), line->x2(), line->y2());
                     }
-                    last[kind] = found[e].piston;
-                    had[kind] = true;
                     if (i == 13 && front) {
-                        legendX[kind] = x;
+                        legendX[kind] = PortEventX(found[e].kind, found[e].piston);
                         legendSeen[kind] = true;
                     }
                 }
