@@ -165,7 +165,8 @@ TEST(SineDiagram, LeadValueReadsOffTheMidGearSweep) {
         static_cast<float>(static_cast<long double>(s.thresholds.rearSteamJointEdge) + xmax), 6,
         3));
     const QImage expected = test::TextImage(m, img.size(), 592, 166, lead);
-    EXPECT_TRUE(test::SameRegion(img, expected, test::TextRect(592, 166, lead))) << lead.toStdString();
+    EXPECT_TRUE(test::SameRegion(img, expected, test::TextRect(592, 166, lead)))
+        << lead.toStdString();
 }
 
 TEST(SineDiagram, NoPositionsDrawsAxesLinesAndHeadingOnly) {
@@ -179,8 +180,8 @@ TEST(SineDiagram, NoPositionsDrawsAxesLinesAndHeadingOnly) {
 }
 
 TEST(SineDiagram, SweepPutsTheLiveGearBack) {
-    for (DiagramKind kind : {DiagramKind::Sine, DiagramKind::Oval, DiagramKind::Steam,
-                             DiagramKind::Port}) {
+    for (DiagramKind kind :
+         {DiagramKind::Sine, DiagramKind::Oval, DiagramKind::Steam, DiagramKind::Port}) {
         Model m = StartModel();
         m.gear.driverAngle = 123.5f;
         m.gear.revArmSetting = 4.25f;
@@ -220,8 +221,8 @@ TEST(OvalDiagram, CurveNumbersStandBesideTheirPoints) {
     const int y1Swapped = RoundToScreen(213.0L - displacement(280) * 375.0L / s15);
     const QImage swapped =
         test::TextImage(m, img.size(), 300, y1Swapped, QStringLiteral(" 1"), true);
-    EXPECT_FALSE(test::GlyphsPresent(
-        img, swapped, test::TextRect(300, y1Swapped, QStringLiteral(" 1"), true)));
+    EXPECT_FALSE(test::GlyphsPresent(img, swapped,
+                                     test::TextRect(300, y1Swapped, QStringLiteral(" 1"), true)));
 }
 
 TEST(OvalDiagram, ZeroStrokeIsClampedNotDividedBy) {

@@ -40,7 +40,9 @@ inline QImage Render(DiagramKind kind, Model& m) {
     return img;
 }
 
-inline QRgb At(const QImage& img, int x, int y) { return img.pixel(x, y) & 0xFFFFFF; }
+inline QRgb At(const QImage& img, int x, int y) {
+    return img.pixel(x, y) & 0xFFFFFF;
+}
 
 inline int CountInRow(const QImage& img, int y, QRgb colour, int x0, int x1) {
     int n = 0;
@@ -49,6 +51,7 @@ inline int CountInRow(const QImage& img, int y, QRgb colour, int x0, int x1) {
 }
 
 inline int CountInRect(const QImage& img, QRect r, QRgb colour) {
+    r = r.intersected(img.rect());
     int n = 0;
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x) n += At(img, x, y) == colour;
@@ -76,6 +79,7 @@ inline QImage TextImage(Model& m, QSize size, int x, int y, const QString& s, bo
 }
 
 inline bool SameRegion(const QImage& a, const QImage& b, QRect r) {
+    r = r.intersected(a.rect());
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x)
             if (At(a, x, y) != At(b, x, y)) return false;
