@@ -1,6 +1,7 @@
 #include "diagrams/set_rev_arm.hpp"
 
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
@@ -17,10 +18,18 @@ namespace {
 // The form is laid out at 120 pixels per inch; painted text positions are given at 96.
 constexpr double kFormScale = 120.0 / 96.0;
 
+// 14 pixels, or smaller where the substitute face is wider than the classic one: a row label
+// must end before its edit and a heading value before the next.
 QFont DialogFont() {
     QFont f(QStringLiteral("MS Sans Serif"));
     f.setStyleHint(QFont::SansSerif);
-    f.setPixelSize(14);
+    for (int px = 14; px >= 8; --px) {
+        f.setPixelSize(px);
+        const QFontMetrics fm(f);
+        if (fm.horizontalAdvance(QStringLiteral("Rev Arm Position  9")) <= 120 &&
+            fm.horizontalAdvance(QStringLiteral("Cent -0.000")) <= 78)
+            break;
+    }
     return f;
 }
 
@@ -173,13 +182,22 @@ bool TSetRevArm::eventFilter(QObject* watched, QEvent* e) {
     if (t.isEmpty() || key == Qt::Key_Escape || key == Qt::Key_Tab || key == Qt::Key_Backtab ||
         key == Qt::Key_Delete)
         return false;
+    QLineEdit* edit = edits_[k];
     const QChar ch = t.at(0);
     bool accept = ch == QLatin1Char('\b') || (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) ||
                   ch == QLatin1Char('-') || ch == QLatin1Char('.');
-    if ((ch == QLatin1Char('-') || ch == QLatin1Char('.')) && edits_[k]->text().contains(ch))
-        accept = false;
+    // A second minus or point is refused; one inside the selection is about to be replaced.
+    if (ch == QLatin1Char('-') || ch == QLatin1Char('.')) {
+        QString rest = edit->text();
+        if (edit->hasSelectedText())
+            rest.remove(edit->selectionStart(), edit->selectedText().size());
+        if (rest.contains(ch)) accept = false;
+    }
+    // Selecting, copying and undoing by keyboard stay available; pasting would bypass the filter.
+    const bool shortcut = (ke->modifiers() & Qt::ControlModifier) && key != Qt::Key_V;
     // Any key in a row opens the next one, so positions can be typed one after another.
     if (k <= 8) RevealRow(k + 1);
+    if (shortcut) return false;
     return !accept;
 }
 

@@ -109,6 +109,12 @@ TEST_F(SetRevArmTest, KeyFilterTakesDigitsOneMinusAndOnePoint) {
     EXPECT_EQ(e->text(), QStringLiteral("-1.52"));
     QTest::keyClick(e, Qt::Key_Backspace);
     EXPECT_EQ(e->text(), QStringLiteral("-1.5"));
+    // Typing over the whole text: its point and minus are being replaced.
+    e->selectAll();
+    QTest::keyClicks(e, "-4.3");
+    EXPECT_EQ(e->text(), QStringLiteral("-4.3"));
+    QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);  // no paste around the filter
+    EXPECT_EQ(e->text(), QStringLiteral("-4.3"));
 }
 
 TEST_F(SetRevArmTest, VerticalScaleHasAFloorOfOneTenth) {
