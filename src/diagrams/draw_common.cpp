@@ -151,7 +151,9 @@ void MidGearBlock(Canvas& c, float xmin, float xmax) {
         value(224, t.frontExhaustLap);
         value(237, t.rearExhaustLap);
     } else {
-        const LD mid = (LD(xmin) + xmax) / 2.0L;
+        // The valve's mean place over the sweep, as a displacement: the extremes are world x of
+        // the joint, and a lap less a world coordinate would read as minus the cylinder's place.
+        const LD mid = (LD(xmin) + xmax) / 2.0L + cy.valveStem - cy.cylCtr;
         value(195, t.frontSteamLap - mid);
         value(266, mid + t.rearSteamLap);
         value(224, t.frontExhaustLap - mid);

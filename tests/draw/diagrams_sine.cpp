@@ -169,6 +169,33 @@ TEST(SineDiagram, LeadValueReadsOffTheMidGearSweep) {
         << lead.toStdString();
 }
 
+TEST(SineDiagram, ShortValveLapsAreShiftedByTheMeanValvePlaceNotItsWorldPlace) {
+    Model m = StartModel();
+    m.cyl.valveRearHalf = m.cyl.steamPortRear;  // VR <= SR
+    m.revArmPositionCount = 1;
+    const QImage img = Render(DiagramKind::Sine, m);
+    Model s = StartModel();
+    s.cyl.valveRearHalf = s.cyl.steamPortRear;
+    s.gear.revArmSetting = s.revArmPositions[1];
+    float xmin = 1000, xmax = 0;
+    for (int j = 7; j <= 73; ++j) {
+        int a = 8 * j + 272;
+        while (a > 360) a -= 360;
+        s.gear.driverAngle = static_cast<float>(a);
+        SolveLinkage(s);
+        xmin = std::min(xmin, s.pivots[4].x);
+        xmax = std::max(xmax, s.pivots[4].x);
+    }
+    const long double mean =
+        (static_cast<long double>(xmin) + xmax) / 2 + s.cyl.valveStem - s.cyl.cylCtr;
+    ASSERT_LT(std::fabs(mean), 0.1L);  // a centred gear: the shift is small
+    const QString lap = QString::fromStdString(
+        FormatFixed(static_cast<float>(s.thresholds.frontSteamLap - mean), 6, 3));
+    const QImage expected = test::TextImage(m, img.size(), 592, 195, lap);
+    EXPECT_TRUE(test::SameRegion(img, expected, test::TextRect(592, 195, lap)))
+        << lap.toStdString();
+}
+
 TEST(SineDiagram, NoPositionsDrawsAxesLinesAndHeadingOnly) {
     Model m = StartModel();
     m.revArmPositionCount = 0;
