@@ -249,6 +249,12 @@ bool DiagramWindow::eventFilter(QObject* watched, QEvent* e) {
             case QEvent::MouseButtonRelease:
                 if (static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) BarScrollEnded(k);
                 break;
+            case QEvent::Wheel:
+                // A wheel turn is a whole movement of its own: remember the value before it and
+                // record the change once the bar has taken it.
+                if (!bars_[k - 1]->hasFocus()) BarEnter(k);
+                QTimer::singleShot(0, this, [this, k] { BarScrollEnded(k); });
+                break;
             case QEvent::KeyRelease: {
                 auto* ke = static_cast<QKeyEvent*>(e);
                 if (!ke->isAutoRepeat() && IsScrollKey(ke->key())) BarScrollEnded(k);

@@ -8,6 +8,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "diagrams/diagram_windows.hpp"
 #include "diagrams/rev_arm_positions.hpp"
@@ -149,6 +150,22 @@ TEST_F(DiagramWindowTest, EndOfABarMovementRecordsAnUndoEntry) {
     EXPECT_TRUE(m.undoEnabled);
     EXPECT_TRUE(w->UndoButton()->isEnabled());  // follows the model
     EXPECT_TRUE(w->CloseButton()->hasFocus());
+}
+
+TEST_F(DiagramWindowTest, AWheelTurnOnABarIsUndoableToo) {
+    SelectTwoDimensions();
+    auto w = Open<TSteamDia>();
+    w->DynVariClick();
+    const float start = m.frame.eccCrankLen;
+    QWheelEvent wheel(QPointF(50, 5), w->Bar(1)->mapToGlobal(QPointF(50, 5)), QPoint(),
+                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(w->Bar(1), &wheel);
+    QCoreApplication::processEvents();
+    ASSERT_NE(m.frame.eccCrankLen, start);
+    EXPECT_EQ(w->Bar(1)->value(), 0);
+    EXPECT_EQ(m.undo[1].id, 5);
+    EXPECT_EQ(m.undo[1].oldValue, start);
+    EXPECT_EQ(m.undo[1].newValue, m.frame.eccCrankLen);
 }
 
 TEST_F(DiagramWindowTest, UnDoButtonUndoesOrDisablesItself) {
