@@ -36,9 +36,21 @@ Canvas::Canvas(Model& model, QPainter& painter)
 }
 
 void Canvas::Text(int x, int y, const QString& s) {
+    // Leading blanks of right-aligned numbers only clear the background; drawing them as a
+    // rectangle keeps the digits in place in vector files whose viewers collapse blanks.
+    qsizetype blanks = 0;
+    while (blanks < s.size() && s.at(blanks) == QLatin1Char(' ')) ++blanks;
+    if (blanks > 0) {
+        const QFontMetrics fm(p.font(), p.device());
+        const int w = fm.horizontalAdvance(s.left(blanks));
+        if (p.backgroundMode() == Qt::OpaqueMode)
+            p.fillRect(QRect(x, y, w, fm.ascent() + fm.descent()), p.background());
+        x += w;
+        if (blanks == s.size()) return;
+    }
     const QPen keep = p.pen();
     p.setPen(fontColour_);
-    p.drawText(x, y + (isBold_ ? boldAscent_ : ascent_), s);
+    p.drawText(x, y + (isBold_ ? boldAscent_ : ascent_), blanks > 0 ? s.mid(blanks) : s);
     p.setPen(keep);
 }
 
