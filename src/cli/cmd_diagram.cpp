@@ -1,0 +1,140 @@
+// merrovan-cli diagram: draws the sine, oval, steam or port open/closed diagram to a file.
+#include <QGuiApplication>
+#include <QPainter>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "cli/cli.hpp"
+#include "diagrams/draw_diagrams.hpp"
+#include "diagrams/rev_arm_positions.hpp"
+
+namespace mv::cli {
+namespace {
+
+std::vector<std::string> SplitCommas(const std::string& s) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const auto comma = s.find(',', start);
+        parts.push_back(
+            s.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return parts;
+}
+
+// A display-less application for the font and painting machinery; created once per process.
+void EnsureGuiApplication() {
+    if (QGuiApplication::instance()) return;
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int argc = 1;
+    static char name[] = "merrovan-cli";
+    static char* argv[] = {name, nullptr};
+    static auto* app = new QGuiApplication(argc, argv);
+    (void)app;
+}
+
+int RunDiagram(const Args& args) {
+    if (args.empty()) throw UsageError{"which diagram? (sine, oval, steam or port)"};
+    DiagramKind kind;
+    const std::string& which = args[0];
+    if (which == "sine")
+        kind = DiagramKind::Sine;
+    else if (which == "oval")
+        kind = DiagramKind::Oval;
+    else if (which == "steam")
+        kind = DiagramKind::Steam;
+    else if (which == "port")
+        kind = DiagramKind::Port;
+    else
+        throw UsageError{"unknown diagram '" + which + "' (sine, oval, steam or port)"};
+
+    GearOptions gear;
+    std::optional<std::string> out;
+    std::optional<std::vector<double>> positions;
+    std::optional<double> scale;
+    char mode = 'F';
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (TakeGearOption(args, i, gear)) continue;
+        const std::string& a = args[i];
+        if (a == "--out") {
+            out = OptionValue(args, i);
+        } else if (a == "--positions") {
+            const std::string& list = OptionValue(args, i);
+            std::vector<double> values;
+            for (const auto& part : SplitCommas(list)) values.push_back(NumberValue(a, part));
+            if (values.size() > 9)
+                throw UsageError{"--positions: at most 9 positions, got " +
+                                 std::to_string(values.size())};
+            for (double v : values)
+                if (std::fabs(v) > 3.4e38) throw UsageError{"--positions: value out of range"};
+            positions = values;
+        } else if (a == "--scale") {
+            const double s = NumberValue(a, OptionValue(args, i));
+            if (std::fabs(s) > 3.4e38) throw UsageError{"--scale: value out of range"};
+            scale = s;
+        } else if (a == "--mode") {
+            const std::string& v = OptionValue(args, i);
+            if (v != "F" && v != "R" && v != "B")
+                throw UsageError{"--mode: expected F, R or B, got '" + v + "'"};
+            mode = v[0];
+        } else {
+            throw UsageError{"unknown option '" + a + "'"};
+        }
+    }
+    if (!out) throw UsageError{"--out FILE is required"};
+    {
+        std::string lower = *out;
+        for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        auto ends = [&](const char* e) {
+            const std::string ext(e);
+            return lower.size() > ext.size() &&
+                   lower.compare(lower.size() - ext.size(), ext.size(), ext) == 0;
+        };
+        if (!ends(".png") && !ends(".svg") && !ends(".pdf"))
+            throw UsageError{"--out: the file must end in .png, .svg or .pdf"};
+    }
+
+    Model m;
+    BuildGear(m, gear);
+    if (positions) {
+        for (int k = 1; k <= 9; ++k) m.revArmPositions[k] = 0.0f;
+        for (std::size_t k = 0; k < positions->size(); ++k)
+            CommitRevArmPosition(m, static_cast<int>(k) + 1, static_cast<float>((*positions)[k]));
+    }
+    NormalizeRevArmPositions(m);
+    if (scale) CommitVerticalScale(m, static_cast<float>(*scale));
+    m.portSelector = mode;
+
+    EnsureGuiApplication();
+    const QSize size = DiagramClientSize(kind);
+    DiagramOptions opt;
+    opt.clearRect = QRect(QPoint(0, 0), size);
+    QString error;
+    if (!ExportDrawing(
+            QString::fromStdString(*out), size, [&](QPainter& p) { DrawDiagram(kind, m, p, opt); },
+            &error))
+        throw FileError{error.toStdString()};
+    return kExitOk;
+}
+
+const bool kRegistered = Register(Command{
+    "diagram",
+    "diagram sine|oval|steam|port --out FILE [--file F] [--set ID=V]... [--positions X,Y,...] "
+    "[--scale S] [--mode F|R|B]",
+    "Draws one valve diagram at its window size on white; the file type follows the extension\n"
+    "(.png, .svg or .pdf).\n" +
+        std::string(kGearOptionsHelp) +
+        "  --out FILE         the picture to write (required)\n"
+        "  --positions LIST   reverse-arm settings 1..9, comma separated (sine, oval, steam);\n"
+        "                     clamped to mid gear +- \"Rev Arm to Cent Max\", a 0 ends the list\n"
+        "                     (default: mid gear, normal forward, normal reverse)\n"
+        "  --scale S          vertical scale of the sine and oval diagrams, at least 0.1\n"
+        "  --mode F|R|B       port diagram: forward, reverse or both graphs (default F)\n",
+    RunDiagram});
+
+}  // namespace
+}  // namespace mv::cli
