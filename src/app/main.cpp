@@ -1,5 +1,6 @@
 // The desktop program: one model, the main window and every secondary window, created once.
 #include <QApplication>
+#include <QFont>
 #include <QString>
 #include <QTimer>
 #include <cstdio>
@@ -86,6 +87,11 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("merrovan"));
+    // The window fonts are named after the classic faces; use metric-compatible ones.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Times New Roman"),
+                               {QStringLiteral("Liberation Serif"), QStringLiteral("Nimbus Roman")});
 
     mv::Model model;
     mv::TMainForm form(model, options);

@@ -338,6 +338,12 @@ void TMainForm::BuildControls() {
 
 void TMainForm::BuildMenus() {
     QMenuBar* mb = menuBar();
+    // The classic menu font is small; at the default size the items would not fit 632 pixels.
+    QFont menuFont(QStringLiteral("MS Sans Serif"));
+    menuFont.setStyleHint(QFont::SansSerif);
+    menuFont.setPointSize(8);
+    mb->setFont(menuFont);
+    mb->setStyleSheet(QStringLiteral("QMenuBar::item { padding: 2px 3px; }"));
     auto item = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
         auto* a = new QAction(QString::fromLatin1(caption), this);
         a->setObjectName(QString::fromLatin1(name));
