@@ -90,8 +90,9 @@ int main(int argc, char** argv) {
     // The window fonts are named after the classic faces; use metric-compatible ones.
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans")});
-    QFont::insertSubstitutions(QStringLiteral("Times New Roman"),
-                               {QStringLiteral("Liberation Serif"), QStringLiteral("Nimbus Roman")});
+    QFont::insertSubstitutions(
+        QStringLiteral("Times New Roman"),
+        {QStringLiteral("Liberation Serif"), QStringLiteral("Nimbus Roman")});
 
     mv::Model model;
     mv::TMainForm form(model, options);
@@ -111,8 +112,8 @@ int main(int argc, char** argv) {
     auto mvoSpInst = std::make_unique<mv::PlaceholderDialog>("Special Instructions", &form);
     auto frameDi = std::make_unique<mv::PlaceholderDialog>("Frame Dimensions", &form);
     auto cylDimen = std::make_unique<mv::PlaceholderDialog>("Cylinder Dimensions", &form);
-    auto graphZoom = std::make_unique<mv::PlaceholderDialog>(
-        "Set Zoom of Dimensional Graphic Position", &form);
+    auto graphZoom =
+        std::make_unique<mv::PlaceholderDialog>("Set Zoom of Dimensional Graphic Position", &form);
     auto drawLines = std::make_unique<mv::PlaceholderDialog>("Draw Lines", &form);
     auto dataTable = std::make_unique<mv::PlaceholderDialog>("Pivot Data Table", &form);
     auto valveEvents = std::make_unique<mv::PlaceholderDialog>("Valve Event Table", &form);

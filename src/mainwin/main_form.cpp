@@ -126,14 +126,16 @@ TMainForm::TMainForm(Model& m, MainFormOptions options, QWidget* parent)
         if (c == FileCommand::SaveAs) {
             dlg.setWindowTitle(QStringLiteral("Save As...."));
             dlg.setAcceptMode(QFileDialog::AcceptSave);
-            dlg.setNameFilters({QStringLiteral("Data File (*.dst)"), QStringLiteral("All Files (*)")});
+            dlg.setNameFilters(
+                {QStringLiteral("Data File (*.dst)"), QStringLiteral("All Files (*)")});
             dlg.setDefaultSuffix(QStringLiteral("dst"));
         } else {
             const bool dos = c == FileCommand::OpenMvo;
             dlg.setAcceptMode(QFileDialog::AcceptOpen);
             dlg.setFileMode(QFileDialog::ExistingFile);
-            dlg.setNameFilters({dos ? QStringLiteral("Data File (*.mvo)") : QStringLiteral("Data File (*.dst)"),
-                                QStringLiteral("All Files (*)")});
+            dlg.setNameFilters(
+                {dos ? QStringLiteral("Data File (*.mvo)") : QStringLiteral("Data File (*.dst)"),
+                 QStringLiteral("All Files (*)")});
             dlg.setDefaultSuffix(dos ? QStringLiteral("mvo") : QStringLiteral("dst"));
         }
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return QString();
@@ -175,7 +177,9 @@ TMainForm::TMainForm(Model& m, MainFormOptions options, QWidget* parent)
 
 TMainForm::~TMainForm() = default;
 
-void TMainForm::SetAppWindows(const AppWindows& windows) { windows_ = windows; }
+void TMainForm::SetAppWindows(const AppWindows& windows) {
+    windows_ = windows;
+}
 
 // --- Construction ------------------------------------------------------------------------
 
@@ -191,6 +195,8 @@ void TMainForm::BuildControls() {
         b->setPageStep(large);
         b->setToolTip(QString::fromLatin1(hint));
         b->setFocusPolicy(Qt::StrongFocus);
+        // Scroll bars invert key steps for the vertical convention; Right must step up here.
+        b->setInvertedControls(false);
         return b;
     };
     auto button = [&](const char* name, QRect g, const char* caption, const char* hint) {
@@ -234,13 +240,14 @@ void TMainForm::BuildControls() {
     static const char* kPresetNames[] = {"Preset0", "Preset1", "Preset2", "Preset3",
                                          "Preset4", "Preset5", "Preset6"};
     static const char* kPresetCaptions[] = {"P", "1", "2", "3", "4", "5", "6"};
-    static const char* kPresetHints[] = {
-        "Select First to Change Presets", "Pan & Zoom to Preset 1", "Pan & Zoom to Preset 2",
-        "Pan & Zoom to Preset 3",         "Pan & Zoom to Preset 4", "Pan & Zoom to Preset 5",
-        "Pan & Zoom to Preset 6"};
+    static const char* kPresetHints[] = {"Select First to Change Presets", "Pan & Zoom to Preset 1",
+                                         "Pan & Zoom to Preset 2",         "Pan & Zoom to Preset 3",
+                                         "Pan & Zoom to Preset 4",         "Pan & Zoom to Preset 5",
+                                         "Pan & Zoom to Preset 6"};
     for (int k = 0; k <= 6; ++k) {
-        QRect g = k == 0 ? QRect(19, 39, 14, 14) : k == 6 ? QRect(5, 39, 14, 14)
-                                                         : QRect(5 + 14 * (k - 1), 25, 14, 14);
+        QRect g = k == 0   ? QRect(19, 39, 14, 14)
+                  : k == 6 ? QRect(5, 39, 14, 14)
+                           : QRect(5 + 14 * (k - 1), 25, 14, 14);
         Preset_[k] = button(kPresetNames[k], g, kPresetCaptions[k], kPresetHints[k]);
     }
     RefPt1_ = button("RefPt1", {5, 53, 35, 14}, "RP1", "Pan to Ref Point 1");
@@ -250,9 +257,11 @@ void TMainForm::BuildControls() {
 
     // Reference points (hidden at start).
     SBRef_[0] = bar("SBRef1Vert", {20, 72, 121, 10}, -5000, 5000, 1, 25, "Change Ref Point 1 Vert");
-    SBRef_[1] = bar("SBRef1Horz", {20, 84, 121, 10}, -10000, 10000, 1, 25, "Change Ref Point 1 Horz");
+    SBRef_[1] =
+        bar("SBRef1Horz", {20, 84, 121, 10}, -10000, 10000, 1, 25, "Change Ref Point 1 Horz");
     SBRef_[2] = bar("SBRef2Vert", {20, 96, 121, 10}, -5000, 5000, 1, 25, "Change Ref Point 2 Vert");
-    SBRef_[3] = bar("SBRef2Horz", {20, 108, 121, 10}, -10000, 10000, 1, 25, "Change Ref Point 2 Horz");
+    SBRef_[3] =
+        bar("SBRef2Horz", {20, 108, 121, 10}, -10000, 10000, 1, 25, "Change Ref Point 2 Horz");
     RefPt1Zero_ = button("RefPt1Zero", {5, 72, 14, 23}, "0", "Zero Reference Point 1");
     RefPt2Zero_ = button("RefPt2Zero", {5, 95, 14, 23}, "0", "Zero Reference Point 2");
     DataTableBut_ = button("DataTableBut", {2, 214, 60, 15}, "DataTable", nullptr);
@@ -264,13 +273,12 @@ void TMainForm::BuildControls() {
 
     // Dynamic variables and undo (hidden at start).
     static const char* kDynNames[] = {"", "SBDynVar1", "SBDynVar2", "SBDynVar3", "SBDynVar4"};
-    static const char* kDynHints[] = {"", "Change Last Variable Clicked",
-                                      "Change Next to Last Variable Clicked",
-                                      "Change 2nd to Last Variable Clicked",
-                                      "Change 3rd to Last Variable Clicked"};
+    static const char* kDynHints[] = {
+        "", "Change Last Variable Clicked", "Change Next to Last Variable Clicked",
+        "Change 2nd to Last Variable Clicked", "Change 3rd to Last Variable Clicked"};
     for (int k = 1; k <= 4; ++k) {
-        SBDynVar_[k] = bar(kDynNames[k], {253, 72 + 12 * (k - 1), 121, 10}, -200, 200, 1, 10,
-                           kDynHints[k]);
+        SBDynVar_[k] =
+            bar(kDynNames[k], {253, 72 + 12 * (k - 1), 121, 10}, -200, 200, 1, 10, kDynHints[k]);
         SBDynVar_[k]->hide();
         SBDynVar_[k]->installEventFilter(this);
         connect(SBDynVar_[k], &QScrollBar::valueChanged, this,
@@ -314,7 +322,8 @@ void TMainForm::BuildControls() {
     connect(SBPanHorz_, &QScrollBar::valueChanged, this, &TMainForm::SBPanHorzChange);
     connect(SBZoom_, &QScrollBar::valueChanged, this, &TMainForm::SBZoomChange);
     for (int b = 0; b < 4; ++b)
-        connect(SBRef_[b], &QScrollBar::valueChanged, this, [this, b](int p) { SBRefChange(b, p); });
+        connect(SBRef_[b], &QScrollBar::valueChanged, this,
+                [this, b](int p) { SBRefChange(b, p); });
     connect(Run_, &QPushButton::clicked, this, [this] { RunClick(); });
     connect(Center_, &QPushButton::clicked, this, &TMainForm::CenterClick);
     connect(Fwd_, &QPushButton::clicked, this, &TMainForm::FwdClick);
@@ -427,9 +436,9 @@ void TMainForm::BuildToolBar() {
     toolBar1_->setIconSize(QSize(20, 16));
     toolBar1_->setMovable(false);
     toolBar1_->setFloatable(false);
-    toolBar1_->setStyleSheet(QStringLiteral(
-        "QToolBar { spacing: 0px; padding: 0px; border: none; background: #c0c0c0; }"
-        "QToolButton { min-width: 28px; max-width: 28px; padding: 0px; }"));
+    toolBar1_->setStyleSheet(
+        QStringLiteral("QToolBar { spacing: 0px; padding: 0px; border: none; background: #c0c0c0; }"
+                       "QToolButton { min-width: 28px; max-width: 28px; padding: 0px; }"));
     auto tool = [this](const char* name, ToolIcon icon, const char* hint, auto handler) {
         auto* a = new QAction(MakeToolIcon(icon), QString::fromLatin1(hint), this);
         a->setObjectName(QString::fromLatin1(name));
@@ -441,11 +450,14 @@ void TMainForm::BuildToolBar() {
     auto open = [this](QDialog* AppWindows::*which) {
         return [this, which] { OpenWindow(windows_.*which); };
     };
-    tool("ToolOpen", ToolIcon::Open, "Open File: Dimensional Data", [this] { OpenDimensionsClick(); });
-    tool("ToolSave", ToolIcon::Save, "Save As: Dimensional Data", [this] { SaveAsDimensionsClick(); });
+    tool("ToolOpen", ToolIcon::Open, "Open File: Dimensional Data",
+         [this] { OpenDimensionsClick(); });
+    tool("ToolSave", ToolIcon::Save, "Save As: Dimensional Data",
+         [this] { SaveAsDimensionsClick(); });
     toolBar1_->addSeparator();
     tool("ToolFrame", ToolIcon::Frame, "Change Frame Dimensions", open(&AppWindows::frameDi));
-    tool("ToolCylinder", ToolIcon::Cylinder, "Change Cylinder Dimensions", open(&AppWindows::cylDimen));
+    tool("ToolCylinder", ToolIcon::Cylinder, "Change Cylinder Dimensions",
+         open(&AppWindows::cylDimen));
     toolBar1_->addSeparator();
     tool("ToolDriverAng", ToolIcon::DriverAngle, "Set Driver Angle to Desired Position",
          open(&AppWindows::drivAng));
@@ -457,20 +469,24 @@ void TMainForm::BuildToolBar() {
     tool("ToolButton9", ToolIcon::MidGear, "Calculate Mid Gear Position if Necessary",
          [this] { FindRevArmCentClick(); });
     toolBar1_->addSeparator();
-    tool("ToolSteam", ToolIcon::Steam, "Turn On Steam Display and Sound", [this] { SetSteamClick(); });
+    tool("ToolSteam", ToolIcon::Steam, "Turn On Steam Display and Sound",
+         [this] { SetSteamClick(); });
     toolBar1_->addSeparator();
-    tool("ToolRefPoints", ToolIcon::RefPoints, "Turn On Reference Points", [this] { RefPointsClick(); });
+    tool("ToolRefPoints", ToolIcon::RefPoints, "Turn On Reference Points",
+         [this] { RefPointsClick(); });
     DrawLinesTool_ = tool("ToolDrawLines", ToolIcon::Lines, "Draw Lines and Circles",
                           [this] { DrawLines1Click(); });
     DrawLinesTool_->setEnabled(false);
-    tool("ToolPivotData", ToolIcon::PivotData, "Turn On Pivot Data", [this] { SetPivotDataClick(); });
+    tool("ToolPivotData", ToolIcon::PivotData, "Turn On Pivot Data",
+         [this] { SetPivotDataClick(); });
     tool("ToolDynVars", ToolIcon::DynVars, "Turn On Dynamic Variables",
          [this] { DynamicVariablesClick(); });
     tool("ToolUnDo", ToolIcon::Undo, "Turn On UnDo", [this] { SetUnDoClick(); });
     toolBar1_->addSeparator();
     tool("ToolSine", ToolIcon::Sine, "View Sine Diagram", open(&AppWindows::sineDia));
     tool("ToolOval", ToolIcon::Oval, "View Oval Diagram", open(&AppWindows::ovalDia));
-    tool("ToolSteamDiag", ToolIcon::SteamDiagram, "View Steam Diagram", open(&AppWindows::steamDia));
+    tool("ToolSteamDiag", ToolIcon::SteamDiagram, "View Steam Diagram",
+         open(&AppWindows::steamDia));
     tool("ToolPortEvents", ToolIcon::PortEvents, "View Port Events vs Reverse Arm Position",
          [this] { FourEventsClick(); });
     tool("ToolValveEvents", ToolIcon::ValveEvents, "Valve Event Table",
@@ -482,6 +498,7 @@ void TMainForm::FormCreate() {
     StartUp(m_);
     SBRevArm_->setRange(m_.revArmBarMin, m_.revArmBarMax);
     SBRevArm_->setValue(0);
+    SBDrvAng_->setEnabled(false);  // the animation starts running
     // The step bar's change while the window loads is the one its handler ignores.
     SBStepAngChange(SBStepAng_->value());
     sound_.SetVolume(0x8000);
@@ -522,7 +539,9 @@ void TMainForm::OnModelEvent(ModelEvent e) {
     }
 }
 
-bool TMainForm::Running() const { return Run_->text() == QLatin1String("Stop"); }
+bool TMainForm::Running() const {
+    return Run_->text() == QLatin1String("Stop");
+}
 
 // --- Animation ---------------------------------------------------------------------------
 
@@ -576,17 +595,25 @@ void TMainForm::ApplyPictureOutput(const PictureOutput& out) {
 
 // --- MainControls ------------------------------------------------------------------------
 
-std::string TMainForm::RunCaption() const { return Run_->text().toStdString(); }
+std::string TMainForm::RunCaption() const {
+    return Run_->text().toStdString();
+}
 void TMainForm::SetRunCaption(const std::string& caption) {
     Run_->setText(QString::fromStdString(caption));
 }
-void TMainForm::SetDriverAngleBar(int position) { SBDrvAng_->setValue(position); }
-void TMainForm::SetDriverAngleBarEnabled(bool enabled) { SBDrvAng_->setEnabled(enabled); }
+void TMainForm::SetDriverAngleBar(int position) {
+    SBDrvAng_->setValue(position);
+}
+void TMainForm::SetDriverAngleBarEnabled(bool enabled) {
+    SBDrvAng_->setEnabled(enabled);
+}
 void TMainForm::SetDriverAngleBarSteps(int smallChange, int largeChange) {
     SBDrvAng_->setSingleStep(smallChange);
     SBDrvAng_->setPageStep(largeChange);
 }
-void TMainForm::SetStepAngleBar(int position) { SBStepAng_->setValue(position); }
+void TMainForm::SetStepAngleBar(int position) {
+    SBStepAng_->setValue(position);
+}
 void TMainForm::SetRefPointZeroEnabled(int point, bool enabled) {
     if (point == 1) RefPt1Zero_->setEnabled(enabled);
     if (point == 2) RefPt2Zero_->setEnabled(enabled);
@@ -806,8 +833,12 @@ void CentreOn(ViewTransform& view, float h, float v) {
 
 // The pan bars are jog wheels that snap back to 0, so they are not moved to mirror the new
 // offsets: moving them would pan once more and leave the point away from the centre.
-void TMainForm::RefPt1Click() { CentreOn(m_.view, m_.pivots[19].x, m_.pivots[19].y); }
-void TMainForm::RefPt2Click() { CentreOn(m_.view, m_.pivots[20].x, m_.pivots[20].y); }
+void TMainForm::RefPt1Click() {
+    CentreOn(m_.view, m_.pivots[19].x, m_.pivots[19].y);
+}
+void TMainForm::RefPt2Click() {
+    CentreOn(m_.view, m_.pivots[20].x, m_.pivots[20].y);
+}
 
 // --- Reference points, pivot data, lines --------------------------------------------------
 
@@ -883,7 +914,9 @@ void TMainForm::DrawLines1Click() {
     OpenWindow(windows_.drawLines);
 }
 
-void TMainForm::DataTableButClick() { OpenWindow(windows_.dataTable); }
+void TMainForm::DataTableButClick() {
+    OpenWindow(windows_.dataTable);
+}
 
 void TMainForm::FormMouseDown(Qt::MouseButton button, int x, int y) {
     const bool left = button == Qt::LeftButton;
@@ -953,7 +986,9 @@ void TMainForm::SBDynVarChange(int k, int position) {
     SBDynVar_[k]->setValue(0);
 }
 
-void TMainForm::SBDynVarEnter(int k) { DynamicBarEntered(m_, k); }
+void TMainForm::SBDynVarEnter(int k) {
+    DynamicBarEntered(m_, k);
+}
 
 void TMainForm::SBDynVarScrollEnded(int k) {
     UnDoDn_->setEnabled(true);
@@ -965,7 +1000,9 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     for (int k = 1; k <= 4; ++k) {
         if (watched != SBDynVar_[k]) continue;
         switch (event->type()) {
-            case QEvent::FocusIn: SBDynVarEnter(k); break;
+            case QEvent::FocusIn:
+                SBDynVarEnter(k);
+                break;
             case QEvent::MouseButtonRelease:
                 // Arrow, page and thumb actions all end when the button comes up.
                 if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
@@ -981,7 +1018,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
                     SBDynVarScrollEnded(k);
                 break;
             }
-            default: break;
+            default:
+                break;
         }
     }
     return QMainWindow::eventFilter(watched, event);
@@ -999,7 +1037,9 @@ void TMainForm::DynamicVariablesClick() {
     SetDynamicVariableBarsVisible(m_.display.dynamicVariablesVisible);
 }
 
-void TMainForm::SetUnDoClick() { m_.display.undoLineVisible = !m_.display.undoLineVisible; }
+void TMainForm::SetUnDoClick() {
+    m_.display.undoLineVisible = !m_.display.undoLineVisible;
+}
 
 // --- SetUp menu -----------------------------------------------------------------------------
 
@@ -1026,9 +1066,10 @@ void TMainForm::LargeFontClick() {
 }
 
 void TMainForm::SetScreenDataClick() {
-    QList<QWidget*> drive = {Rev_,     Center_, Fwd_,    Deg180_,   Run_,      Deg00_,    Step1_,
-                             Step10_,  Step45_, SBRevArm_, SBDrvAng_, SBStepAng_, NormVHZ_, RefPt1_,
-                             RefPt2_,  SBPanVert_, SBPanHorz_, SBZoom_, toolBar1_};
+    QList<QWidget*> drive = {Rev_,       Center_,    Fwd_,     Deg180_,  Run_,
+                             Deg00_,     Step1_,     Step10_,  Step45_,  SBRevArm_,
+                             SBDrvAng_,  SBStepAng_, NormVHZ_, RefPt1_,  RefPt2_,
+                             SBPanVert_, SBPanHorz_, SBZoom_,  toolBar1_};
     for (QPushButton* b : Preset_) drive.append(b);
     if (m_.display.screenData) {
         m_.display.screenData = false;
@@ -1065,7 +1106,8 @@ void TMainForm::SetScreenDataClick() {
 
 void TMainForm::SetPanZoomClick() {
     const bool show = SetPanZoom_->text() != QLatin1String("SetP&anZoom Off");
-    SetPanZoom_->setText(show ? QStringLiteral("SetP&anZoom Off") : QStringLiteral("SetP&anZoom On"));
+    SetPanZoom_->setText(show ? QStringLiteral("SetP&anZoom Off")
+                              : QStringLiteral("SetP&anZoom On"));
     SBPanVert_->setVisible(show);
     SBPanHorz_->setVisible(show);
     SBZoom_->setVisible(show);
@@ -1145,10 +1187,18 @@ void TMainForm::OpenCommand(FileCommand command) {
     m_.Notify(ModelEvent::DataSetNameChanged);
 }
 
-void TMainForm::OpenDimensionsClick() { OpenCommand(FileCommand::OpenDst); }
-void TMainForm::OpenDosDimensionsClick() { OpenCommand(FileCommand::OpenMvo); }
-void TMainForm::SaveAsDimensionsClick() { OpenCommand(FileCommand::SaveAs); }
-void TMainForm::Exit1Click() { close(); }
+void TMainForm::OpenDimensionsClick() {
+    OpenCommand(FileCommand::OpenDst);
+}
+void TMainForm::OpenDosDimensionsClick() {
+    OpenCommand(FileCommand::OpenMvo);
+}
+void TMainForm::SaveAsDimensionsClick() {
+    OpenCommand(FileCommand::SaveAs);
+}
+void TMainForm::Exit1Click() {
+    close();
+}
 
 void TMainForm::OpenWindow(QDialog* dialog) {
     if (dialog && runModal) runModal(dialog);
@@ -1160,4 +1210,3 @@ void TMainForm::FourEventsClick() {
 }
 
 }  // namespace mv
-

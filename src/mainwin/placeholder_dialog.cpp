@@ -18,4 +18,3 @@ PlaceholderDialog::PlaceholderDialog(const QString& title, QWidget* parent) : QD
 }
 
 }  // namespace mv
-

@@ -6,8 +6,25 @@
 namespace mv {
 
 enum class ToolIcon {
-    Open, Save, Frame, Cylinder, DriverAngle, StepAngle, RevArm, MidGear, Steam, RefPoints,
-    Lines, PivotData, DynVars, Undo, Sine, Oval, SteamDiagram, PortEvents, ValveEvents,
+    Open,
+    Save,
+    Frame,
+    Cylinder,
+    DriverAngle,
+    StepAngle,
+    RevArm,
+    MidGear,
+    Steam,
+    RefPoints,
+    Lines,
+    PivotData,
+    DynVars,
+    Undo,
+    Sine,
+    Oval,
+    SteamDiagram,
+    PortEvents,
+    ValveEvents,
 };
 
 QIcon MakeToolIcon(ToolIcon icon);
