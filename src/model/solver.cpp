@@ -1,6 +1,7 @@
 #include "model/solver.hpp"
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace mv {
@@ -14,6 +15,15 @@ constexpr LD kHalfPi = kPi / 2.0L;
 LD ArcSin(LD c) { return std::atan(c / std::sqrt(1.0L - c * c)); }
 
 LD Sq(LD v) { return v * v; }
+
+// Narrowing a long double beyond the float range is undefined; such values become infinities,
+// which the drawing code saturates.
+float F(LD v) {
+    constexpr LD kMax = std::numeric_limits<float>::max();
+    if (v > kMax) return std::numeric_limits<float>::infinity();
+    if (v < -kMax) return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(v);
+}
 
 }  // namespace
 
@@ -74,11 +84,11 @@ void SolveLinkage(Model& m) {
     P[18].x = m.gear.revArmSetting;
 
     // 2. Main crank pin.
-    P[2].x = static_cast<float>(P[1].x + std::cos(th) * S / 2.0L);
-    P[2].y = static_cast<float>(P[1].y - std::sin(th) * S / 2.0L);
+    P[2].x = F(P[1].x + std::cos(th) * S / 2.0L);
+    P[2].y = F(P[1].y - std::sin(th) * S / 2.0L);
 
     // 3. Crosshead on the cylinder line.
-    P[3].x = static_cast<float>(P[2].x +
+    P[3].x = F(P[2].x +
                                 std::sqrt(ClampRadicand(m, Sq(MR) - Sq(LD(P[2].y) - P[3].y))));
 
     // 4. Eccentric crank pin.
@@ -87,19 +97,19 @@ void SolveLinkage(Model& m) {
         t = t / ClampDivisor(m, D) * 2.0L;
         const LD c = ClampCosine(m, t);
         const LD eps = ArcSin(c) - th - kHalfPi;
-        P[11].x = static_cast<float>(std::cos(eps) * D / 2.0L);
-        P[11].y = static_cast<float>(std::sin(eps) * D / 2.0L);
+        P[11].x = F(std::cos(eps) * D / 2.0L);
+        P[11].y = F(std::sin(eps) * D / 2.0L);
     }
 
     // 5. Reverse arm top, upper root.
-    P[18].y = static_cast<float>(
+    P[18].y = F(
         P[17].y + std::sqrt(ClampRadicand(m, Sq(RAL + RAU) - Sq(LD(P[18].x) - P[17].x))));
 
     // 6. Reverse arm pin.
     {
         const LD L = ClampDivisor(m, RAL + RAU);
-        P[15].x = static_cast<float>(P[17].x + (LD(P[18].x) - P[17].x) * RAL / L);
-        P[15].y = static_cast<float>(P[17].y + RAL * (LD(P[18].y) - P[17].y) / L);
+        P[15].x = F(P[17].x + (LD(P[18].x) - P[17].x) * RAL / L);
+        P[15].y = F(P[17].y + RAL * (LD(P[18].y) - P[17].y) / L);
     }
 
     // 7. Auxiliary reach rod length.
@@ -113,15 +123,15 @@ void SolveLinkage(Model& m) {
         const LD d = ClampDivisor(m, std::sqrt(Sq(dx) + Sq(dy)));
         const LD c = ClampCosine(m, (Sq(d) + Sq(A) - Sq(GLR)) / 2.0L / d / ClampDivisor(m, A));
         gamma8 = ArcSin(c) + beta - kHalfPi;
-        P[13].x = static_cast<float>(P[15].x + A * std::cos(gamma8));
-        P[13].y = static_cast<float>(P[15].y - A * std::sin(gamma8));
+        P[13].x = F(P[15].x + A * std::cos(gamma8));
+        P[13].y = F(P[15].y - A * std::sin(gamma8));
     }
 
     // 9. Corner of the auxiliary reach rod.
     {
         const LD delta = gamma8 - std::atan(ARV / ClampDivisor(m, ARH));
-        P[14].x = static_cast<float>(P[15].x + ARH * std::cos(delta));
-        P[14].y = static_cast<float>(P[15].y - ARH * std::sin(delta));
+        P[14].x = F(P[15].x + ARH * std::cos(delta));
+        P[14].y = F(P[15].y - ARH * std::sin(delta));
     }
 
     // 10. Radius-hanger pin on the eccentric rod.
@@ -132,15 +142,15 @@ void SolveLinkage(Model& m) {
         const LD c =
             ClampCosine(m, (Sq(d) + Sq(ERL) - Sq(RH)) / 2.0L / d / ClampDivisor(m, ERL));
         const LD gamma = ArcSin(c) + beta - kHalfPi;
-        P[10].x = static_cast<float>(P[11].x + ERL * std::cos(gamma));
-        P[10].y = static_cast<float>(P[11].y + ERL * std::sin(gamma));
+        P[10].x = F(P[11].x + ERL * std::cos(gamma));
+        P[10].y = F(P[11].y + ERL * std::sin(gamma));
     }
 
     // 11. Eccentric rod right end.
     {
         const LD k = (ERL + ERR) / ClampDivisor(m, ERL);
-        P[9].x = static_cast<float>(P[11].x + (LD(P[10].x) - P[11].x) * k);
-        P[9].y = static_cast<float>(P[11].y + (LD(P[10].y) - P[11].y) * k);
+        P[9].x = F(P[11].x + (LD(P[10].x) - P[11].x) * k);
+        P[9].y = F(P[11].y + (LD(P[10].y) - P[11].y) * k);
     }
 
     // 12. Bell crank horizontal-arm pin.
@@ -152,8 +162,8 @@ void SolveLinkage(Model& m) {
         const LD c =
             ClampCosine(m, (Sq(d) + Sq(BCH) - Sq(TY)) / 2.0L / d / ClampDivisor(m, BCH));
         gamma12 = kHalfPi + beta - ArcSin(c);
-        P[8].x = static_cast<float>(P[7].x - BCH * std::sin(gamma12));
-        P[8].y = static_cast<float>(P[7].y - BCH * std::cos(gamma12));
+        P[8].x = F(P[7].x - BCH * std::sin(gamma12));
+        P[8].y = F(P[7].y - BCH * std::cos(gamma12));
     }
 
     // 13. Bell crank vertical-arm pin, rigid with the horizontal arm.
@@ -161,16 +171,16 @@ void SolveLinkage(Model& m) {
         const LD mu = std::atan(BCB / ClampDivisor(m, BCV)) + gamma12 - kHalfPi;
         LD rho = std::sqrt(Sq(BCV) + Sq(BCB));
         if (BCV < 0.0L) rho = -rho;
-        P[5].x = static_cast<float>(P[7].x - rho * std::sin(mu));
-        P[5].y = static_cast<float>(P[7].y - rho * std::cos(mu));
+        P[5].x = F(P[7].x - rho * std::sin(mu));
+        P[5].y = F(P[7].y - rho * std::cos(mu));
     }
 
     // 14. Valve-stem joint, ahead of P5.
-    P[4].x = static_cast<float>(P[5].x +
+    P[4].x = F(P[5].x +
                                 std::sqrt(ClampRadicand(m, Sq(VCR) - Sq(LD(P[5].y) - P[4].y))));
 
     // 15. Radius-hanger angle from vertical.
-    m.gear.radiusHangerAngle = static_cast<float>(std::atan(
+    m.gear.radiusHangerAngle = F(std::atan(
         (LD(P[13].x) - P[10].x) / ClampDivisor(m, LD(P[13].y) - P[10].y)));
 
     // 16. Sign factors.
@@ -188,8 +198,8 @@ void ComputeMidGear(Model& m) {
 
     const LD GLR = f.guideLinkRadius;
     const LD off = static_cast<LD>(f.offsetAngle) * kPi / 180.0L;
-    P[13].x = static_cast<float>(P[12].x + GLR * std::sin(off));
-    P[13].y = static_cast<float>(P[12].y + GLR * std::cos(off));
+    P[13].x = F(P[12].x + GLR * std::sin(off));
+    P[13].y = F(P[12].y + GLR * std::cos(off));
 
     const LD A = std::sqrt(Sq(LD(f.auxVert)) + Sq(LD(f.auxHorz)));
     const LD dx = LD(P[13].x) - P[17].x, dy = LD(P[13].y) - P[17].y;
@@ -212,7 +222,7 @@ void ComputeMidGear(Model& m) {
         c = kCosineLimit;
     }
     const LD gamma = kHalfPi + beta - ArcSin(c);
-    const float mid = static_cast<float>(P[17].x + (RAL + RAU) * std::cos(gamma));
+    const float mid = F(P[17].x + (RAL + RAU) * std::cos(gamma));
 
     P[18].x = mid;
     m.revArmPositions[0] = mid;
@@ -232,18 +242,18 @@ void ComputeValveThresholds(Model& m) {
     const LD J = c.valveStem, C = c.cylCtr;
     const LD Tfs = E2 + BF + SF - VF, Tfx = E2 + BF - XF;
     const LD Trs = E2 + BR + SR - VR, Trx = E2 + BR - XR;
-    t.frontSteamEdge = static_cast<float>(Tfs);
-    t.frontSteamFull = static_cast<float>(E2 + BF - VF);
-    t.frontExhaustEdge = static_cast<float>(Tfx);
-    t.rearSteamEdge = static_cast<float>(Trs);
-    t.rearSteamFull = static_cast<float>(E2 + BR - VR);
-    t.rearExhaustEdge = static_cast<float>(Trx);
-    t.rearSteamJointEdge = static_cast<float>(Trs + J - C);
-    t.frontSteamJointEdge = static_cast<float>(Tfs + C - J);
-    t.frontSteamLap = static_cast<float>(-Tfs);
-    t.rearSteamLap = static_cast<float>(-Trs);
-    t.frontExhaustLap = static_cast<float>(-Tfx);
-    t.rearExhaustLap = static_cast<float>(-Trx);
+    t.frontSteamEdge = F(Tfs);
+    t.frontSteamFull = F(E2 + BF - VF);
+    t.frontExhaustEdge = F(Tfx);
+    t.rearSteamEdge = F(Trs);
+    t.rearSteamFull = F(E2 + BR - VR);
+    t.rearExhaustEdge = F(Trx);
+    t.rearSteamJointEdge = F(Trs + J - C);
+    t.frontSteamJointEdge = F(Tfs + C - J);
+    t.frontSteamLap = F(-Tfs);
+    t.rearSteamLap = F(-Trs);
+    t.frontExhaustLap = F(-Tfx);
+    t.rearExhaustLap = F(-Trx);
 }
 
 void SolvePistonAndPorts(Model& m) {
@@ -255,12 +265,12 @@ void SolvePistonAndPorts(Model& m) {
     const LD p = 320.0L - 320.0L * (std::cos(th) + 2.0L * std::sqrt(rad) / S - 2.0L * MR / S);
     const ValveThresholds& t = m.thresholds;
     ValveEvents& v = m.valve;
-    v.displacement = static_cast<float>(s);
-    v.piston = static_cast<float>(p);
-    v.frontSteam = static_cast<float>(t.frontSteamEdge - s);
-    v.frontExhaust = static_cast<float>(s - t.frontExhaustEdge);
-    v.rearSteam = static_cast<float>(t.rearSteamEdge + s);
-    v.rearExhaust = static_cast<float>(-s - t.rearExhaustEdge);
+    v.displacement = F(s);
+    v.piston = F(p);
+    v.frontSteam = F(t.frontSteamEdge - s);
+    v.frontExhaust = F(s - t.frontExhaustEdge);
+    v.rearSteam = F(t.rearSteamEdge + s);
+    v.rearExhaust = F(-s - t.rearExhaustEdge);
 }
 
 }  // namespace mv

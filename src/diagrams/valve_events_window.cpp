@@ -1,0 +1,232 @@
+#include "diagrams/valve_events_window.hpp"
+
+#include <QBrush>
+#include <QClipboard>
+#include <QColor>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "model/text.hpp"
+
+namespace {
+
+// Shown columns: the row's own three, then the front and the rear end's seven.
+constexpr int kRowColumns = 3;
+constexpr int kEndColumns = 7;
+constexpr int kColumns = kRowColumns + 2 * kEndColumns;
+
+const QColor kFrontHeader(0x00, 0x80, 0x80);  // teal, as the port diagram's front events
+const QColor kRearHeader(0xFF, 0x00, 0x00);   // red, as its rear events
+
+struct Column {
+    const char* label;
+    const char* tip;
+};
+constexpr Column kEndCols[kEndColumns] = {
+    {"Adm. %", "Admission: steam port opens, per cent of stroke from this end's dead centre"},
+    {"Cut-off %", "Cut-off: steam port closes, per cent of stroke from this end's dead centre"},
+    {"Rel. %", "Release: exhaust opens, per cent of stroke from this end's dead centre"},
+    {"Comp. %", "Compression: exhaust closes, per cent of stroke from this end's dead centre"},
+    {"Lead", "Steam port opening at this end's dead centre (negative: still covered)"},
+    {"Max stm", "Largest steam port opening over the turn"},
+    {"Max exh", "Largest exhaust opening over the turn"},
+};
+
+void SetHeaders(QTableWidget* t) {
+    const Column own[kRowColumns] = {
+        {"Rev Arm", "Reverse-arm setting"},
+        {"Notch", "(setting - mid gear) / \"Rev Arm to Cent Max\""},
+        {"Travel", "Valve travel: largest minus smallest valve displacement"}};
+    for (int c = 0; c < kColumns; ++c) {
+        const bool front = c < kRowColumns + kEndColumns;
+        const Column& col = c < kRowColumns ? own[c] : kEndCols[(c - kRowColumns) % kEndColumns];
+        QString label = col.label;
+        if (c >= kRowColumns) label = QString(front ? "Front\n%1" : "Rear\n%1").arg(label);
+        auto* h = new QTableWidgetItem(label);
+        h->setToolTip(col.tip);
+        if (c >= kRowColumns) h->setForeground(QBrush(front ? kFrontHeader : kRearHeader));
+        t->setHorizontalHeaderItem(c, h);
+    }
+}
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QTableWidgetItem* Cell(const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return item;
+}
+
+QTableWidget* MakeTable(QWidget* parent, const char* name) {
+    auto* t = new QTableWidget(0, kColumns, parent);
+    t->setObjectName(name);
+    SetHeaders(t);
+    t->verticalHeader()->setVisible(false);
+    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
+    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    t->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    t->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    return t;
+}
+
+}  // namespace
+
+TValveEvents::TValveEvents(mv::Model& m, QWidget* parent) : QDialog(parent), m_(m) {
+    setWindowTitle("Valve Events");
+    setObjectName("TValveEvents");
+
+    auto* layout = new QVBoxLayout(this);
+    info_ = new QLabel(this);
+    info_->setObjectName("LblInfo");
+    layout->addWidget(info_);
+
+    auto* fwdLabel = new QLabel("Forward", this);
+    fwdLabel->setStyleSheet("font-weight: bold");
+    layout->addWidget(fwdLabel);
+    fwdTable_ = MakeTable(this, "TableForward");
+    layout->addWidget(fwdTable_, 1);
+
+    auto* revLabel = new QLabel("Reverse", this);
+    revLabel->setStyleSheet("font-weight: bold");
+    layout->addWidget(revLabel);
+    revTable_ = MakeTable(this, "TableReverse");
+    layout->addWidget(revTable_, 1);
+
+    auto* buttons = new QHBoxLayout;
+    btnCopy_ = new QPushButton("Copy", this);
+    btnCopy_->setObjectName("BtnCopy");
+    btnCopy_->setToolTip("Copy the table to the clipboard, tab separated");
+    btnSaveCsv_ = new QPushButton(QString::fromUtf8("Save as CSV\u2026"), this);
+    btnSaveCsv_->setObjectName("BtnSaveCsv");
+    btnClose_ = new QPushButton("Close", this);
+    btnClose_->setObjectName("BtnClose");
+    buttons->addWidget(btnCopy_);
+    buttons->addWidget(btnSaveCsv_);
+    buttons->addStretch(1);
+    buttons->addWidget(btnClose_);
+    layout->addLayout(buttons);
+
+    connect(btnCopy_, &QPushButton::clicked, this, [this] { BtnCopyClick(); });
+    connect(btnSaveCsv_, &QPushButton::clicked, this, [this] { BtnSaveCsvClick(); });
+    connect(btnClose_, &QPushButton::clicked, this, &QDialog::accept);
+
+    // The window lives as long as the program, but the model must not call into a window that
+    // has gone (tests create and drop windows freely).
+    QPointer<TValveEvents> self(this);
+    m_.AddListener([self](mv::ModelEvent e) {
+        if (self && e == mv::ModelEvent::DimensionsChanged && self->isVisible())
+            self->ScheduleRefresh();
+    });
+
+    resize(1200, 900);
+}
+
+void TValveEvents::showEvent(QShowEvent* e) {
+    Refresh();
+    QDialog::showEvent(e);
+}
+
+void TValveEvents::ScheduleRefresh() {
+    // A dynamic-variable bar sends a burst of changes; sweep once, after the edit has finished,
+    // rather than inside the model's notification.
+    if (refreshPending_) return;
+    refreshPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        refreshPending_ = false;
+        if (isVisible()) Refresh();
+    });
+}
+
+void TValveEvents::Refresh() {
+    rows_ = mv::ComputeDefaultEventTable(m_);
+    info_->setText(
+        QString("Mid gear %1, \"Rev Arm to Cent Max\" %2.  Events in per cent of the stroke "
+                "from each end's dead centre; lead, openings and travel in dimension units.")
+            .arg(Q(mv::FormatFixed(m_.revArmPositions[0], 0, 4)),
+                 Q(mv::FormatFixed(m_.frame.revArmMax, 0, 4))));
+    Fill(fwdTable_, mv::SweepDirection::Forward);
+    Fill(revTable_, mv::SweepDirection::Reverse);
+}
+
+void TValveEvents::Fill(QTableWidget* t, mv::SweepDirection dir) {
+    int n = 0;
+    for (const mv::EventRow& r : rows_) n += r.direction == dir;
+    t->setRowCount(n);
+    int i = 0;
+    for (const mv::EventRow& r : rows_) {
+        if (r.direction != dir) continue;
+        const QString cells[kColumns] = {
+            Q(mv::EventLengthText(std::optional<float>(r.revArm))),
+            r.notch ? Q(mv::FormatFixed(*r.notch, 0, 3)) : QString::fromUtf8(mv::kAbsentText),
+            Q(mv::EventLengthText(r.travel)),
+            Q(mv::EventPercentText(r.front.admission)),
+            Q(mv::EventPercentText(r.front.cutoff)),
+            Q(mv::EventPercentText(r.front.release)),
+            Q(mv::EventPercentText(r.front.compression)),
+            Q(mv::EventLengthText(r.front.lead)),
+            Q(mv::EventLengthText(r.front.maxSteam)),
+            Q(mv::EventLengthText(r.front.maxExhaust)),
+            Q(mv::EventPercentText(r.rear.admission)),
+            Q(mv::EventPercentText(r.rear.cutoff)),
+            Q(mv::EventPercentText(r.rear.release)),
+            Q(mv::EventPercentText(r.rear.compression)),
+            Q(mv::EventLengthText(r.rear.lead)),
+            Q(mv::EventLengthText(r.rear.maxSteam)),
+            Q(mv::EventLengthText(r.rear.maxExhaust)),
+        };
+        for (int c = 0; c < kColumns; ++c) {
+            QTableWidgetItem* item = Cell(cells[c]);
+            if (r.geometryError) {
+                item->setForeground(QBrush(Qt::red));
+                item->setToolTip(
+                    "Geometry error: the linkage could not be solved exactly at "
+                    "this setting");
+            }
+            t->setItem(i, c, item);
+        }
+        ++i;
+    }
+}
+
+void TValveEvents::BtnCopyClick() {
+    QGuiApplication::clipboard()->setText(Q(mv::EventTableDelimited(rows_, '\t')));
+}
+
+bool TValveEvents::SaveCsv(const QString& path, QString* error) const {
+    QSaveFile f(path);
+    const QByteArray data = QByteArray::fromStdString(mv::EventTableDelimited(rows_, ','));
+    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit()) {
+        if (error) *error = f.errorString();
+        f.cancelWriting();
+        return false;
+    }
+    return true;
+}
+
+void TValveEvents::BtnSaveCsvClick() {
+    QFileDialog dlg(this, "Save as CSV");
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setNameFilters({"CSV files (*.csv)", "All files (*)"});
+    // The dialog adds the suffix before it asks about overwriting, so the question is about
+    // the file that is really written.
+    dlg.setDefaultSuffix("csv");
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
+    const QString path = dlg.selectedFiles().front();
+    QString error;
+    if (!SaveCsv(path, &error))
+        QMessageBox::warning(this, "Valve Events",
+                             QString("Could not save %1:\n%2").arg(path, error));
+}

@@ -1,0 +1,50 @@
+// The valve-event table window: forward and reverse rows over the reverse-arm range, front and
+// rear end side by side, with copy to the clipboard and saving as CSV.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <vector>
+
+#include "model/event_table.hpp"
+#include "model/model.hpp"
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+class TValveEvents : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TValveEvents(mv::Model& m, QWidget* parent = nullptr);
+
+    // Recomputes every row from the current dimensions and fills both tables.
+    void Refresh();
+    // Writes the table as CSV, atomically: on failure the file is left as it was and the
+    // reason is in `error`.
+    bool SaveCsv(const QString& path, QString* error = nullptr) const;
+
+    QTableWidget* forwardTable() const { return fwdTable_; }
+    QTableWidget* reverseTable() const { return revTable_; }
+    const std::vector<mv::EventRow>& rows() const { return rows_; }
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void BtnCopyClick();
+    void BtnSaveCsvClick();
+    void ScheduleRefresh();
+    void Fill(QTableWidget* t, mv::SweepDirection dir);
+
+    mv::Model& m_;
+    std::vector<mv::EventRow> rows_;
+    bool refreshPending_ = false;
+    QLabel* info_ = nullptr;
+    QTableWidget* fwdTable_ = nullptr;
+    QTableWidget* revTable_ = nullptr;
+    QPushButton* btnCopy_ = nullptr;
+    QPushButton* btnSaveCsv_ = nullptr;
+    QPushButton* btnClose_ = nullptr;
+};

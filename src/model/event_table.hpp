@@ -1,0 +1,86 @@
+// Valve-event table: for one reverse-arm setting and running direction, where in the stroke each
+// cylinder end takes steam, cuts off, releases and compresses, with lead, largest openings and
+// valve travel. One row per setting; the live state is left exactly as it was.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "model/model.hpp"
+
+namespace mv {
+
+enum class SweepDirection {
+    Forward,  // driver angle increasing
+    Reverse,  // driver angle decreasing
+};
+
+// Finest step of the event sweep in degrees; a turn is sampled at least this closely.
+inline constexpr float kEventSweepStep = 0.25f;
+// Rows of the default table per direction: mid gear to "Rev Arm to Cent Max".
+inline constexpr int kDefaultEventRows = 19;
+
+// Events of one cylinder end. Positions are per cent of the stroke travelled from that end's
+// dead centre; an event that does not happen in the turn is absent.
+struct EndEvents {
+    std::optional<float> admission;    // steam opening crosses up through 0
+    std::optional<float> cutoff;       // steam opening crosses down
+    std::optional<float> release;      // exhaust opening crosses up
+    std::optional<float> compression;  // exhaust opening crosses down
+    std::optional<float> lead;         // steam opening at the dead centre (negative: covered)
+    std::optional<float> maxSteam;     // largest steam opening; absent if it never opens
+    std::optional<float> maxExhaust;   // largest exhaust opening; absent if it never opens
+};
+
+struct EventRow {
+    SweepDirection direction = SweepDirection::Forward;
+    float revArm = 0;             // reverse-arm setting of the row
+    std::optional<float> notch;   // (setting - mid gear) / "Rev Arm to Cent Max"; absent if Max = 0
+    std::optional<float> travel;  // largest minus smallest valve displacement
+    EndEvents front, rear;
+    bool geometryError = false;  // the solver clamped something during this row's turn
+};
+
+// Every value is absent rather than not finite, so no text form ever shows inf or nan.
+
+// Per cent of the stroke from the front / rear dead centre for a piston position 0..640.
+float FrontStrokePercent(float piston);
+float RearStrokePercent(float piston);
+
+// Sweeps one turn from driver angle 0 in the given direction at steps of at most maxStep
+// degrees. Driver angle, reverse-arm setting, geometry flag, pivots and valve values are
+// restored afterwards; nothing is allocated.
+EventRow ComputeEventRow(Model& m, float revArm, SweepDirection dir,
+                         float maxStep = kEventSweepStep);
+
+// Settings mid gear + i * Max / (rows - 1), i = 0..rows-1 (forward), mirrored for reverse.
+// One row is mid gear alone; Max = 0 puts every row at mid gear.
+std::vector<float> DefaultEventSettings(const Model& m, SweepDirection dir,
+                                        int rows = kDefaultEventRows);
+
+// A row for every setting, in order.
+std::vector<EventRow> ComputeEventTable(Model& m, std::span<const float> settings,
+                                        SweepDirection dir, float maxStep = kEventSweepStep);
+// The default forward rows followed by the default reverse rows.
+std::vector<EventRow> ComputeDefaultEventTable(Model& m, int rows = kDefaultEventRows);
+
+const char* SweepDirectionText(SweepDirection d);  // "fwd" / "rev"
+
+// Text forms. Column order everywhere: direction, revarm, notch, travel, then front and rear
+// admission, cutoff, release, compression, lead, max_steam, max_exhaust.
+std::vector<std::string> EventColumnNames();
+// Header plus one line per row; numbers with 9 significant digits, absent cells empty.
+std::string EventTableDelimited(std::span<const EventRow> rows, char separator);
+// One JSON object, no line end; absent values are null.
+std::string EventRowJson(const EventRow& row);
+// Aligned text for reading; absent values are shown as an em dash.
+std::string EventTableText(std::span<const EventRow> rows);
+
+// Shown text of one value: lengths with 4 decimals, per cent with 2, absent as an em dash.
+inline constexpr const char* kAbsentText = "\u2014";
+std::string EventPercentText(const std::optional<float>& v);
+std::string EventLengthText(const std::optional<float>& v);
+
+}  // namespace mv

@@ -1,0 +1,79 @@
+// Random gears, sane or absurd, never crash the solver nor leave undefined values behind.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "model/dimensions.hpp"
+#include "model/model.hpp"
+#include "model/solver.hpp"
+
+namespace {
+
+float RandomValue(std::mt19937& rng) {
+    std::uniform_int_distribution<int> kind(0, 9);
+    std::uniform_real_distribution<float> small(-20.0f, 20.0f);
+    switch (kind(rng)) {
+        case 0: return 0.0f;
+        case 1: return -small(rng);
+        case 2: return 1e30f;
+        case 3: return -1e30f;
+        case 4: return std::numeric_limits<float>::max();
+        case 5: return std::numeric_limits<float>::denorm_min();
+        case 6: return 1e-7f;
+        default: return small(rng);
+    }
+}
+
+TEST(Property, TenThousandRandomGears) {
+    std::mt19937 rng(20261208);
+    std::uniform_real_distribution<float> angle(-400.0f, 400.0f);
+    for (int trial = 0; trial < 10000; ++trial) {
+        mv::Model m;
+        mv::StartUp(m);
+        // Change a random handful of dimensions, sometimes all of them.
+        const int changes = trial % 10 == 0 ? 49 : 1 + static_cast<int>(rng() % 6);
+        for (int c = 0; c < changes; ++c) {
+            const bool frame = rng() % 2 == 0;
+            const mv::DimensionId id =
+                frame ? 1 + rng() % 27 : 101 + rng() % 22;
+            mv::StoreDimension(m, id, RandomValue(rng));
+        }
+        mv::ComputeMidGear(m);
+        if (trial % 3 == 0) m.gear.revArmSetting = RandomValue(rng);
+        for (int s = 0; s < 4; ++s) {
+            m.gear.driverAngle = angle(rng);
+            m.gear.geometryError = false;
+            mv::SolveLinkage(m);
+            mv::SolvePistonAndPorts(m);
+        }
+        // Sane gears stay sane: the default with one small change must solve to finite values.
+        if (changes == 1) {
+            const float x = m.pivots[2].x;
+            EXPECT_FALSE(std::isnan(x)) << "trial " << trial;
+        }
+    }
+}
+
+TEST(Property, FlagIsRaisedWhenAndOnlyWhenAClampActs) {
+    // Stretch the eccentric rod until the radius hanger can no longer reach it.
+    mv::Model m;
+    mv::StartUp(m);
+    for (float erl = 8.47f; erl < 20.0f; erl += 0.5f) {
+        m.frame.eccRodLeft = erl;
+        m.gear.geometryError = false;
+        mv::SolveLinkage(m);
+        const double d = std::hypot(m.pivots[13].x - m.pivots[11].x,
+                                    m.pivots[13].y - m.pivots[11].y);
+        const bool reachable = erl <= d + m.frame.radiusHanger;
+        if (reachable && erl < 12.0f) {
+            EXPECT_FALSE(m.gear.geometryError) << erl;
+        }
+        if (!reachable) {
+            EXPECT_TRUE(m.gear.geometryError) << erl;
+        }
+    }
+}
+
+}  // namespace
