@@ -9,6 +9,12 @@
 #include <memory>
 #include <string>
 
+#include "aids/data_table.hpp"
+#include "aids/lines_dialog.hpp"
+#include "diagrams/valve_events_window.hpp"
+#include "dialogs/dimension_dialogs.hpp"
+#include "dialogs/setting_dialogs.hpp"
+#include "help/help_windows.hpp"
 #include "mainwin/app_windows.hpp"
 #include "mainwin/main_form.hpp"
 #include "mainwin/placeholder_dialog.hpp"
@@ -98,25 +104,25 @@ int main(int argc, char** argv) {
     mv::TMainForm form(model, options);
 
     // Every secondary window, in creation order. Each line is replaced when its window lands.
-    auto drivAng = std::make_unique<mv::PlaceholderDialog>("Driver Angle", &form);
-    auto ovalDia = std::make_unique<mv::PlaceholderDialog>("Oval Diagram", &form);
-    auto portDia = std::make_unique<mv::PlaceholderDialog>("Port Open/Closed", &form);
-    auto refPnts = std::make_unique<mv::PlaceholderDialog>("Reference Points", &form);
-    auto setRevArm = std::make_unique<mv::PlaceholderDialog>("Set Reverse Arm Positions", &form);
-    auto revPos = std::make_unique<mv::PlaceholderDialog>("Reverse Arm Position", &form);
-    auto sineDia = std::make_unique<mv::PlaceholderDialog>("Sine Diagram", &form);
-    auto steamDia = std::make_unique<mv::PlaceholderDialog>("Steam Diagram", &form);
-    auto stpAng = std::make_unique<mv::PlaceholderDialog>("Step Angle", &form);
-    auto aboutBox = std::make_unique<mv::PlaceholderDialog>("About", &form);
-    auto inst = std::make_unique<mv::PlaceholderDialog>("Instructions", &form);
-    auto mvoSpInst = std::make_unique<mv::PlaceholderDialog>("Special Instructions", &form);
-    auto frameDi = std::make_unique<mv::PlaceholderDialog>("Frame Dimensions", &form);
-    auto cylDimen = std::make_unique<mv::PlaceholderDialog>("Cylinder Dimensions", &form);
-    auto graphZoom =
-        std::make_unique<mv::PlaceholderDialog>("Set Zoom of Dimensional Graphic Position", &form);
-    auto drawLines = std::make_unique<mv::PlaceholderDialog>("Draw Lines", &form);
-    auto dataTable = std::make_unique<mv::PlaceholderDialog>("Pivot Data Table", &form);
-    auto valveEvents = std::make_unique<mv::PlaceholderDialog>("Valve Event Table", &form);
+    using mv::PlaceholderDialog;
+    auto drivAng = std::make_unique<mv::TDrivAng>(model, form, &form);
+    auto ovalDia = std::make_unique<PlaceholderDialog>("Oval Diagram", &form);
+    auto portDia = std::make_unique<PlaceholderDialog>("Port Open/Closed", &form);
+    auto refPnts = std::make_unique<mv::TRefPnts>(model, form, &form);
+    auto setRevArm = std::make_unique<PlaceholderDialog>("Set Reverse Arm Positions", &form);
+    auto revPos = std::make_unique<mv::TRevPos>(model, &form);
+    auto sineDia = std::make_unique<PlaceholderDialog>("Sine Diagram", &form);
+    auto steamDia = std::make_unique<PlaceholderDialog>("Steam Diagram", &form);
+    auto stpAng = std::make_unique<mv::TStpAng>(model, form, &form);
+    auto aboutBox = std::make_unique<mv::TAboutBox>(model, &form);
+    auto inst = std::make_unique<mv::TInst>(model, &form);
+    auto mvoSpInst = std::make_unique<mv::TMvOSpInst>(model, &form);
+    auto frameDi = std::make_unique<mv::TFrameDi>(model, &form);
+    auto cylDimen = std::make_unique<mv::TCylDimen>(model, &form);
+    auto graphZoom = std::make_unique<mv::TGraphZoom>(model, &form);
+    auto drawLines = std::make_unique<mv::TDrawLines>(model, form, &form);
+    auto dataTable = std::make_unique<mv::TDataTable>(model, &form);
+    auto valveEvents = std::make_unique<TValveEvents>(model, &form);
 
     mv::AppWindows windows;
     windows.drivAng = drivAng.get();

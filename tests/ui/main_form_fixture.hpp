@@ -14,24 +14,16 @@
 #include <memory>
 #include <vector>
 
+#include "dialogs_support.hpp"
 #include "mainwin/main_form.hpp"
 #include "model/model.hpp"
 
 namespace mvtest {
 
-// One QApplication for the whole test program.
-inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_ui";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
+        EnsureApplication();
         mv::MainFormOptions opt;
         opt.fps = 0;
         opt.startTimer = false;
