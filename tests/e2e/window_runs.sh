@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Starts the real merrovan under its own X server, takes two screenshots a moment apart and
+# checks that the window is there with its title, that the picture is drawn and that it moves.
+# Exit 77 (skipped) only when no X server can be started.
+set -u
+BIN=${1:?usage: window_runs.sh path/to/merrovan}
+for tool in Xvfb import convert compare xdotool; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "SKIPPED: $tool is not installed"
+    exit 77
+  fi
+done
+
+work=$(mktemp -d)
+xpid="" apid=""
+cleanup() {
+  [ -n "$apid" ] && kill "$apid" 2>/dev/null
+  [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
+  wait 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# -displayfd lets the server pick a free display number.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xpid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+if [ ! -s "$work/display" ]; then
+  echo "SKIPPED: Xvfb could not start"; cat "$work/xvfb.log"
+  exit 77
+fi
+export DISPLAY=":$(tr -d '\n' <"$work/display")"
+
+"$BIN" --fps 60 >"$work/app.log" 2>&1 &
+apid=$!
+
+win=""
+for _ in $(seq 100); do
+  win=$(xdotool search --onlyvisible --name '[Mm][Ee][Rr][Rr][Oo][Vv][Aa][Nn]' 2>/dev/null | head -1)
+  [ -n "$win" ] && break
+  if ! kill -0 "$apid" 2>/dev/null; then echo "FAIL: merrovan exited"; cat "$work/app.log"; exit 1; fi
+  sleep 0.1
+done
+if [ -z "$win" ]; then echo "FAIL: no window titled merrovan appeared"; cat "$work/app.log"; exit 1; fi
+title=$(xdotool getwindowname "$win")
+echo "window $win: $title"
+case "$title" in
+  *[Oo]utside\ [Aa]dmission*) ;;
+  *) echo "FAIL: unexpected title"; exit 1 ;;
+esac
+
+sleep 1.5
+import -window root "$work/a.png"
+sleep 0.7
+import -window root "$work/b.png"
+
+eval "$(xdotool getwindowgeometry --shell "$win")"
+# The picture below the control blocks: the mechanism is drawn there.
+crop="600x230+$((X + 10))+$((Y + 140))"
+colours=$(convert "$work/a.png" -crop "$crop" +repage -format '%k' info:)
+echo "colours in the picture: $colours"
+if [ "$colours" -lt 3 ]; then echo "FAIL: the picture is blank"; exit 1; fi
+diff=$(compare -metric AE "$work/a.png" "$work/b.png" null: 2>&1 | cut -d' ' -f1)
+echo "pixels changed between the shots: $diff"
+if [ "${diff%.*}" -le 0 ] 2>/dev/null; then echo "FAIL: the picture did not move"; exit 1; fi
+if ! kill -0 "$apid" 2>/dev/null; then echo "FAIL: merrovan exited"; cat "$work/app.log"; exit 1; fi
+echo "PASS"
