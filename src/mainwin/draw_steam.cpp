@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPen>
 #include <QPoint>
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -52,6 +53,8 @@ public:
         if (count_ != 0) painter_.drawPoints(points_.data(), static_cast<int>(count_));
         count_ = 0;
     }
+    I64 width() const { return width_; }
+    I64 height() const { return height_; }
 
 private:
     QPainter& painter_;
@@ -70,10 +73,32 @@ public:
         if (n <= 0) return 0;
         return std::uniform_int_distribution<I64>(0, n - 1)(rng_);
     }
+    // How many of n dots, each landing on the bitmap with probability p, do land there.
+    int Visible(int n, LD p) { return std::binomial_distribution<int>(n, double(p))(rng_); }
 
 private:
     std::mt19937& rng_;
 };
+
+// n dots at x0 + random(w), y0 + random(h) (or y0 - random(h) when `upward`). Only the part of
+// the rectangle on the bitmap is sprinkled, with as many dots as would have landed there: at a
+// high zoom most of a region lies off the picture and would cost random numbers for nothing.
+void Sprinkle(I64 x0, I64 w, I64 y0, I64 h, bool upward, int n, Random& random, DotBatch& dots) {
+    if (n <= 0) return;
+    const I64 wx = std::max<I64>(w, 1), hy = std::max<I64>(h, 1);
+    if (upward) y0 -= hy - 1;  // the same rows, counted from the top
+    const I64 vx0 = std::max<I64>(x0, 0), vx1 = std::min<I64>(x0 + wx, dots.width());
+    const I64 vy0 = std::max<I64>(y0, 0), vy1 = std::min<I64>(y0 + hy, dots.height());
+    if (vx0 >= vx1 || vy0 >= vy1) return;
+    if (vx0 > x0 || vy0 > y0 || vx1 < x0 + wx || vy1 < y0 + hy) {
+        const LD share = LD(vx1 - vx0) / LD(wx) * (LD(vy1 - vy0) / LD(hy));
+        n = random.Visible(n, share);
+        x0 = vx0;
+        y0 = vy0;
+    }
+    const I64 vw = vx1 - x0, vh = vy1 - y0;
+    for (int i = 0; i < n; ++i) dots.Add(x0 + random(vw), y0 + random(vh));
+}
 
 // Dots of a pass for a count given by the view scale; never negative.
 int PassCount(LD v) {
@@ -100,22 +125,16 @@ void SupplyAndChest(const Geometry& g, float s, Random& random, DotBatch& dots) 
     const auto& V = g.V;
     dots.SetColour(kSteamRed);
     const int supply = PassCount(LD(s) * 5.4L);
-    for (int i = 0; i < supply; ++i) {
-        dots.Add(X(C[0]) + random(X(C[13]) - X(C[0])), Y(C[0]) - random(Y(C[2]) - g.y4));
-    }
+    Sprinkle(X(C[0]), X(C[13]) - X(C[0]), Y(C[0]), Y(C[2]) - g.y4, true, supply, random, dots);
     const int chest = PassCount(LD(s) * 10.8L);
-    for (int i = 0; i < chest; ++i) {
-        dots.Add(X(C[1]) + random(X(C[12]) - X(C[1])), Y(C[0]) + random(Y(V[1]) - Y(C[0])));
-    }
+    Sprinkle(X(C[1]), X(C[12]) - X(C[1]), Y(C[0]), Y(V[1]) - Y(C[0]), false, chest, random, dots);
     if (X(C[1]) < X(V[1])) {
-        for (int i = 0; i < chest; ++i) {
-            dots.Add(X(C[1]) + random(X(V[1]) - X(C[1])), Y(V[1]) + random(Y(C[2]) - Y(V[1])));
-        }
+        Sprinkle(X(C[1]), X(V[1]) - X(C[1]), Y(V[1]), Y(C[2]) - Y(V[1]), false, chest, random,
+                 dots);
     }
     if (X(V[2]) < X(C[12])) {
-        for (int i = 0; i < chest; ++i) {
-            dots.Add(X(V[2]) + random(X(C[12]) - X(V[2])), Y(V[1]) + random(Y(C[2]) - Y(V[1])));
-        }
+        Sprinkle(X(V[2]), X(C[12]) - X(V[2]), Y(V[1]), Y(C[2]) - Y(V[1]), false, chest, random,
+                 dots);
     }
 }
 
@@ -138,9 +157,7 @@ void CylinderEnd(const Geometry& g, bool front, const SteamEnd& end, bool exhaus
     const I64 left = front ? X(P[4]) : X(C[5]);
     const I64 right = front ? X(C[7]) : X(P[1]);
     if (left < right) {
-        for (int i = 0; i < count; ++i) {
-            dots.Add(left + random(right - left), Y(C[5]) + random(Y(C[6]) - Y(C[5])));
-        }
+        Sprinkle(left, right - left, Y(C[5]), Y(C[6]) - Y(C[5]), false, count, random, dots);
     }
 
     // Port passage: a slanted band from the steam port down to the bore.
@@ -159,30 +176,23 @@ void CylinderEnd(const Geometry& g, bool front, const SteamEnd& end, bool exhaus
     }
 
     const int port = count / 20;
-    for (int i = 0; i < port; ++i) {
-        if (front) {
-            dots.Add(X(C[21]) + random(X(C[10]) - X(C[21])), Y(C[2]) + random(Y(C[20]) - Y(C[2])));
-        } else {
-            dots.Add(X(C[3]) + random(X(C[16]) - X(C[3])), Y(C[2]) + random(Y(C[17]) - Y(C[2])));
-        }
+    if (front) {
+        Sprinkle(X(C[21]), X(C[10]) - X(C[21]), Y(C[2]), Y(C[20]) - Y(C[2]), false, port, random,
+                 dots);
+    } else {
+        Sprinkle(X(C[3]), X(C[16]) - X(C[3]), Y(C[2]), Y(C[17]) - Y(C[2]), false, port, random,
+                 dots);
     }
 
     // From here on the steam is on its way out: blue while this end exhausts. White dots on
     // the white ground wipe the other end's exhaust dots where the regions overlap.
     dots.SetColour(exhaustOpen ? kSteamBlue : kSteamWhite);
-    const int cavity = count / 10;
-    for (int i = 0; i < cavity; ++i) {
-        dots.Add(X(V[6]) + random(X(V[4]) - X(V[6])), Y(V[5]) + random(Y(C[2]) - Y(V[5])));
-    }
-    const int exhaust = count / 15;
-    for (int i = 0; i < exhaust; ++i) {
-        dots.Add(X(C[15]) + random(X(C[22]) - X(C[15])), Y(C[2]) + random(Y(C[2]) - g.y4));
-    }
+    Sprinkle(X(V[6]), X(V[4]) - X(V[6]), Y(V[5]), Y(C[2]) - Y(V[5]), false, count / 10, random,
+             dots);
+    Sprinkle(X(C[15]), X(C[22]) - X(C[15]), Y(C[2]), Y(C[2]) - g.y4, false, count / 15, random,
+             dots);
     const I64 width = X(C[13]) - X(C[0]);
-    const int stack = count / 20;
-    for (int i = 0; i < stack; ++i) {
-        dots.Add(X(C[13]) + random(width), Y(C[0]) - random(Y(C[2]) - Y(C[0])));
-    }
+    Sprinkle(X(C[13]), width, Y(C[0]), Y(C[2]) - Y(C[0]), true, count / 20, random, dots);
     const int blast = count / 6;
     for (int i = 0; i < blast; ++i) {
         const I64 height = Y(C[2]) - Y(C[0]);

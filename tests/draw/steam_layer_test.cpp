@@ -418,3 +418,29 @@ TEST(SteamLayer, ExtremeOutlineAndZoomStayDefined) {
 }
 
 }  // namespace
+
+namespace {
+
+// A region half off the bitmap gets half its dots on the bitmap, spread over the visible half.
+TEST(SteamLayer, RegionPartlyOffThePictureKeepsItsDensity) {
+    mv::Model m = CylinderView(0);
+    m.display.screenData = false;
+    m.view.scale = 100;       // chest: 1080 dots
+    Collapse(m, 2000, 2000);  // everything else off the picture
+    auto& C = m.outlineC;
+    C[1] = {-1280, 0};
+    C[12] = {1280, 0};
+    C[0] = {0, 0};
+    m.outlineV[1] = {2000, 1000};  // chest from y 0 to 1000
+    std::mt19937 rng(77);
+    const Frame f = Draw(m, rng);
+    // Row 0 also carries the supply dots (a pass of no height, at the chest's top).
+    const int left = CountIn(f.image, Box{0, 639, 1, 999}, Rgb(mv::kSteamRed));
+    const int right = CountIn(f.image, Box{640, 1279, 1, 999}, Rgb(mv::kSteamRed));
+    EXPECT_GT(left + right, 440);
+    EXPECT_LT(left + right, 640);
+    EXPECT_GT(left, (left + right) / 3);  // no bunching at the bitmap's edge
+    EXPECT_GT(right, (left + right) / 3);
+}
+
+}  // namespace
