@@ -2,6 +2,7 @@
 // the wave files, it stays silent and says so once.
 #pragma once
 
+#include <QString>
 #include <memory>
 
 class QObject;
@@ -11,6 +12,9 @@ namespace mv {
 class SoundPlayer {
 public:
     explicit SoundPlayer(QObject* parent = nullptr);
+    // Takes the wave files from `folder` only, instead of beside the program or the working
+    // folder (tests, tools).
+    SoundPlayer(const QString& folder, QObject* parent);
     ~SoundPlayer();
     SoundPlayer(const SoundPlayer&) = delete;
     SoundPlayer& operator=(const SoundPlayer&) = delete;
@@ -19,6 +23,9 @@ public:
     void SetVolume(int level);
     void PlayExhaust();
     void PlayError();
+
+    // False when there is no audio output or neither file could be loaded.
+    bool Audible() const;
 
 private:
     struct Impl;

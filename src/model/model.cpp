@@ -41,6 +41,7 @@ void ResetModelState(Model& m) {
     m.steam.display = false;
     m.steam.frontAccumulator = 20.0f;
     m.steam.rearAccumulator = 20.0f;
+    m.steam.front.pressure = m.steam.rear.pressure = 20.0f;
     m.redrawNeeded1 = m.redrawNeeded2 = true;
     m.gear.direction = RunDirection::Fwd;
     m.diagramPositionsSet = false;
