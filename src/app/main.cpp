@@ -11,13 +11,14 @@
 
 #include "aids/data_table.hpp"
 #include "aids/lines_dialog.hpp"
+#include "diagrams/diagram_windows.hpp"
+#include "diagrams/set_rev_arm.hpp"
 #include "diagrams/valve_events_window.hpp"
 #include "dialogs/dimension_dialogs.hpp"
 #include "dialogs/setting_dialogs.hpp"
 #include "help/help_windows.hpp"
 #include "mainwin/app_windows.hpp"
 #include "mainwin/main_form.hpp"
-#include "mainwin/placeholder_dialog.hpp"
 #include "model/model.hpp"
 #include "model/text.hpp"
 
@@ -103,16 +104,15 @@ int main(int argc, char** argv) {
     mv::Model model;
     mv::TMainForm form(model, options);
 
-    // Every secondary window, in creation order. Each line is replaced when its window lands.
-    using mv::PlaceholderDialog;
+    // Every secondary window, created once in this order and kept until the program ends.
     auto drivAng = std::make_unique<mv::TDrivAng>(model, form, &form);
-    auto ovalDia = std::make_unique<PlaceholderDialog>("Oval Diagram", &form);
-    auto portDia = std::make_unique<PlaceholderDialog>("Port Open/Closed", &form);
+    auto ovalDia = std::make_unique<mv::TOvalDia>(model, form, &form);
+    auto portDia = std::make_unique<mv::TPortDia>(model, form, &form);
     auto refPnts = std::make_unique<mv::TRefPnts>(model, form, &form);
-    auto setRevArm = std::make_unique<PlaceholderDialog>("Set Reverse Arm Positions", &form);
+    auto setRevArm = std::make_unique<mv::TSetRevArm>(model, form, &form);
     auto revPos = std::make_unique<mv::TRevPos>(model, &form);
-    auto sineDia = std::make_unique<PlaceholderDialog>("Sine Diagram", &form);
-    auto steamDia = std::make_unique<PlaceholderDialog>("Steam Diagram", &form);
+    auto sineDia = std::make_unique<mv::TSineDia>(model, form, &form);
+    auto steamDia = std::make_unique<mv::TSteamDia>(model, form, &form);
     auto stpAng = std::make_unique<mv::TStpAng>(model, form, &form);
     auto aboutBox = std::make_unique<mv::TAboutBox>(model, &form);
     auto inst = std::make_unique<mv::TInst>(model, &form);
@@ -123,6 +123,12 @@ int main(int argc, char** argv) {
     auto drawLines = std::make_unique<mv::TDrawLines>(model, form, &form);
     auto dataTable = std::make_unique<mv::TDataTable>(model, &form);
     auto valveEvents = std::make_unique<TValveEvents>(model, &form);
+
+    for (mv::DiagramWindow* d : {static_cast<mv::DiagramWindow*>(sineDia.get()),
+                                 static_cast<mv::DiagramWindow*>(ovalDia.get()),
+                                 static_cast<mv::DiagramWindow*>(steamDia.get()),
+                                 static_cast<mv::DiagramWindow*>(portDia.get())})
+        d->SetRevArmDialog(setRevArm.get());
 
     mv::AppWindows windows;
     windows.drivAng = drivAng.get();
