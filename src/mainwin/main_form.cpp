@@ -1,6 +1,11 @@
 #include "mainwin/main_form.hpp"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QUrl>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -115,6 +120,7 @@ TMainForm::TMainForm(Model& m, MainFormOptions options, QWidget* parent)
           std::chrono::steady_clock::now().time_since_epoch().count())) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Merrovan Outside Admission"));
+    setAcceptDrops(true);
     buffer_.fill(Qt::white);
 
     runModal = [](QDialog* d) { d->exec(); };
@@ -1170,6 +1176,27 @@ bool TMainForm::OpenFile(const QString& path) {
     SBRevArmChange(SBRevArm_->value());
     m_.Notify(ModelEvent::DataSetNameChanged);
     return true;
+}
+
+QString TMainForm::DroppedDimensionFile(const QMimeData* mime) {
+    if (!mime || !mime->hasUrls()) return {};
+    const QList<QUrl> urls = mime->urls();
+    if (urls.size() != 1 || !urls.front().isLocalFile()) return {};
+    const QString path = urls.front().toLocalFile();
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("dst") || suffix == QLatin1String("mvo") ? path : QString();
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedDimensionFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    const QString path = DroppedDimensionFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    // Open after the drop has finished, so a message box never runs inside the drag loop.
+    QMetaObject::invokeMethod(this, [this, path] { OpenFile(path); }, Qt::QueuedConnection);
 }
 
 void TMainForm::OpenCommand(FileCommand command) {

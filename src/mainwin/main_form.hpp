@@ -21,6 +21,10 @@ class QScrollBar;
 class QTimer;
 class QToolBar;
 
+class QMimeData;
+class QDragEnterEvent;
+class QDropEvent;
+
 namespace mv {
 
 // The step angle chosen by a position of the step bar, and the driver bar's steps that go with it.
@@ -51,6 +55,12 @@ public:
     explicit TMainForm(Model& m, MainFormOptions options = {}, QWidget* parent = nullptr);
     ~TMainForm() override;
 
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+public:
+
     // The secondary windows, created after the main window.
     void SetAppWindows(const AppWindows& windows);
     const AppWindows& Windows() const { return windows_; }
@@ -63,6 +73,9 @@ public:
 
     // Opens a dimension file; a failure shows its message and leaves the working set alone.
     bool OpenFile(const QString& path);
+
+    // A dropped .dst or .mvo file opens as the open command would; anything else is refused.
+    static QString DroppedDimensionFile(const QMimeData* mime);
 
     void Timer1Timer();
     void ApplyPictureOutput(const PictureOutput& out);
