@@ -6,31 +6,11 @@
 #include <cstdlib>
 
 #include "files/dimension_file.hpp"
+#include "fuzz_support.hpp"
 
-namespace {
-
-const mv::Model& StartModel() {
-    static const mv::Model m = [] {
-        mv::Model s;
-        mv::StartUp(s);
-        return s;
-    }();
-    return m;
-}
-
-// Reports which property failed before stopping, so a found input explains itself.
-#define CHECK(cond)                                                                 \
-    do {                                                                            \
-        if (!(cond)) {                                                              \
-            std::fprintf(stderr, "check failed at line %d: %s\n", __LINE__, #cond); \
-            std::abort();                                                           \
-        }                                                                           \
-    } while (0)
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const mv::Model& start = StartModel();
+    const mv::Model& start = mvfuzz::StartModel();
     const std::vector<std::uint8_t> before = mv::files::WriteDstBytes(start);
     mv::Model m = start;
     std::string error;

@@ -85,6 +85,8 @@ float ValveDisplacement(const Model& m);
 
 // "Reverse Arm Positions", "Center" and mid gear.
 void LegendHeading(Canvas& c);
+// The Front/Rear words and the vertical scale of the displacement diagrams.
+void ScaleHeading(Canvas& c, float scale);
 // Row k: number, setting, "Fwd"/"Rev"/"Cen".
 void LegendRow(Canvas& c, int k, float p);
 

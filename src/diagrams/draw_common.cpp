@@ -79,6 +79,14 @@ float ValveDisplacement(const Model& m) {
     return static_cast<float>(LD(m.pivots[4].x) + m.cyl.valveStem - m.cyl.cylCtr);
 }
 
+void ScaleHeading(Canvas& c, float scale) {
+    c.Text(9, 46, "Front");
+    c.Text(9, 374, "Rear");
+    c.Text(9, 32, "Units Travel");
+    c.Text(9, 18, "Scale =");
+    c.Text(50, 18, FormatFixed(scale, 3, 1));
+}
+
 void LegendHeading(Canvas& c) {
     c.Text(c.SX(500), 0, "Reverse Arm Positions");
     c.Text(c.SX(520), 13, "Center");

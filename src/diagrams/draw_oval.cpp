@@ -61,11 +61,7 @@ DiagramTail DrawOvalDiagram(Model& m, QPainter& painter, const DiagramOptions&) 
     c.Text(186, 367, "Percent Piston Travel");
     c.Text(386, 367, "Forward End --->");
 
-    c.Text(9, 46, "Front");
-    c.Text(9, 374, "Rear");
-    c.Text(9, 32, "Units Travel");
-    c.Text(9, 18, "Scale =");
-    c.Text(50, 18, FormatFixed(s, 3, 1));
+    ScaleHeading(c, s);
 
     DisplacementAxis(c, s, 15);
     LegendHeading(c);

@@ -26,11 +26,7 @@ DiagramTail DrawSineDiagram(Model& m, QPainter& painter, const DiagramOptions&) 
     c.Text(533, 353, "90");
     c.Text(86, 367, "Driver Clockwise Rotation --->");
 
-    c.Text(9, 46, "Front");
-    c.Text(9, 374, "Rear");
-    c.Text(9, 32, "Units Travel");
-    c.Text(9, 18, "Scale =");
-    c.Text(50, 18, FormatFixed(s, 3, 1));
+    ScaleHeading(c, s);
 
     DisplacementAxis(c, s, 14);
     LegendHeading(c);
