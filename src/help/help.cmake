@@ -1,4 +1,5 @@
-# The help texts live beside the binaries, where the help windows look for them.
+# The help texts sit beside the binaries in the build tree and in the share folder when
+# installed; the help windows look in both.
 set(MERROVAN_HELP_FILES
   ${CMAKE_CURRENT_LIST_DIR}/instruct.doc
   ${CMAKE_CURRENT_LIST_DIR}/MvOSpIns.doc)
@@ -14,4 +15,4 @@ foreach(f IN LISTS MERROVAN_HELP_FILES)
 endforeach()
 add_custom_target(merrovan_help_files ALL DEPENDS ${MERROVAN_HELP_COPIES})
 add_dependencies(merrovan_ui merrovan_help_files)
-install(FILES ${MERROVAN_HELP_FILES} DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${MERROVAN_HELP_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/merrovan)

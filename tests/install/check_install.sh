@@ -20,8 +20,8 @@ need share/applications/merrovan.desktop
 need share/icons/hicolor/scalable/apps/merrovan.svg
 need share/mime/packages/merrovan.xml
 for f in instruct.doc MvOSpIns.doc Exhaust.wav Error.wav; do
-  if [ ! -e "$prefix/share/merrovan/$f" ] && [ ! -e "$prefix/bin/$f" ]; then
-    echo "missing after install: $f (share/merrovan or bin)"
+  if [ ! -e "$prefix/share/merrovan/$f" ]; then
+    echo "missing after install: $f (share/merrovan)"
     fail=1
   fi
 done
