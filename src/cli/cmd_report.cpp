@@ -263,17 +263,21 @@ constexpr const char* kStyle =
 int RunReport(const Args& args) {
     const ReportOptions o = Parse(args);
 
+    // The gear first: a file that does not load leaves no empty folder behind.
+    Progress("building the gear");
+    Model base;
+    BuildGear(base, o.gear);
+    ApplyPositions(base, o.positions);
+
     const QString dirPath = QString::fromStdString(o.out);
+    if (QFileInfo(dirPath).exists() && !QFileInfo(dirPath).isDir())
+        throw FileError{"'" + o.out + "' exists and is not a folder"};
     if (!QDir().mkpath(dirPath) || !QFileInfo(dirPath).isDir())
         throw FileError{"cannot create the folder '" + o.out + "'"};
     if (!QFileInfo(dirPath).isWritable())
         throw FileError{"cannot write into the folder '" + o.out + "'"};
     const Writer w{QDir(dirPath)};
 
-    Progress("building the gear");
-    Model base;
-    BuildGear(base, o.gear);
-    ApplyPositions(base, o.positions);
     const std::string name = base.dataSetName;
     const float mid = base.revArmPositions[0];
     const float full = mid + base.frame.revArmMax;
