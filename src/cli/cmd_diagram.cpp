@@ -1,5 +1,4 @@
 // merrovan-cli diagram: draws the sine, oval, steam or port open/closed diagram to a file.
-#include <QGuiApplication>
 #include <QPainter>
 #include <cstdio>
 #include <cstdlib>
@@ -7,35 +6,12 @@
 #include <string>
 
 #include "cli/cli.hpp"
+#include "cli/cli_render.hpp"
 #include "diagrams/draw_diagrams.hpp"
 #include "diagrams/rev_arm_positions.hpp"
 
 namespace mv::cli {
 namespace {
-
-std::vector<std::string> SplitCommas(const std::string& s) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (;;) {
-        const auto comma = s.find(',', start);
-        parts.push_back(
-            s.substr(start, comma == std::string::npos ? std::string::npos : comma - start));
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-    }
-    return parts;
-}
-
-// A display-less application for the font and painting machinery; created once per process.
-void EnsureGuiApplication() {
-    if (QGuiApplication::instance()) return;
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "merrovan-cli";
-    static char* argv[] = {name, nullptr};
-    static auto* app = new QGuiApplication(argc, argv);
-    (void)app;
-}
 
 int RunDiagram(const Args& args) {
     if (args.empty()) throw UsageError{"which diagram? (sine, oval, steam or port)"};
@@ -63,15 +39,7 @@ int RunDiagram(const Args& args) {
         if (a == "--out") {
             out = OptionValue(args, i);
         } else if (a == "--positions") {
-            const std::string& list = OptionValue(args, i);
-            std::vector<double> values;
-            for (const auto& part : SplitCommas(list)) values.push_back(NumberValue(a, part));
-            if (values.size() > 9)
-                throw UsageError{"--positions: at most 9 positions, got " +
-                                 std::to_string(values.size())};
-            for (double v : values)
-                if (std::fabs(v) > 3.4e38) throw UsageError{"--positions: value out of range"};
-            positions = values;
+            positions = ParsePositions(a, OptionValue(args, i));
         } else if (a == "--scale") {
             const double s = NumberValue(a, OptionValue(args, i));
             if (std::fabs(s) > 3.4e38) throw UsageError{"--scale: value out of range"};
@@ -100,12 +68,7 @@ int RunDiagram(const Args& args) {
 
     Model m;
     BuildGear(m, gear);
-    if (positions) {
-        for (int k = 1; k <= 9; ++k) m.revArmPositions[k] = 0.0f;
-        for (std::size_t k = 0; k < positions->size(); ++k)
-            CommitRevArmPosition(m, static_cast<int>(k) + 1, static_cast<float>((*positions)[k]));
-    }
-    NormalizeRevArmPositions(m);
+    ApplyPositions(m, positions);
     if (scale) CommitVerticalScale(m, static_cast<float>(*scale));
     m.portSelector = mode;
 

@@ -1,7 +1,6 @@
 // merrovan-cli render: the main window's picture for a given state, as PNG, SVG or PDF.
 #include <QDateTime>
 #include <QFile>
-#include <QGuiApplication>
 #include <QImage>
 #include <QMarginsF>
 #include <QPageSize>
@@ -14,6 +13,7 @@
 #include <string>
 
 #include "cli/cli.hpp"
+#include "cli/cli_render.hpp"
 #include "mainwin/draw_picture.hpp"
 #include "model/dimensions.hpp"
 
@@ -105,25 +105,6 @@ RenderOptions Parse(const Args& args) {
     return o;
 }
 
-// Qt's notes about the session environment (no runtime directory on a headless machine) are no
-// concern of a command-line render; everything else still reaches stderr.
-void QuietMessages(QtMsgType type, const QMessageLogContext&, const QString& msg) {
-    if (type == QtDebugMsg || type == QtInfoMsg) return;
-    if (msg.startsWith(QLatin1String("QStandardPaths:"))) return;
-    std::fprintf(stderr, "%s\n", qPrintable(msg));
-}
-
-QGuiApplication& App() {
-    // Rendering needs fonts, hence an application; no display is needed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(QuietMessages);
-    static int argc = 1;
-    static char name[] = "merrovan-cli";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-    return app;
-}
-
 void Draw(Model& m, QPainter& p, std::mt19937& rng) {
     PictureInput in;
     in.now = QDateTime::currentDateTime();
@@ -133,7 +114,7 @@ void Draw(Model& m, QPainter& p, std::mt19937& rng) {
 
 int RunRender(const Args& args) {
     const RenderOptions o = Parse(args);
-    App();
+    EnsureGuiApplication();
     Model m;
     BuildGear(m, o.gear);
     if (o.angle) m.gear.driverAngle = static_cast<float>(*o.angle);

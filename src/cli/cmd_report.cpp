@@ -1,0 +1,383 @@
+// merrovan-cli report: the whole analysis of a gear in one folder, readable in any browser
+// without a network: dimensions, pictures, diagrams, valve events and pivot data.
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QSaveFile>
+#include <array>
+#include <cstdio>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "cli/cli.hpp"
+#include "cli/cli_render.hpp"
+#include "diagrams/draw_diagrams.hpp"
+#include "files/dimension_file.hpp"
+#include "mainwin/draw_picture.hpp"
+#include "model/dimensions.hpp"
+#include "model/event_table.hpp"
+#include "model/pivot_table.hpp"
+#include "model/text.hpp"
+
+namespace mv::cli {
+namespace {
+
+// The main window's client area: the part of the picture a user sees at the start.
+constexpr int kClientWidth = 632;
+constexpr int kClientHeight = 380;
+// Pivots shown when the working set has none picked: the main points of the linkage.
+constexpr std::array<int, 6> kDefaultPivots = {2, 4, 10, 13, 15, 18};
+
+struct ReportOptions {
+    GearOptions gear;
+    std::string out;
+    std::optional<std::vector<double>> positions;
+};
+
+ReportOptions Parse(const Args& args) {
+    ReportOptions o;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        // The report shows mid gear and full forward gear itself.
+        if (a == "--revarm" || a == "--notch") throw UsageError{a + " does not apply to report"};
+        if (TakeGearOption(args, i, o.gear)) continue;
+        if (a == "--out") {
+            o.out = OptionValue(args, i);
+            if (o.out.empty()) throw UsageError{"--out: the folder name is empty"};
+        } else if (a == "--positions") {
+            o.positions = ParsePositions(a, OptionValue(args, i));
+        } else {
+            throw UsageError{"unknown option '" + a + "'"};
+        }
+    }
+    if (o.out.empty()) throw UsageError{"--out DIR is required"};
+    return o;
+}
+
+void Progress(const std::string& what) {
+    std::fprintf(stderr, "merrovan-cli report: %s\n", what.c_str());
+    std::fflush(stderr);
+}
+
+std::string Escape(const std::string& s) {
+    std::string out;
+    out.reserve(s.size());
+    for (char ch : s) {
+        switch (ch) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                out += ch;
+        }
+    }
+    return out;
+}
+
+class Writer {
+public:
+    explicit Writer(QDir dir) : dir_(std::move(dir)) {}
+
+    QString Path(const std::string& name) const {
+        return dir_.filePath(QString::fromStdString(name));
+    }
+
+    // Writes through a temporary in the folder and renames it, so a reader never sees half a
+    // file and a failed run leaves the previous report's file whole.
+    void Text(const std::string& name, const std::string& text) const {
+        QSaveFile f(Path(name));
+        const QByteArray bytes = QByteArray::fromStdString(text);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
+            throw FileError{"cannot write '" + Path(name).toStdString() +
+                            "': " + f.errorString().toStdString()};
+    }
+
+    void Drawing(const std::string& name, QSize size,
+                 const std::function<void(QPainter&)>& paint) const {
+        QString error;
+        if (!ExportDrawing(Path(name), size, paint, &error)) throw FileError{error.toStdString()};
+    }
+
+private:
+    QDir dir_;
+};
+
+// A figure written as PNG and SVG; the page shows the PNG and links the SVG.
+struct Figure {
+    std::string stem;
+    std::string caption;
+    QSize size;
+};
+
+void PictureAt(const Model& base, float revArm, const Writer& w, const Figure& fig) {
+    for (const char* ext : {".png", ".svg"}) {
+        Model m = base;
+        m.gear.revArmSetting = revArm;
+        m.gear.direction = revArm >= m.revArmPositions[0] ? RunDirection::Fwd : RunDirection::Rev;
+        m.gear.driverAngle = 0;
+        TickSolve(m);
+        w.Drawing(fig.stem + ext, fig.size, [&m](QPainter& p) {
+            // The picture sets up its own pens; start from a plain painter, not the diagrams'.
+            p.setBackgroundMode(Qt::TransparentMode);
+            p.setRenderHint(QPainter::TextAntialiasing, true);
+            std::mt19937 rng(20260);
+            PictureInput in;
+            in.now = QDateTime::currentDateTime();
+            in.rng = &rng;
+            RenderPicture(m, p, in);
+        });
+    }
+}
+
+void DiagramFiles(const Model& base, DiagramKind kind, const Writer& w, const Figure& fig) {
+    for (const char* ext : {".png", ".svg"}) {
+        Model m = base;
+        if (kind == DiagramKind::Port) m.portSelector = 'B';
+        DiagramOptions opt;
+        opt.clearRect = QRect(QPoint(0, 0), fig.size);
+        w.Drawing(fig.stem + ext, fig.size, [&](QPainter& p) { DrawDiagram(kind, m, p, opt); });
+    }
+}
+
+std::string FigureHtml(const Figure& f) {
+    const std::string s = Escape(f.stem);
+    return "<figure><img src=\"" + s + ".png\" width=\"" + std::to_string(f.size.width()) +
+           "\" height=\"" + std::to_string(f.size.height()) + "\" alt=\"" + Escape(f.caption) +
+           "\"><figcaption>" + Escape(f.caption) + " (<a href=\"" + s + ".svg\">SVG</a>)" +
+           "</figcaption></figure>\n";
+}
+
+std::string DimensionTable(const Model& m, const char* title,
+                           std::span<const DimensionInfo> infos) {
+    std::string h = "<table class=\"dims\">\n<caption>" + Escape(title) +
+                    "</caption>\n<tr><th>Id</th><th>Dimension</th><th>Value</th></tr>\n";
+    for (const DimensionInfo& d : infos) {
+        h += "<tr><td>" + std::to_string(d.id) + "</td><td class=\"label\">" + Escape(d.label) +
+             "</td><td class=\"num\">" + Escape(FormatFixed(GetDimension(m, d.id), 1, 4)) +
+             "</td></tr>\n";
+    }
+    return h + "</table>\n";
+}
+
+std::string EventCell(std::size_t column, const EventRow& r) {
+    if (column == 0) return SweepDirectionText(r.direction);
+    if (column == 1) return EventLengthText(r.revArm);
+    if (column == 2) return r.notch ? FormatFixed(*r.notch, 1, 3) : kAbsentText;
+    if (column == 3) return EventLengthText(r.travel);
+    const EndEvents& e = column < 11 ? r.front : r.rear;
+    switch ((column - 4) % 7) {
+        case 0:
+            return EventPercentText(e.admission);
+        case 1:
+            return EventPercentText(e.cutoff);
+        case 2:
+            return EventPercentText(e.release);
+        case 3:
+            return EventPercentText(e.compression);
+        case 4:
+            return EventLengthText(e.lead);
+        case 5:
+            return EventLengthText(e.maxSteam);
+        default:
+            return EventLengthText(e.maxExhaust);
+    }
+}
+
+std::string EventTableHtml(const std::vector<EventRow>& rows, SweepDirection dir,
+                           const char* title) {
+    const std::vector<std::string> names = EventColumnNames();
+    std::string h = "<table class=\"grid\">\n<caption>" + Escape(title) + "</caption>\n<tr>";
+    for (const std::string& n : names) h += "<th>" + Escape(n) + "</th>";
+    h += "</tr>\n";
+    for (const EventRow& r : rows) {
+        if (r.direction != dir) continue;
+        h += r.geometryError ? "<tr class=\"error\">" : "<tr>";
+        for (std::size_t c = 0; c < names.size(); ++c)
+            h += "<td>" + Escape(EventCell(c, r)) + "</td>";
+        h += "</tr>\n";
+    }
+    return h + "</table>\n";
+}
+
+std::string PivotCsv(const std::vector<PivotRow>& rows, const std::array<int, 6>& pivots) {
+    std::string s = "driver_angle";
+    for (int k = 0; k < 6; ++k) {
+        const std::string p = std::to_string(pivots[k]);
+        s += ",pivot" + p + "_vert,pivot" + p + "_horz";
+    }
+    s += '\n';
+    for (const PivotRow& r : rows) {
+        s += Num(r.angle);
+        for (int k = 0; k < 6; ++k) s += ',' + Num(r.vert[k]) + ',' + Num(r.horz[k]);
+        s += '\n';
+    }
+    return s;
+}
+
+std::string PivotHtml(const std::vector<PivotRow>& rows, const std::array<int, 6>& pivots) {
+    std::string h = "<table class=\"grid\">\n<tr><th rowspan=\"2\">Driver angle</th>";
+    for (int k = 0; k < 6; ++k)
+        h += "<th colspan=\"2\">No." + std::to_string(k + 1) + ": pivot " +
+             std::to_string(pivots[k]) + "</th>";
+    h += "</tr>\n<tr>";
+    for (int k = 0; k < 6; ++k) h += "<th>Vert</th><th>Horz</th>";
+    h += "</tr>\n";
+    for (const PivotRow& r : rows) {
+        h += "<tr><td>" + FormatFixed(r.angle, 1, 2) + "</td>";
+        for (int k = 0; k < 6; ++k)
+            h += "<td>" + FormatFixed(r.vert[k], 1, 3) + "</td><td>" +
+                 FormatFixed(r.horz[k], 1, 3) + "</td>";
+        h += "</tr>\n";
+    }
+    return h + "</table>\n";
+}
+
+constexpr const char* kStyle =
+    "body{font-family:sans-serif;margin:1.5em;color:#111}\n"
+    "h1{margin-bottom:0}\n"
+    "table{border-collapse:collapse;margin:0.5em 1.5em 1em 0}\n"
+    "caption{font-weight:bold;text-align:left;padding:0.3em 0}\n"
+    "th,td{border:1px solid #bbb;padding:0.15em 0.4em}\n"
+    "td{text-align:right;font-variant-numeric:tabular-nums}\n"
+    "td.label{text-align:left;white-space:pre}\n"
+    "table.dims{display:inline-table;vertical-align:top}\n"
+    "tr.error td{background:#fdd}\n"
+    "figure{display:inline-block;margin:0.5em 1em 1em 0}\n"
+    "img{border:1px solid #888;max-width:100%;height:auto}\n";
+
+int RunReport(const Args& args) {
+    const ReportOptions o = Parse(args);
+
+    // The gear first: a file that does not load leaves no empty folder behind.
+    Progress("building the gear");
+    Model base;
+    BuildGear(base, o.gear);
+    ApplyPositions(base, o.positions);
+
+    const QString dirPath = QString::fromStdString(o.out);
+    if (QFileInfo(dirPath).exists() && !QFileInfo(dirPath).isDir())
+        throw FileError{"'" + o.out + "' exists and is not a folder"};
+    if (!QDir().mkpath(dirPath) || !QFileInfo(dirPath).isDir())
+        throw FileError{"cannot create the folder '" + o.out + "'"};
+    if (!QFileInfo(dirPath).isWritable())
+        throw FileError{"cannot write into the folder '" + o.out + "'"};
+    const Writer w{QDir(dirPath)};
+
+    const std::string name = base.dataSetName;
+    const float mid = base.revArmPositions[0];
+    const float full = mid + base.frame.revArmMax;
+
+    EnsureGuiApplication();
+    const QSize client(kClientWidth, kClientHeight);
+    const Figure picMid{"picture-mid-gear", "Mechanism at mid gear", client};
+    const Figure picFull{"picture-full-forward", "Mechanism at full forward gear", client};
+    Progress("drawing the mechanism at mid gear");
+    PictureAt(base, mid, w, picMid);
+    Progress("drawing the mechanism at full forward gear");
+    PictureAt(base, full, w, picFull);
+
+    const QSize diagram(kDiagramWidth, kDiagramHeight);
+    const std::array<std::pair<DiagramKind, Figure>, 4> diagrams = {{
+        {DiagramKind::Sine, {"diagram-sine", "Sine diagram", diagram}},
+        {DiagramKind::Oval,
+         {"diagram-oval", "Oval diagram", QSize(kDiagramWidth, kOvalDiagramHeight)}},
+        {DiagramKind::Steam, {"diagram-steam", "Steam diagram", diagram}},
+        {DiagramKind::Port,
+         {"diagram-port", "Port open/closed diagram, forward and reverse", diagram}},
+    }};
+    for (const auto& [kind, fig] : diagrams) {
+        Progress("drawing the " + fig.stem.substr(fig.stem.find('-') + 1) + " diagram");
+        DiagramFiles(base, kind, w, fig);
+    }
+
+    Progress("computing the valve events (forward and reverse)");
+    Model em = base;
+    const std::vector<EventRow> events = ComputeDefaultEventTable(em);
+    w.Text("events.csv", EventTableDelimited(events, ','));
+
+    Progress("computing the pivot data");
+    Model pm = base;
+    bool picked = false;
+    for (int k = 1; k <= 6; ++k) picked = picked || pm.picks[k].assigned;
+    const std::array<int, 6> pivots = picked ? ChosenPivots(pm) : kDefaultPivots;
+    const std::vector<PivotRow> pivotRows = BuildPivotRows(pm, pivots);
+    w.Text("pivots.csv", PivotCsv(pivotRows, pivots));
+
+    Progress("saving the working set");
+    {
+        // Saving names the data set after the file; the report keeps the gear's own name.
+        Model dm = base;
+        std::string error;
+        if (!files::SaveDst(dm, w.Path("gear.dst").toStdString(), error)) throw FileError{error};
+    }
+
+    std::string h =
+        "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+        "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
+        Escape(name) + " \u2013 merrovan report</title>\n<style>\n" + kStyle +
+        "</style>\n</head>\n<body>\n<h1>" + Escape(name) + "</h1>\n<p>merrovan report, " +
+        Escape(QDateTime::currentDateTime().toString(Qt::ISODate).toStdString()) +
+        ". Mid gear: reverse arm " + Escape(FormatFixed(mid, 1, 4)) +
+        "; full forward gear: " + Escape(FormatFixed(full, 1, 4)) +
+        ". Files: <a href=\"gear.dst\">gear.dst</a> (the working set), "
+        "<a href=\"events.csv\">events.csv</a>, <a href=\"pivots.csv\">pivots.csv</a>.</p>\n";
+    h += "<h2>Dimensions</h2>\n";
+    h += DimensionTable(base, "Frame dimensions", FrameDimensionInfo());
+    h += DimensionTable(base, "Cylinder dimensions", CylinderDimensionInfo());
+    h += "<h2>Mechanism</h2>\n" + FigureHtml(picMid) + FigureHtml(picFull);
+    h += "<h2>Valve diagrams</h2>\n";
+    for (const auto& d : diagrams) h += FigureHtml(d.second);
+    h += "<h2>Valve events</h2>\n<p>Admission, cut-off, release and compression in per cent of "
+         "the stroke from each end's dead centre; lead, openings and travel in the gear's "
+         "units. Rows the solver had to clamp are shaded.</p>\n";
+    h += EventTableHtml(events, SweepDirection::Forward, "Forward");
+    h += EventTableHtml(events, SweepDirection::Reverse, "Reverse");
+    h += "<h2>Pivot data</h2>\n<p>Reverse arm " +
+         Escape(FormatFixed(base.gear.revArmSetting, 1, 4)) + ", step angle " +
+         Escape(FormatFixed(base.gear.chosenStep, 1, 3)) + ".</p>\n";
+    h += PivotHtml(pivotRows, pivots);
+    h += "</body>\n</html>\n";
+    w.Text("index.html", h);
+
+    const QString index = QFileInfo(w.Path("index.html")).absoluteFilePath();
+    Progress("wrote " + index.toStdString());
+    std::printf("%s\n", qPrintable(index));
+    return kExitOk;
+}
+
+const bool kRegistered = Register(Command{
+    "report", "report --out DIR [--file F] [--set ID=V]... [--positions X,Y,...]",
+    "Writes the analysis of a gear into the folder DIR (created if need be): index.html, one\n"
+    "page without scripts or network access, with the dimensions, the mechanism at mid gear\n"
+    "and at full forward gear, the sine, oval, steam and port open/closed diagrams, the\n"
+    "valve events forward and reverse and the pivot data table; every picture beside it as\n"
+    "PNG and SVG; events.csv and pivots.csv (header row); gear.dst, the working set.\n"
+    "Each file is written under a temporary name and then renamed, so an existing report is\n"
+    "only ever replaced by complete files. Progress goes to stderr; the path of index.html\n"
+    "is printed on stdout.\n"
+    "  --file PATH        load a .dst or .mvo dimension file first\n"
+    "  --set ID=VALUE     commit dimension ID (1..27, 101..122) as a dialog does; repeatable\n"
+    "  --out DIR          the folder to write (required)\n"
+    "  --positions LIST   reverse-arm settings 1..9 the sine, oval and steam diagrams draw,\n"
+    "                     comma separated (default: mid gear, normal forward, normal reverse)\n"
+    "The pivot table shows the six pivots the working set has picked, or pivots 2, 4, 10,\n"
+    "13, 15 and 18 when none is picked.\n",
+    RunReport});
+
+}  // namespace
+}  // namespace mv::cli
