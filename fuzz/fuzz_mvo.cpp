@@ -9,7 +9,6 @@
 #include "files/dimension_file.hpp"
 #include "fuzz_support.hpp"
 
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const mv::Model& start = mvfuzz::StartModel();
     mv::Model m = start;

@@ -65,26 +65,18 @@ QString DescribeLine(const LineEntry& e) {
     const QString q = QStringLiteral("pivot %1").arg(e.q);
     if (e.kind == 0) {
         switch (e.reference) {
-            case 0:
-                return QStringLiteral("line from point (H1, V1) to point (H2, V2)");
-            case 1:
-                return QStringLiteral("line from %1 + (H1, V1) to %1 + (H2, V2)").arg(p);
-            case 2:
-                return QStringLiteral("line from %1 + (H1, V1) to point (H2, V2)").arg(p);
-            case 3:
-                return QStringLiteral("line from %1 + (H1, V1) to %2 + (H2, V2)").arg(p, q);
-            default:
-                return QStringLiteral("line: choose a reference");
+            case 0: return QStringLiteral("line from point (H1, V1) to point (H2, V2)");
+            case 1: return QStringLiteral("line from %1 + (H1, V1) to %1 + (H2, V2)").arg(p);
+            case 2: return QStringLiteral("line from %1 + (H1, V1) to point (H2, V2)").arg(p);
+            case 3: return QStringLiteral("line from %1 + (H1, V1) to %2 + (H2, V2)").arg(p, q);
+            default: return QStringLiteral("line: choose a reference");
         }
     }
     if (e.kind == 1) {
         switch (e.reference) {
-            case 0:
-                return QStringLiteral("circle of radius H2 about point (H1, V1)");
-            case 1:
-                return QStringLiteral("circle of radius H2 about %1 + (H1, V1)").arg(p);
-            default:
-                return QStringLiteral("circle: choose \"0 , 0\" or \"Pivot1\"");
+            case 0: return QStringLiteral("circle of radius H2 about point (H1, V1)");
+            case 1: return QStringLiteral("circle of radius H2 about %1 + (H1, V1)").arg(p);
+            default: return QStringLiteral("circle: choose \"0 , 0\" or \"Pivot1\"");
         }
     }
     return QStringLiteral("unused: choose a type, a colour and a reference");
@@ -335,26 +327,13 @@ void TDrawLines::StoreNumber(int row, Column c, const QString& text) {
     LineEntry& e = m_.lines.entries[row];
     const std::string s = text.toStdString();
     switch (c) {
-        case kP:
-            e.p = ParsePivot(s);
-            break;
-        case kQ:
-            e.q = ParsePivot(s);
-            break;
-        case kH1:
-            e.h1 = ParseLenient(s);
-            break;
-        case kV1:
-            e.v1 = ParseLenient(s);
-            break;
-        case kH2:
-            e.h2 = ParseLenient(s);
-            break;
-        case kV2:
-            e.v2 = ParseLenient(s);
-            break;
-        default:
-            break;
+        case kP: e.p = ParsePivot(s); break;
+        case kQ: e.q = ParsePivot(s); break;
+        case kH1: e.h1 = ParseLenient(s); break;
+        case kV1: e.v1 = ParseLenient(s); break;
+        case kH2: e.h2 = ParseLenient(s); break;
+        case kV2: e.v2 = ParseLenient(s); break;
+        default: break;
     }
     if (row + 1 == m_.lines.selected) UpdateHint();
 }

@@ -21,7 +21,9 @@ bool Register(Command c) {
     return true;
 }
 
-const std::vector<Command>& Commands() { return Registry(); }
+const std::vector<Command>& Commands() {
+    return Registry();
+}
 
 const char* const kGearOptionsHelp =
     "  --file PATH        load a .dst or .mvo dimension file first\n"
@@ -104,6 +106,8 @@ void BuildGear(Model& m, const GearOptions& opt) {
         m.gear.revArmSetting >= m.revArmPositions[0] ? RunDirection::Fwd : RunDirection::Rev;
 }
 
-std::string Num(double v) { return FormatSignificant(v, 9); }
+std::string Num(double v) {
+    return FormatSignificant(v, 9);
+}
 
 }  // namespace mv::cli

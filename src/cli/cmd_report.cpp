@@ -67,23 +67,12 @@ std::string Escape(const std::string& s) {
     out.reserve(s.size());
     for (char ch : s) {
         switch (ch) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            case '\'':
-                out += "&#39;";
-                break;
-            default:
-                out += ch;
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&#39;"; break;
+            default: out += ch;
         }
     }
     return out;
@@ -181,20 +170,13 @@ std::string EventCell(std::size_t column, const EventRow& r) {
     if (column == 3) return EventLengthText(r.travel);
     const EndEvents& e = column < 11 ? r.front : r.rear;
     switch ((column - 4) % 7) {
-        case 0:
-            return EventPercentText(e.admission);
-        case 1:
-            return EventPercentText(e.cutoff);
-        case 2:
-            return EventPercentText(e.release);
-        case 3:
-            return EventPercentText(e.compression);
-        case 4:
-            return EventLengthText(e.lead);
-        case 5:
-            return EventLengthText(e.maxSteam);
-        default:
-            return EventLengthText(e.maxExhaust);
+        case 0: return EventPercentText(e.admission);
+        case 1: return EventPercentText(e.cutoff);
+        case 2: return EventPercentText(e.release);
+        case 3: return EventPercentText(e.compression);
+        case 4: return EventLengthText(e.lead);
+        case 5: return EventLengthText(e.maxSteam);
+        default: return EventLengthText(e.maxExhaust);
     }
 }
 

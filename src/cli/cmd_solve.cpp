@@ -1,7 +1,7 @@
 // merrovan-cli solve: the linkage and the valve at given driver angles, as JSON Lines.
 #include <cmath>
-#include <numbers>
 #include <cstdio>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -25,9 +25,9 @@ std::string SolveJson(Model& m, double angle) {
         s += '[' + Num(m.pivots[k].x) + ',' + Num(m.pivots[k].y) + ']';
     }
     const double rh = static_cast<double>(m.gear.radiusHangerAngle) * 180.0 / std::numbers::pi;
-    s += "],\"radius_hanger_deg\":" + Num(rh) + ",\"valve\":{\"displacement\":" +
-         Num(m.valve.displacement) + ",\"piston\":" + Num(m.valve.piston) +
-         ",\"front_steam\":" + Num(m.valve.frontSteam) +
+    s += "],\"radius_hanger_deg\":" + Num(rh) +
+         ",\"valve\":{\"displacement\":" + Num(m.valve.displacement) +
+         ",\"piston\":" + Num(m.valve.piston) + ",\"front_steam\":" + Num(m.valve.frontSteam) +
          ",\"front_exhaust\":" + Num(m.valve.frontExhaust) +
          ",\"rear_steam\":" + Num(m.valve.rearSteam) +
          ",\"rear_exhaust\":" + Num(m.valve.rearExhaust) + "}}";

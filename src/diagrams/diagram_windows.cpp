@@ -59,14 +59,10 @@ struct ControlNames {
 
 ControlNames NamesFor(DiagramKind kind) {
     switch (kind) {
-        case DiagramKind::Sine:
-            return {"CloseSin", "SBDynVarS", "UnDoDnS"};
-        case DiagramKind::Oval:
-            return {"CloseOval", "SBDynVarO", "UnDoDnO"};
-        case DiagramKind::Steam:
-            return {"CloseStm", "SBDynVarST", "UnDoDnSt"};
-        case DiagramKind::Port:
-            return {"ClosePort", "SBDynVarP", "UnDoDnP"};
+        case DiagramKind::Sine: return {"CloseSin", "SBDynVarS", "UnDoDnS"};
+        case DiagramKind::Oval: return {"CloseOval", "SBDynVarO", "UnDoDnO"};
+        case DiagramKind::Steam: return {"CloseStm", "SBDynVarST", "UnDoDnSt"};
+        case DiagramKind::Port: return {"ClosePort", "SBDynVarP", "UnDoDnP"};
     }
     return {"Close", "SBDynVar", "UnDoDn"};
 }
@@ -243,9 +239,7 @@ bool DiagramWindow::eventFilter(QObject* watched, QEvent* e) {
     for (int k = 1; k <= 4; ++k) {
         if (watched != bars_[k - 1]) continue;
         switch (e->type()) {
-            case QEvent::FocusIn:
-                BarEnter(k);
-                break;
+            case QEvent::FocusIn: BarEnter(k); break;
             case QEvent::MouseButtonRelease:
                 if (static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) BarScrollEnded(k);
                 break;
@@ -260,8 +254,7 @@ bool DiagramWindow::eventFilter(QObject* watched, QEvent* e) {
                 if (!ke->isAutoRepeat() && IsScrollKey(ke->key())) BarScrollEnded(k);
                 break;
             }
-            default:
-                break;
+            default: break;
         }
     }
     return QDialog::eventFilter(watched, e);

@@ -229,14 +229,10 @@ void BeginDiagramPainting(QPainter& p) {
 
 DiagramTail DrawDiagram(DiagramKind kind, Model& m, QPainter& p, const DiagramOptions& opt) {
     switch (kind) {
-        case DiagramKind::Sine:
-            return DrawSineDiagram(m, p, opt);
-        case DiagramKind::Oval:
-            return DrawOvalDiagram(m, p, opt);
-        case DiagramKind::Steam:
-            return DrawSteamDiagram(m, p, opt);
-        case DiagramKind::Port:
-            return DrawPortDiagram(m, p, opt);
+        case DiagramKind::Sine: return DrawSineDiagram(m, p, opt);
+        case DiagramKind::Oval: return DrawOvalDiagram(m, p, opt);
+        case DiagramKind::Steam: return DrawSteamDiagram(m, p, opt);
+        case DiagramKind::Port: return DrawPortDiagram(m, p, opt);
     }
     return {};
 }

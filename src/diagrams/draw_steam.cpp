@@ -83,8 +83,7 @@ struct End {
                 }
                 if (steam > 0) phase = kAdmission;
                 break;
-            default:
-                break;
+            default: break;
         }
     }
 };

@@ -19,22 +19,17 @@ NumberEdit::KeyVerdict NumberEdit::Classify(const QKeyEvent* e, const QString& t
                                             KeyFilterRules rules) {
     switch (e->key()) {
         case Qt::Key_Return:
-        case Qt::Key_Enter:
-            return KeyVerdict::Enter;
+        case Qt::Key_Enter: return KeyVerdict::Enter;
         case Qt::Key_Backspace:
-        case Qt::Key_Delete:
-            return KeyVerdict::Accept;
+        case Qt::Key_Delete: return KeyVerdict::Accept;
         case Qt::Key_Left:
         case Qt::Key_Right:
         case Qt::Key_Home:
-        case Qt::Key_End:
-            return KeyVerdict::PassOn;  // moving the cursor changes nothing
+        case Qt::Key_End: return KeyVerdict::PassOn;  // moving the cursor changes nothing
         case Qt::Key_Escape:
         case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-            return KeyVerdict::PassOn;
-        default:
-            break;
+        case Qt::Key_Backtab: return KeyVerdict::PassOn;
+        default: break;
     }
     if (e->matches(QKeySequence::Copy) || e->matches(QKeySequence::SelectAll))
         return KeyVerdict::PassOn;
@@ -56,12 +51,8 @@ NumberEdit::KeyVerdict NumberEdit::Classify(const QKeyEvent* e, const QString& t
 
 void NumberEdit::keyPressEvent(QKeyEvent* e) {
     switch (Classify(e, text(), rules_)) {
-        case KeyVerdict::Accept:
-            QLineEdit::keyPressEvent(e);
-            return;
-        case KeyVerdict::Discard:
-            e->accept();
-            return;
+        case KeyVerdict::Accept: QLineEdit::keyPressEvent(e); return;
+        case KeyVerdict::Discard: e->accept(); return;
         case KeyVerdict::Enter:
             // Not typed into the box; the dialog decides (its default button, if any).
             e->ignore();

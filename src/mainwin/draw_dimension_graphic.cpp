@@ -24,34 +24,24 @@ RowView ViewForRow(int k) {
         case 1:
         case 2:
         case 4:
-        case 5:
-            return fixed(30, 290, 212);
+        case 5: return fixed(30, 290, 212);
         case 3:
         case 6:
         case 11:
         case 23:
         case 24:
-        case 25:
-            return RowView{28, false};
-        case 7:
-            return fixed(62, -150, 212);
-        case 14:
-            return fixed(40, 50, 300);
+        case 25: return RowView{28, false};
+        case 7: return fixed(62, -150, 212);
+        case 14: return fixed(40, 50, 300);
         case 26:
-        case 27:
-            return fixed(28, 200, 300);
-        case 101:
-            return RowView{28, false};
-        case 102:
-            return fixed(55, -600, 295);
+        case 27: return fixed(28, 200, 300);
+        case 101: return RowView{28, false};
+        case 102: return fixed(55, -600, 295);
         case 103:
         case 104:
-        case 105:
-            return fixed(55, -600, 250);
-        case 106:
-            return fixed(40, -200, 260);
-        default:
-            break;
+        case 105: return fixed(55, -600, 250);
+        case 106: return fixed(40, -200, 260);
+        default: break;
     }
     if ((k >= 8 && k <= 22)) return fixed(40, -50, 300);
     if (k >= 107 && k <= 122) return fixed(55, -600, 295);
@@ -76,45 +66,19 @@ public:
                 Seg(X(1), Y(1) - r, X(1), Y(1) + r);
                 break;
             }
-            case 2:
-                Seg(X(2), Y(2), 2 * X(1) - X(2), 2 * Y(1) - Y(2));
-                break;
-            case 3:
-                Piv(2, 3);
-                break;
-            case 4:
-                Seg(X(11), Y(11), 2 * X(0) - X(11), 2 * Y(0) - Y(11));
-                break;
-            case 5:
-                Piv(2, 11);
-                break;
-            case 6:
-                Piv(10, 11);
-                break;
-            case 7:
-                Piv(9, 10);
-                break;
-            case 8:
-                Piv(10, 13);
-                break;
-            case 9:
-                Seg(X(12), Y(12), X(12), Y(12) - Len(f.guideLinkRadius));
-                break;
-            case 10:
-                Seg(X(12), Y(12), X(12), Y(0));
-                break;
-            case 11:
-                Seg(X(12), Y(12), X(0), Y(12));
-                break;
-            case 12:
-                Piv(8, 9);
-                break;
-            case 13:
-                Seg(X(6), Y(6), X(6), Y(0));
-                break;
-            case 14:
-                Seg(X(6), Y(6), X(0), Y(6));
-                break;
+            case 2: Seg(X(2), Y(2), 2 * X(1) - X(2), 2 * Y(1) - Y(2)); break;
+            case 3: Piv(2, 3); break;
+            case 4: Seg(X(11), Y(11), 2 * X(0) - X(11), 2 * Y(0) - Y(11)); break;
+            case 5: Piv(2, 11); break;
+            case 6: Piv(10, 11); break;
+            case 7: Piv(9, 10); break;
+            case 8: Piv(10, 13); break;
+            case 9: Seg(X(12), Y(12), X(12), Y(12) - Len(f.guideLinkRadius)); break;
+            case 10: Seg(X(12), Y(12), X(12), Y(0)); break;
+            case 11: Seg(X(12), Y(12), X(0), Y(12)); break;
+            case 12: Piv(8, 9); break;
+            case 13: Seg(X(6), Y(6), X(6), Y(0)); break;
+            case 14: Seg(X(6), Y(6), X(0), Y(6)); break;
             case 15: {  // the vertical arm: from the pivot square to the horizontal arm
                 const ScreenPoint q = BellCrankCorner();
                 Seg(X(6), Y(6), q.x, q.y);
@@ -125,30 +89,14 @@ public:
                 Seg(q.x, q.y, X(5), Y(5));
                 break;
             }
-            case 17:
-                Piv(6, 8);
-                break;
-            case 18:
-                Piv(4, 5);
-                break;
-            case 19:
-                Piv(13, 14);
-                break;
-            case 20:
-                Piv(14, 15);
-                break;
-            case 21:
-                Piv(15, 18);
-                break;
-            case 22:
-                Piv(15, 16);
-                break;
-            case 23:
-                Seg(X(16), Y(16), X(16), Y(0));
-                break;
-            case 24:
-                Seg(X(16), Y(16), X(0), Y(16));
-                break;
+            case 17: Piv(6, 8); break;
+            case 18: Piv(4, 5); break;
+            case 19: Piv(13, 14); break;
+            case 20: Piv(14, 15); break;
+            case 21: Piv(15, 18); break;
+            case 22: Piv(15, 16); break;
+            case 23: Seg(X(16), Y(16), X(16), Y(0)); break;
+            case 24: Seg(X(16), Y(16), X(0), Y(16)); break;
             case 25: {  // the radius straight up, then to where the offset angle puts the link
                 const int top = Y(12) - Len(f.guideLinkRadius);
                 Seg(X(12), top, X(12), Y(12));
@@ -156,9 +104,7 @@ public:
                 break;
             }
             case 26:
-            case 27:
-                RevArmSpan(k == 26 ? f.revArmNorm : f.revArmMax);
-                break;
+            case 27: RevArmSpan(k == 26 ? f.revArmNorm : f.revArmMax); break;
             case 101: {
                 const ScreenPoint e = W(LD(m_.pivots[1].x) + d.cylCtr, 0);
                 Seg(X(1), Y(1), e.x, Y(1));
@@ -169,72 +115,35 @@ public:
                 Seg(x, Y(1), x, Y(3));
                 break;
             }
-            case 103:
-                Seg(C[5], C[6]);
-                break;  // bore across its rear end
-            case 104:
-                Seg(C[6], C[7]);
-                break;  // bore along its floor
-            case 105:
-                Seg(C[5], C[18]);
-                break;  // the port into the bore
+            case 103: Seg(C[5], C[6]); break;   // bore across its rear end
+            case 104: Seg(C[6], C[7]); break;   // bore along its floor
+            case 105: Seg(C[5], C[18]); break;  // the port into the bore
             case 106: {
                 const ScreenPoint e = W(LD(m_.pivots[3].x) + d.pistonRod, 0);
                 Seg(X(3), Y(3), e.x, Y(3));
                 break;
             }
-            case 107:
-                Seg(P[1], P[4]);
-                break;
+            case 107: Seg(P[1], P[4]); break;
             case 108: {
                 const int x = W(d.cylCtr, 0).x;
                 Seg(x, Y(3), x, C[2].y);
                 break;
             }
-            case 109:
-                Seg(X(4), Y(3), X(4), Y(4));
-                break;
-            case 110:
-                Seg(C[15], C[22]);
-                break;
-            case 111:
-                Seg(C[16], C[15]);
-                break;
-            case 112:
-                Seg(C[22], C[21]);
-                break;
-            case 113:
-                Seg(C[3], C[16]);
-                break;
-            case 114:
-                Seg(C[21], C[10]);
-                break;
-            case 115:
-                Seg(C[1], C[2]);
-                break;
-            case 116:
-                Seg(C[1], C[12]);
-                break;
-            case 117:
-                Seg(V[8], V[1]);
-                break;
-            case 118:
-                Seg(ValveCentreX(), V[1].y, V[1].x, V[1].y);
-                break;
-            case 119:
-                Seg(ValveCentreX(), V[2].y, V[2].x, V[2].y);
-                break;
-            case 120:
-                Seg(ValveCentreX(), V[5].y, V[6].x, V[6].y);
-                break;
-            case 121:
-                Seg(ValveCentreX(), V[5].y, V[5].x, V[5].y);
-                break;
-            case 122:
-                Seg(X(4), Y(4), ValveCentreX(), Y(4));
-                break;
-            default:
-                break;
+            case 109: Seg(X(4), Y(3), X(4), Y(4)); break;
+            case 110: Seg(C[15], C[22]); break;
+            case 111: Seg(C[16], C[15]); break;
+            case 112: Seg(C[22], C[21]); break;
+            case 113: Seg(C[3], C[16]); break;
+            case 114: Seg(C[21], C[10]); break;
+            case 115: Seg(C[1], C[2]); break;
+            case 116: Seg(C[1], C[12]); break;
+            case 117: Seg(V[8], V[1]); break;
+            case 118: Seg(ValveCentreX(), V[1].y, V[1].x, V[1].y); break;
+            case 119: Seg(ValveCentreX(), V[2].y, V[2].x, V[2].y); break;
+            case 120: Seg(ValveCentreX(), V[5].y, V[6].x, V[6].y); break;
+            case 121: Seg(ValveCentreX(), V[5].y, V[5].x, V[5].y); break;
+            case 122: Seg(X(4), Y(4), ValveCentreX(), Y(4)); break;
+            default: break;
         }
     }
 

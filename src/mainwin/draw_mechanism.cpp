@@ -142,19 +142,11 @@ void LinesAndCircles(PictureCanvas& c, const Model& m, const View& v) {
         if (e.kind == 0) {
             LD x1 = e.h1, y1 = e.v1, x2 = e.h2, y2 = e.v2;
             switch (e.reference) {
-                case 0:
-                    break;
-                case 1:
-                    x1 += hp, y1 += vp, x2 += hp, y2 += vp;
-                    break;
-                case 2:
-                    x1 += hp, y1 += vp;
-                    break;
-                case 3:
-                    x1 += hp, y1 += vp, x2 += m.pivots[e.q].x, y2 += m.pivots[e.q].y;
-                    break;
-                default:
-                    continue;
+                case 0: break;
+                case 1: x1 += hp, y1 += vp, x2 += hp, y2 += vp; break;
+                case 2: x1 += hp, y1 += vp; break;
+                case 3: x1 += hp, y1 += vp, x2 += m.pivots[e.q].x, y2 += m.pivots[e.q].y; break;
+                default: continue;
             }
             c.Line(v.X(x1), v.Y(y1), v.X(x2), v.Y(y2));
         } else if (e.kind == 1) {
@@ -175,18 +167,12 @@ void LinesAndCircles(PictureCanvas& c, const Model& m, const View& v) {
 
 QRgb OverlayColour(int selector) {
     switch (selector) {
-        case 1:
-            return kRed;
-        case 2:
-            return kGreen;
-        case 3:
-            return kYellow;
-        case 4:
-            return kBlue;
-        case 5:
-            return kGrey;
-        default:
-            return kBlack;
+        case 1: return kRed;
+        case 2: return kGreen;
+        case 3: return kYellow;
+        case 4: return kBlue;
+        case 5: return kGrey;
+        default: return kBlack;
     }
 }
 

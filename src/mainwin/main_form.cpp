@@ -1,18 +1,17 @@
 #include "mainwin/main_form.hpp"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
-#include <QMimeData>
-#include <QUrl>
-#include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -20,6 +19,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QUrl>
 #include <chrono>
 #include <cmath>
 
@@ -1006,9 +1006,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     for (int k = 1; k <= 4; ++k) {
         if (watched != SBDynVar_[k]) continue;
         switch (event->type()) {
-            case QEvent::FocusIn:
-                SBDynVarEnter(k);
-                break;
+            case QEvent::FocusIn: SBDynVarEnter(k); break;
             case QEvent::MouseButtonRelease:
                 // Arrow, page and thumb actions all end when the button comes up.
                 if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
@@ -1024,8 +1022,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
                     SBDynVarScrollEnded(k);
                 break;
             }
-            default:
-                break;
+            default: break;
         }
     }
     return QMainWindow::eventFilter(watched, event);
@@ -1196,7 +1193,8 @@ void TMainForm::dropEvent(QDropEvent* event) {
     if (path.isEmpty()) return;
     event->acceptProposedAction();
     // Open after the drop has finished, so a message box never runs inside the drag loop.
-    QMetaObject::invokeMethod(this, [this, path] { OpenFile(path); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, path] { OpenFile(path); }, Qt::QueuedConnection);
 }
 
 void TMainForm::OpenCommand(FileCommand command) {

@@ -60,7 +60,6 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 public:
-
     // The secondary windows, created after the main window.
     void SetAppWindows(const AppWindows& windows);
     const AppWindows& Windows() const { return windows_; }

@@ -56,9 +56,7 @@ QIcon MakeToolIcon(ToolIcon icon) {
             p.setBrush(QColor(0xA0, 0xA0, 0xA0));
             p.drawRect(6, 10, 8, 5);
             break;
-        case ToolIcon::Frame:
-            Label(p, "FD", QColor(0x80, 0, 0));
-            break;
+        case ToolIcon::Frame: Label(p, "FD", QColor(0x80, 0, 0)); break;
         case ToolIcon::Cylinder:
             p.setPen(dark);
             p.drawRect(2, 4, 12, 8);
@@ -107,12 +105,8 @@ QIcon MakeToolIcon(ToolIcon icon) {
             p.setBrush(Qt::NoBrush);
             p.drawEllipse(QPointF(13, 10), 5, 5);
             break;
-        case ToolIcon::PivotData:
-            Label(p, "PD", Qt::red);
-            break;
-        case ToolIcon::DynVars:
-            Label(p, "DV", QColor(0, 0, 0x80));
-            break;
+        case ToolIcon::PivotData: Label(p, "PD", Qt::red); break;
+        case ToolIcon::DynVars: Label(p, "DV", QColor(0, 0, 0x80)); break;
         case ToolIcon::Undo:
             p.setPen(QPen(Qt::black, 1.5));
             p.drawArc(QRectF(5, 3, 11, 10), -90 * 16, 250 * 16);

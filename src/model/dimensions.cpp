@@ -113,11 +113,19 @@ float* FieldOf(Model& m, DimensionId id) {
 
 }  // namespace
 
-std::span<const DimensionInfo> FrameDimensionInfo() { return kFrame; }
-std::span<const DimensionInfo> CylinderDimensionInfo() { return kCyl; }
+std::span<const DimensionInfo> FrameDimensionInfo() {
+    return kFrame;
+}
+std::span<const DimensionInfo> CylinderDimensionInfo() {
+    return kCyl;
+}
 
-bool IsFrameId(DimensionId id) { return id >= 1 && id <= 27; }
-bool IsCylinderId(DimensionId id) { return id >= 101 && id <= 122; }
+bool IsFrameId(DimensionId id) {
+    return id >= 1 && id <= 27;
+}
+bool IsCylinderId(DimensionId id) {
+    return id >= 101 && id <= 122;
+}
 
 const DimensionInfo* FindDimension(DimensionId id) {
     if (IsFrameId(id)) return &kFrame[id - 1];

@@ -22,7 +22,9 @@ const DimensionInfo* FindDimension(DimensionId id);
 
 bool IsFrameId(DimensionId id);
 bool IsCylinderId(DimensionId id);
-inline bool IsDimensionId(DimensionId id) { return IsFrameId(id) || IsCylinderId(id); }
+inline bool IsDimensionId(DimensionId id) {
+    return IsFrameId(id) || IsCylinderId(id);
+}
 
 // Current value of a dimension (pivot coordinates included); 0 for an unknown id.
 float GetDimension(const Model& m, DimensionId id);

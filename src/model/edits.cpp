@@ -8,12 +8,13 @@
 namespace mv {
 namespace {
 
-
 bool IsSlotDimension(DimensionId id) {
     return IsDimensionId(id) && id != 25 && id != 26 && id != 27;
 }
 
-std::string Name25(std::string_view s) { return std::string(s.substr(0, 25)); }
+std::string Name25(std::string_view s) {
+    return std::string(s.substr(0, 25));
+}
 
 }  // namespace
 

@@ -14,7 +14,9 @@ void Model::Notify(ModelEvent event) {
     for (auto& l : listeners_) l(event);
 }
 
-const char* DirectionText(RunDirection d) { return d == RunDirection::Fwd ? "Fwd" : "Rev"; }
+const char* DirectionText(RunDirection d) {
+    return d == RunDirection::Fwd ? "Fwd" : "Rev";
+}
 
 void ResetModelState(Model& m) {
     m.gear.driverAngle = 0;
@@ -45,9 +47,9 @@ void ResetModelState(Model& m) {
     m.redrawNeeded1 = m.redrawNeeded2 = true;
     m.gear.direction = RunDirection::Fwd;
     m.diagramPositionsSet = false;
-    m.presets = {ViewTransform{0, 0, 0},          ViewTransform{62, 315, 237},
-                 ViewTransform{62, 0, 395},       ViewTransform{55, -250, 370},
-                 ViewTransform{80, -950, 335},    ViewTransform{350, -5100, 900},
+    m.presets = {ViewTransform{0, 0, 0},        ViewTransform{62, 315, 237},
+                 ViewTransform{62, 0, 395},     ViewTransform{55, -250, 370},
+                 ViewTransform{80, -950, 335},  ViewTransform{350, -5100, 900},
                  ViewTransform{350, -5460, 900}};
     m.display.dialogTextScaleX = m.display.dialogTextScaleY = 1.0f;
     for (auto& s : m.dynSlots) s = DynSlot{};

@@ -102,12 +102,12 @@ struct GearState {
 
 // Valve-event thresholds and laps: dimensions only, computed at the end of SolveLinkage.
 struct ValveThresholds {
-    float frontSteamEdge = 0;    // T_fs
+    float frontSteamEdge = 0;  // T_fs
     float frontSteamFull = 0;
     float frontExhaustEdge = 0;  // T_fx
     float rearSteamEdge = 0;     // T_rs
     float rearSteamFull = 0;
-    float rearExhaustEdge = 0;   // T_rx
+    float rearExhaustEdge = 0;  // T_rx
     float rearSteamJointEdge = 0;
     float frontSteamJointEdge = 0;
     float frontSteamLap = 0;
@@ -168,8 +168,8 @@ struct LineEntry {
 
 struct LineOverlay {
     std::array<LineEntry, kLineEntries> entries{};
-    int count = 1;     // count of lines and circles
-    int selected = 1;  // selected line, 1..20
+    int count = 1;          // count of lines and circles
+    int selected = 1;       // selected line, 1..20
     bool promptOn = false;  // pick prompts over the picture
     // The file's lines-and-circles records as last read (52 records x 5 words), so words the
     // program does not interpret are written back with the same bits.
@@ -228,9 +228,9 @@ struct DisplaySwitches {
 
 // What the model tells the windows; they subscribe with AddListener.
 enum class ModelEvent {
-    UndoButtonsEnabled,   // undoEnabled changed
-    RevArmBarLimits,      // revArmBarMin / revArmBarMax changed
-    RevArmBarPosition,    // revArmBarPosition requested
+    UndoButtonsEnabled,  // undoEnabled changed
+    RevArmBarLimits,     // revArmBarMin / revArmBarMax changed
+    RevArmBarPosition,   // revArmBarPosition requested
     CutoffTextsCleared,
     DimensionsChanged,
     DataSetNameChanged,
@@ -278,7 +278,7 @@ struct Model {
 
     std::array<DynSlot, kDynSlots> dynSlots{};
     int currentSlot = 1;
-    std::array<JogMemory, kDynSlots> dynBarMemory{};  // shared by the main and diagram bars
+    std::array<JogMemory, kDynSlots> dynBarMemory{};   // shared by the main and diagram bars
     std::array<float, kDynSlots> dynBarValueBefore{};  // slot value when its bar got the focus
     std::array<UndoEntry, kUndoEntries> undo{};
     int undoCount = 0;

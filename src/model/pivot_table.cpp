@@ -30,7 +30,8 @@ std::vector<PivotRow> BuildPivotRows(Model& m, const std::array<int, 6>& pivots)
         row.angle = m.gear.driverAngle;
         SolveLinkage(m);
         for (int k = 0; k < 6; ++k) {
-            const int p = pivots[k] < 0 ? 0 : (pivots[k] >= kPivotCount ? kPivotCount - 1 : pivots[k]);
+            const int p =
+                pivots[k] < 0 ? 0 : (pivots[k] >= kPivotCount ? kPivotCount - 1 : pivots[k]);
             row.vert[k] = m.pivots[p].y;
             row.horz[k] = m.pivots[p].x;
         }

@@ -13,7 +13,7 @@ enum class PortEvent {
     FrontExhaustOpen,  // release, front
     RearSteamOpen,
     RearExhaustOpen,
-    FrontSteamClose,  // cut-off, front
+    FrontSteamClose,    // cut-off, front
     FrontExhaustClose,  // compression, front
     RearSteamClose,
     RearExhaustClose,

@@ -12,9 +12,13 @@ constexpr LD kPi = std::numbers::pi_v<long double>;
 constexpr LD kHalfPi = kPi / 2.0L;
 
 // arcsin as the one-argument arctangent of c / sqrt(1 - c^2); callers clamp c first.
-LD ArcSin(LD c) { return std::atan(c / std::sqrt(1.0L - c * c)); }
+LD ArcSin(LD c) {
+    return std::atan(c / std::sqrt(1.0L - c * c));
+}
 
-LD Sq(LD v) { return v * v; }
+LD Sq(LD v) {
+    return v * v;
+}
 
 // Narrowing a long double beyond the float range is undefined; such values become infinities,
 // which the drawing code saturates.
@@ -88,8 +92,7 @@ void SolveLinkage(Model& m) {
     P[2].y = F(P[1].y - std::sin(th) * S / 2.0L);
 
     // 3. Crosshead on the cylinder line.
-    P[3].x = F(P[2].x +
-                                std::sqrt(ClampRadicand(m, Sq(MR) - Sq(LD(P[2].y) - P[3].y))));
+    P[3].x = F(P[2].x + std::sqrt(ClampRadicand(m, Sq(MR) - Sq(LD(P[2].y) - P[3].y))));
 
     // 4. Eccentric crank pin.
     {
@@ -102,8 +105,7 @@ void SolveLinkage(Model& m) {
     }
 
     // 5. Reverse arm top, upper root.
-    P[18].y = F(
-        P[17].y + std::sqrt(ClampRadicand(m, Sq(RAL + RAU) - Sq(LD(P[18].x) - P[17].x))));
+    P[18].y = F(P[17].y + std::sqrt(ClampRadicand(m, Sq(RAL + RAU) - Sq(LD(P[18].x) - P[17].x))));
 
     // 6. Reverse arm pin.
     {
@@ -139,8 +141,7 @@ void SolveLinkage(Model& m) {
         const LD dx = LD(P[13].x) - P[11].x, dy = LD(P[13].y) - P[11].y;
         const LD beta = std::atan(dy / ClampDivisor(m, dx));
         const LD d = ClampDivisor(m, std::sqrt(Sq(dx) + Sq(dy)));
-        const LD c =
-            ClampCosine(m, (Sq(d) + Sq(ERL) - Sq(RH)) / 2.0L / d / ClampDivisor(m, ERL));
+        const LD c = ClampCosine(m, (Sq(d) + Sq(ERL) - Sq(RH)) / 2.0L / d / ClampDivisor(m, ERL));
         const LD gamma = ArcSin(c) + beta - kHalfPi;
         P[10].x = F(P[11].x + ERL * std::cos(gamma));
         P[10].y = F(P[11].y + ERL * std::sin(gamma));
@@ -159,8 +160,7 @@ void SolveLinkage(Model& m) {
         const LD dx = LD(P[7].x) - P[9].x, dy = LD(P[7].y) - P[9].y;
         const LD beta = std::atan(dx / ClampDivisor(m, dy));
         const LD d = ClampDivisor(m, std::sqrt(Sq(dx) + Sq(dy)));
-        const LD c =
-            ClampCosine(m, (Sq(d) + Sq(BCH) - Sq(TY)) / 2.0L / d / ClampDivisor(m, BCH));
+        const LD c = ClampCosine(m, (Sq(d) + Sq(BCH) - Sq(TY)) / 2.0L / d / ClampDivisor(m, BCH));
         gamma12 = kHalfPi + beta - ArcSin(c);
         P[8].x = F(P[7].x - BCH * std::sin(gamma12));
         P[8].y = F(P[7].y - BCH * std::cos(gamma12));
@@ -176,12 +176,11 @@ void SolveLinkage(Model& m) {
     }
 
     // 14. Valve-stem joint, ahead of P5.
-    P[4].x = F(P[5].x +
-                                std::sqrt(ClampRadicand(m, Sq(VCR) - Sq(LD(P[5].y) - P[4].y))));
+    P[4].x = F(P[5].x + std::sqrt(ClampRadicand(m, Sq(VCR) - Sq(LD(P[5].y) - P[4].y))));
 
     // 15. Radius-hanger angle from vertical.
-    m.gear.radiusHangerAngle = F(std::atan(
-        (LD(P[13].x) - P[10].x) / ClampDivisor(m, LD(P[13].y) - P[10].y)));
+    m.gear.radiusHangerAngle =
+        F(std::atan((LD(P[13].x) - P[10].x) / ClampDivisor(m, LD(P[13].y) - P[10].y)));
 
     // 16. Sign factors.
     m.gear.signFactor1 = 1;

@@ -8,7 +8,9 @@
 namespace mv {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Length of the longest prefix of s (after the start index) that is a number.
 std::size_t NumberPrefix(std::string_view s, std::size_t i) {
@@ -97,7 +99,8 @@ std::string FormatFixed(double value, int width, int decimals) {
                                        std::chars_format::fixed, decimals);
         s.assign(buf.data(), res.ec == std::errc{} ? res.ptr : buf.data());
     }
-    if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
+    if (static_cast<int>(s.size()) < width)
+        s.insert(0, static_cast<std::size_t>(width) - s.size(), ' ');
     return s;
 }
 

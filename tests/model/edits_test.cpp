@@ -1,11 +1,12 @@
 // Committing dimensions, the dynamic-variable slots, undo and the jog increment rule.
+#include "model/edits.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "model/dimensions.hpp"
-#include "model/edits.hpp"
 #include "model/model.hpp"
 
 namespace {
@@ -32,7 +33,8 @@ TEST(Dimensions, IdsLabelsAndShortNames) {
     EXPECT_EQ(mv::FindDimension(0), nullptr);
     EXPECT_EQ(mv::FindDimension(28), nullptr);
     EXPECT_EQ(mv::FindDimension(123), nullptr);
-    for (const auto& d : mv::CylinderDimensionInfo()) EXPECT_LE(std::string(d.shortName).size(), 25u);
+    for (const auto& d : mv::CylinderDimensionInfo())
+        EXPECT_LE(std::string(d.shortName).size(), 25u);
 }
 
 TEST(Dimensions, DefaultsReadBackById) {
@@ -224,8 +226,8 @@ TEST(Jog, SharedSlotMemoryContinuesAcrossBars) {
     mv::Model m = DefaultGear();
     mv::CommitDimension(m, 4, 2.0f);
     mv::CommitDimension(m, 5, 1.77f);  // slot 2 holds dimension 4
-    mv::DynamicBarChanged(m, 2, 37);     // a drag to 37 from rest
-    mv::DynamicBarChanged(m, 2, 0);      // the bar snaps back
+    mv::DynamicBarChanged(m, 2, 37);   // a drag to 37 from rest
+    mv::DynamicBarChanged(m, 2, 0);    // the bar snaps back
     EXPECT_NEAR(m.frame.eccCircleDia, 2.037f, 1e-6);
     mv::DynamicBarChanged(m, 2, -1);  // arrow click, e.g. on another window's bar 2
     mv::DynamicBarChanged(m, 2, 0);

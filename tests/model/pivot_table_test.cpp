@@ -1,6 +1,7 @@
+#include "model/pivot_table.hpp"
+
 #include <gtest/gtest.h>
 
-#include "model/pivot_table.hpp"
 #include "model/solver.hpp"
 
 namespace {
@@ -18,7 +19,7 @@ TEST(PivotTable, RowsPerStepAndStateRestored) {
     EXPECT_EQ(rows.back().angle, 360.0f);
     EXPECT_EQ(m.gear.driverAngle, 33.0f);
     EXPECT_EQ(m.gear.currentStep, 10.0f);
-    EXPECT_NEAR(rows[0].horz[0], 1.5, 1e-5);  // crank pin at 0 degrees
+    EXPECT_NEAR(rows[0].horz[0], 1.5, 1e-5);   // crank pin at 0 degrees
     EXPECT_NEAR(rows[2].vert[0], -1.5, 1e-5);  // at 90 degrees the crank points down
 }
 
@@ -30,7 +31,8 @@ TEST(PivotTable, StepThatDoesNotDivideStopsBelow360AndZeroStepTerminates) {
     EXPECT_LE(rows.back().angle, 360.0f);
     EXPECT_GT(rows.back().angle + 7.0f, 360.0f);
     m.gear.chosenStep = 0.0f;
-    EXPECT_GT(mv::BuildPivotRows(m, {1, 2, 3, 4, 5, 6}).size(), 30000u) << "a zero step is raised to 0.01 and the table ends";
+    EXPECT_GT(mv::BuildPivotRows(m, {1, 2, 3, 4, 5, 6}).size(), 30000u)
+        << "a zero step is raised to 0.01 and the table ends";
 }
 
 TEST(PivotTable, ChosenPivotsRoundAndStayInTheTable) {

@@ -36,8 +36,7 @@ TEST(Property, TenThousandRandomGears) {
         const int changes = trial % 10 == 0 ? 49 : 1 + static_cast<int>(rng() % 6);
         for (int c = 0; c < changes; ++c) {
             const bool frame = rng() % 2 == 0;
-            const mv::DimensionId id =
-                frame ? 1 + rng() % 27 : 101 + rng() % 22;
+            const mv::DimensionId id = frame ? 1 + rng() % 27 : 101 + rng() % 22;
             mv::StoreDimension(m, id, RandomValue(rng));
         }
         mv::ComputeMidGear(m);
@@ -64,8 +63,8 @@ TEST(Property, FlagIsRaisedWhenAndOnlyWhenAClampActs) {
         m.frame.eccRodLeft = erl;
         m.gear.geometryError = false;
         mv::SolveLinkage(m);
-        const double d = std::hypot(m.pivots[13].x - m.pivots[11].x,
-                                    m.pivots[13].y - m.pivots[11].y);
+        const double d =
+            std::hypot(m.pivots[13].x - m.pivots[11].x, m.pivots[13].y - m.pivots[11].y);
         const bool reachable = erl <= d + m.frame.radiusHanger;
         if (reachable && erl < 12.0f) {
             EXPECT_FALSE(m.gear.geometryError) << erl;

@@ -1,11 +1,12 @@
 // The linkage solver and the valve values against hand-checked geometry of the default gear.
+#include "model/solver.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "model/dimensions.hpp"
 #include "model/model.hpp"
-#include "model/solver.hpp"
 
 namespace {
 
@@ -41,8 +42,8 @@ TEST(SolveLinkage, WorkedPivotsAtZeroDegreesMidGear) {
         int pivot;
         double x, y;
     };
-    const Expect expected[] = {{2, 1.5, 0},      {3, 11.5, 0},      {11, 0.039, -0.999},
-                               {13, 8.4, 3.81},  {10, 8.416, 0.25}, {9, 9.9, 0.471},
+    const Expect expected[] = {{2, 1.5, 0},        {3, 11.5, 0},       {11, 0.039, -0.999},
+                               {13, 8.4, 3.81},    {10, 8.416, 0.25},  {9, 9.9, 0.471},
                                {8, 10.023, 3.655}, {5, 10.871, 2.334}, {4, 13.306, 2.062},
                                {15, 3.783, 4.439}, {18, 3.769, 4.819}};
     for (const auto& e : expected) {
@@ -85,8 +86,8 @@ TEST(SolveLinkage, RodsKeepTheirLengthsOverTheTurn) {
             m.gear.geometryError = false;
             mv::SolveLinkage(m);
             const auto& P = m.pivots;
-            const std::string where = "setting " + std::to_string(setting) + " angle " +
-                                      std::to_string(a);
+            const std::string where =
+                "setting " + std::to_string(setting) + " angle " + std::to_string(a);
             EXPECT_FALSE(m.gear.geometryError) << where;
             EXPECT_NEAR(Dist(P[2], P[3]), f.mainRod, 1e-4) << where;
             EXPECT_NEAR(Dist(P[2], P[1]), f.stroke / 2, 1e-4) << where;

@@ -1,10 +1,10 @@
 // Number text that every dialog and picture uses.
+#include "model/text.hpp"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
 #include <limits>
-
-#include "model/text.hpp"
 
 namespace {
 

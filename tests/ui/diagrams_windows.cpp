@@ -60,18 +60,10 @@ TEST_F(DiagramWindowTest, OpeningDrawsTheDiagram) {
     for (int kind = 0; kind < 4; ++kind) {
         std::unique_ptr<DiagramWindow> w;
         switch (kind) {
-            case 0:
-                w = Open<TSineDia>();
-                break;
-            case 1:
-                w = Open<TOvalDia>();
-                break;
-            case 2:
-                w = Open<TSteamDia>();
-                break;
-            default:
-                w = Open<TPortDia>();
-                break;
+            case 0: w = Open<TSineDia>(); break;
+            case 1: w = Open<TOvalDia>(); break;
+            case 2: w = Open<TSteamDia>(); break;
+            default: w = Open<TPortDia>(); break;
         }
         const QImage& img = w->Image();
         ASSERT_GE(img.width(), kDiagramWidth);
