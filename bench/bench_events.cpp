@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "model/event_table.hpp"
+#include "analysis/event_table.hpp"
 #include "model/model.hpp"
 
 namespace {

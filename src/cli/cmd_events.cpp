@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/cli.hpp"
-#include "model/event_table.hpp"
+#include "analysis/event_table.hpp"
 
 namespace mv::cli {
 namespace {

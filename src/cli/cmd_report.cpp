@@ -18,7 +18,7 @@
 #include "files/dimension_file.hpp"
 #include "mainwin/draw_picture.hpp"
 #include "model/dimensions.hpp"
-#include "model/event_table.hpp"
+#include "analysis/event_table.hpp"
 #include "model/pivot_table.hpp"
 #include "model/text.hpp"
 

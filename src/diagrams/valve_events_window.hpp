@@ -6,7 +6,7 @@
 #include <QString>
 #include <vector>
 
-#include "model/event_table.hpp"
+#include "analysis/event_table.hpp"
 #include "model/model.hpp"
 
 class QLabel;

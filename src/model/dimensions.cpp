@@ -61,7 +61,7 @@ constexpr std::array<DimensionInfo, 22> kCyl{{
 }};
 
 // Address of a plain frame or cylinder field; nullptr for pivot coordinates and unknown ids.
-float* FieldOf(Model& m, DimensionId id) {
+float* FieldOf(Gear& m, DimensionId id) {
     FrameDimensions& f = m.frame;
     CylinderDimensions& c = m.cyl;
     switch (id) {
@@ -133,7 +133,7 @@ const DimensionInfo* FindDimension(DimensionId id) {
     return nullptr;
 }
 
-float GetDimension(const Model& m, DimensionId id) {
+float GetDimension(const Gear& m, DimensionId id) {
     switch (id) {
         case 10: return m.pivots[12].y;
         case 11: return m.pivots[12].x;
@@ -144,11 +144,11 @@ float GetDimension(const Model& m, DimensionId id) {
         case 102: return m.pivots[3].y;
         default: break;
     }
-    const float* f = FieldOf(const_cast<Model&>(m), id);
+    const float* f = FieldOf(const_cast<Gear&>(m), id);
     return f ? *f : 0.0f;
 }
 
-void StoreDimension(Model& m, DimensionId id, float value) {
+void StoreDimension(Gear& m, DimensionId id, float value) {
     switch (id) {
         case 10: m.pivots[12].y = value; return;
         case 11: m.pivots[12].x = value; return;

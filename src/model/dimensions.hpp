@@ -27,10 +27,10 @@ inline bool IsDimensionId(DimensionId id) {
 }
 
 // Current value of a dimension (pivot coordinates included); 0 for an unknown id.
-float GetDimension(const Model& m, DimensionId id);
+float GetDimension(const Gear& m, DimensionId id);
 
 // Stores a dimension with its side effects: 13, 14, 23 and 24 write both pivot copies; 102 also
 // sets y4 = y3 + dimension 109; 109 sets y4 = y3 + the new value. Unknown ids do nothing.
-void StoreDimension(Model& m, DimensionId id, float value);
+void StoreDimension(Gear& m, DimensionId id, float value);
 
 }  // namespace mv

@@ -54,7 +54,6 @@ void ClearDynamicVariables(Model& m) {
 
 void StepDynamicVariable(Model& m) {
     m.dynSlots[m.currentSlot].value += m.gear.scrollIncrement;
-    m.redrawNeeded1 = m.redrawNeeded2 = true;
     ClearCutoffTexts(m);
 }
 
@@ -89,7 +88,6 @@ void UndoLastChange(Model& m) {
         if (IsSlotDimension(s.id)) s.value = GetDimension(m, s.id);
     }
     m.gear.scrollIncrement = -1.0f;
-    m.redrawNeeded1 = m.redrawNeeded2 = true;
     ClearCutoffTexts(m);
     m.undo[kUndoDepth] = UndoEntry{};
     if (m.undo[1].id == 0) SetUndoEnabled(m, false);

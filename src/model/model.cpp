@@ -44,7 +44,6 @@ void ResetModelState(Model& m) {
     m.steam.frontAccumulator = 20.0f;
     m.steam.rearAccumulator = 20.0f;
     m.steam.front.pressure = m.steam.rear.pressure = 20.0f;
-    m.redrawNeeded1 = m.redrawNeeded2 = true;
     m.gear.direction = RunDirection::Fwd;
     m.diagramPositionsSet = false;
     m.presets = {ViewTransform{0, 0, 0},        ViewTransform{62, 315, 237},
@@ -68,8 +67,6 @@ void ResetView(Model& m) {
     m.homeView = def;
     m.previousView = def;
     m.zoomAnchor = def;
-    m.viewFlag1 = 0;
-    m.viewFlag2 = 1;
 }
 
 void LoadFrameDefaults(Model& m) {

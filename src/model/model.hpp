@@ -236,9 +236,46 @@ enum class ModelEvent {
     DataSetNameChanged,
 };
 
-struct Model {
+// Pivot numbers of the pivot table.
+namespace pv {
+inline constexpr int Origin = 0;
+inline constexpr int Driver = 1;         // axle centre
+inline constexpr int CrankPin = 2;       // main crank pin
+inline constexpr int Crosshead = 3;      // main rod small end; y is dimension 102
+inline constexpr int ValveJoint = 4;     // valve-stem joint; y = y3 + dimension 109
+inline constexpr int BellVertPin = 5;    // bell crank vertical-arm pin
+inline constexpr int BellPivot = 6;      // bell crank pivot (fixed, dimensions 13 and 14)
+inline constexpr int BellPivot2 = 7;     // second copy of the bell crank pivot
+inline constexpr int BellHorzPin = 8;    // bell crank horizontal-arm pin
+inline constexpr int EccRodEnd = 9;      // eccentric rod right end
+inline constexpr int HangerPin = 10;     // radius-hanger pin on the eccentric rod
+inline constexpr int EccCrankPin = 11;   // eccentric crank pin
+inline constexpr int GuideCentre = 12;   // guide link radius centre (fixed, dimensions 10, 11)
+inline constexpr int GuideEnd = 13;      // guide link end, top pin of the radius hanger
+inline constexpr int ReachCorner = 14;   // corner of the auxiliary reach rod
+inline constexpr int RevArmPin = 15;     // reverse arm pin
+inline constexpr int RevArmPivot = 16;   // reverse arm pivot (fixed, dimensions 23 and 24)
+inline constexpr int RevArmPivot2 = 17;  // second copy of the reverse arm pivot
+inline constexpr int RevArmTop = 18;     // reverse arm top end; x is the reverse-arm setting
+inline constexpr int Ref1 = 19;          // user reference points
+inline constexpr int Ref2 = 20;
+}  // namespace pv
+
+// The gear: dimensions, run state, pivot table and reverse-arm positions. This is all the solver
+// and every analysis read; it holds no window state, so a copy can be solved on any thread.
+struct Gear {
     FrameDimensions frame;
     CylinderDimensions cyl;
+    GearState gear;
+    std::array<Pivot, kPivotCount> pivots{};
+    ValveThresholds thresholds;
+    ValveEvents valve;
+    std::array<float, kRevArmPositions> revArmPositions{};
+    int revArmPositionCount = 0;
+};
+
+// The defaults the reset commands copy into the gear.
+struct DimensionDefaults {
     FrameDimensions frameDefaults;
     CylinderDimensions cylDefaults;
     float cylDefault102 = 0;
@@ -246,12 +283,22 @@ struct Model {
     float defGuideCentreX = 0, defGuideCentreY = 0;
     float defBellPivotX = 0, defBellPivotY = 0;
     float defRevPivotX = 0, defRevPivotY = 0;
+};
 
-    GearState gear;
-    std::array<Pivot, kPivotCount> pivots{};
-    ValveThresholds thresholds;
-    ValveEvents valve;
+// Dynamic-variable slots and the undo stack.
+struct EditState {
+    std::array<DynSlot, kDynSlots> dynSlots{};
+    int currentSlot = 1;
+    std::array<JogMemory, kDynSlots> dynBarMemory{};   // shared by the main and diagram bars
+    std::array<float, kDynSlots> dynBarValueBefore{};  // slot value when its bar got the focus
+    std::array<UndoEntry, kUndoEntries> undo{};
+    int undoCount = 0;
+    bool undoEnabled = false;
+    bool pendingEdit = false;
+};
 
+// What only the windows need: view, captions, blink counters, picks, overlays, bar positions.
+struct WindowState {
     ViewTransform view;          // current
     ViewTransform homeView;      // Norm returns here
     ViewTransform previousView;  // saved by Norm and the dimension graphic
@@ -261,11 +308,7 @@ struct Model {
     std::array<ScreenPoint, 24> outlineC{};
     std::array<ScreenPoint, 5> outlineP{};
     std::array<ScreenPoint, 9> outlineV{};
-    int viewFlag1 = 0;
-    int viewFlag2 = 1;
 
-    std::array<float, kRevArmPositions> revArmPositions{};
-    int revArmPositionCount = 0;
     bool diagramPositionsSet = false;
     float diagramVerticalScale = 1.5f;
     std::uint32_t diagramSweepWord = 0;  // stored twice in the dimension file
@@ -275,15 +318,6 @@ struct Model {
     char portSelector = 'F';
 
     std::string dataSetName = "Nominal";
-
-    std::array<DynSlot, kDynSlots> dynSlots{};
-    int currentSlot = 1;
-    std::array<JogMemory, kDynSlots> dynBarMemory{};   // shared by the main and diagram bars
-    std::array<float, kDynSlots> dynBarValueBefore{};  // slot value when its bar got the focus
-    std::array<UndoEntry, kUndoEntries> undo{};
-    int undoCount = 0;
-    bool undoEnabled = false;
-    bool pendingEdit = false;
 
     int dimensionGraphicId = 0;
     float graphicZoomFactor = 7.5f;
@@ -299,14 +333,15 @@ struct Model {
     bool leftButtonSeen = false;
 
     DisplaySwitches display;
-    bool redrawNeeded1 = true;
-    bool redrawNeeded2 = true;
 
     // Reverse-arm scroll bar state the model asks the main window to show.
     int revArmBarMin = 0;
     int revArmBarMax = 0;
     int revArmBarPosition = 0;
+};
 
+// The one model of the program: the gear, its defaults, the edits and the window state.
+struct Model : Gear, DimensionDefaults, EditState, WindowState {
     void AddListener(std::function<void(ModelEvent)> listener);
     void Notify(ModelEvent event);
 

@@ -31,11 +31,11 @@ float F(LD v) {
 
 }  // namespace
 
-void MarkGeometryError(Model& m) {
+void MarkGeometryError(Gear& m) {
     if (m.gear.errorBeep) m.gear.geometryError = true;
 }
 
-long double ClampDivisor(Model& m, long double v) {
+long double ClampDivisor(Gear& m, long double v) {
     const LD lim = kDivisorLimit;
     if (v >= 0.0L && v < lim) {
         MarkGeometryError(m);
@@ -53,7 +53,7 @@ long double ClampDivisor(Model& m, long double v) {
     return v;
 }
 
-long double ClampCosine(Model& m, long double c) {
+long double ClampCosine(Gear& m, long double c) {
     const LD lim = kCosineLimit;
     if (c > lim || std::isnan(c)) {
         MarkGeometryError(m);
@@ -66,7 +66,7 @@ long double ClampCosine(Model& m, long double c) {
     return c;
 }
 
-long double ClampRadicand(Model& m, long double r) {
+long double ClampRadicand(Gear& m, long double r) {
     if (r < 0.0L) {
         MarkGeometryError(m);
         return -r;
@@ -74,7 +74,7 @@ long double ClampRadicand(Model& m, long double r) {
     return r;
 }
 
-void SolveLinkage(Model& m) {
+void SolveLinkage(Gear& m) {
     const FrameDimensions& f = m.frame;
     auto& P = m.pivots;
     const LD th = static_cast<LD>(m.gear.driverAngle) * kPi / 180.0L;
@@ -190,7 +190,7 @@ void SolveLinkage(Model& m) {
     ComputeValveThresholds(m);
 }
 
-void ComputeMidGear(Model& m) {
+void ComputeMidGear(Gear& m) {
     FrameDimensions& f = m.frame;
     auto& P = m.pivots;
     const float savedAngle = m.gear.driverAngle;
@@ -232,7 +232,7 @@ void ComputeMidGear(Model& m) {
     m.gear.driverAngle = savedAngle;
 }
 
-void ComputeValveThresholds(Model& m) {
+void ComputeValveThresholds(Gear& m) {
     const CylinderDimensions& c = m.cyl;
     ValveThresholds& t = m.thresholds;
     const LD E2 = LD(c.exhaustPort) / 2.0L;
@@ -255,7 +255,7 @@ void ComputeValveThresholds(Model& m) {
     t.rearExhaustLap = F(-Trx);
 }
 
-void SolvePistonAndPorts(Model& m) {
+void SolvePistonAndPorts(Gear& m) {
     const LD th = static_cast<LD>(m.gear.driverAngle) * kPi / 180.0L;
     const LD S = ClampDivisor(m, m.frame.stroke);
     const LD MR = m.frame.mainRod;

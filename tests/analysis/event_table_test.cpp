@@ -1,6 +1,6 @@
 // The valve-event table against hand-checkable gears, the sine diagram's lead block and the port
 // diagram's coarse event sweep.
-#include "model/event_table.hpp"
+#include "analysis/event_table.hpp"
 
 #include <gtest/gtest.h>
 

@@ -50,21 +50,21 @@ float FrontStrokePercent(float piston);
 float RearStrokePercent(float piston);
 
 // Sweeps one turn from driver angle 0 in the given direction at steps of at most maxStep
-// degrees. Driver angle, reverse-arm setting, geometry flag, pivots and valve values are
-// restored afterwards; nothing is allocated.
-EventRow ComputeEventRow(Model& m, float revArm, SweepDirection dir,
+// degrees, on a copy of the gear: the gear itself is only read, so rows can be computed on
+// any thread.
+EventRow ComputeEventRow(const Gear& g, float revArm, SweepDirection dir,
                          float maxStep = kEventSweepStep);
 
 // Settings mid gear + i * Max / (rows - 1), i = 0..rows-1 (forward), mirrored for reverse.
 // One row is mid gear alone; Max = 0 puts every row at mid gear.
-std::vector<float> DefaultEventSettings(const Model& m, SweepDirection dir,
+std::vector<float> DefaultEventSettings(const Gear& g, SweepDirection dir,
                                         int rows = kDefaultEventRows);
 
 // A row for every setting, in order.
-std::vector<EventRow> ComputeEventTable(Model& m, std::span<const float> settings,
+std::vector<EventRow> ComputeEventTable(const Gear& g, std::span<const float> settings,
                                         SweepDirection dir, float maxStep = kEventSweepStep);
 // The default forward rows followed by the default reverse rows.
-std::vector<EventRow> ComputeDefaultEventTable(Model& m, int rows = kDefaultEventRows);
+std::vector<EventRow> ComputeDefaultEventTable(const Gear& g, int rows = kDefaultEventRows);
 
 const char* SweepDirectionText(SweepDirection d);  // "fwd" / "rev"
 

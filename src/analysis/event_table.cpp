@@ -1,4 +1,4 @@
-#include "model/event_table.hpp"
+#include "analysis/event_table.hpp"
 
 #include <algorithm>
 #include <array>
@@ -30,25 +30,6 @@ int SamplesPerTurn(float maxStep) {
     // Even, so that the rear dead centre (180 degrees) is one of the samples.
     if (samples % 2 != 0) ++samples;
     return samples;
-}
-
-// Everything a solve writes into the model.
-struct LiveState {
-    GearState gear;
-    std::array<Pivot, kPivotCount> pivots;
-    ValveThresholds thresholds;
-    ValveEvents valve;
-};
-
-LiveState Save(const Model& m) {
-    return LiveState{m.gear, m.pivots, m.thresholds, m.valve};
-}
-
-void Restore(Model& m, const LiveState& s) {
-    m.gear = s.gear;
-    m.pivots = s.pivots;
-    m.thresholds = s.thresholds;
-    m.valve = s.valve;
 }
 
 void AppendPadded(std::string& out, const std::string& cell, std::size_t width) {
@@ -88,8 +69,8 @@ float RearStrokePercent(float piston) {
     return static_cast<float>((640.0L - piston) / 6.4L);
 }
 
-EventRow ComputeEventRow(Model& m, float revArm, SweepDirection dir, float maxStep) {
-    const LiveState saved = Save(m);
+EventRow ComputeEventRow(const Gear& g, float revArm, SweepDirection dir, float maxStep) {
+    Gear m = g;
     EventRow row;
     row.direction = dir;
     row.revArm = revArm;
@@ -139,7 +120,6 @@ EventRow ComputeEventRow(Model& m, float revArm, SweepDirection dir, float maxSt
         prev = cur;
     }
     row.geometryError = m.gear.geometryError;
-    Restore(m, saved);
 
     auto event = [&latest](PortEvent kind, bool front) -> std::optional<float> {
         const float p = latest[static_cast<int>(kind)];
@@ -167,7 +147,7 @@ EventRow ComputeEventRow(Model& m, float revArm, SweepDirection dir, float maxSt
     return row;
 }
 
-std::vector<float> DefaultEventSettings(const Model& m, SweepDirection dir, int rows) {
+std::vector<float> DefaultEventSettings(const Gear& m, SweepDirection dir, int rows) {
     if (rows < 1) rows = 1;
     const LD mid = m.revArmPositions[0];
     const LD max = m.frame.revArmMax;
@@ -181,7 +161,7 @@ std::vector<float> DefaultEventSettings(const Model& m, SweepDirection dir, int 
     return out;
 }
 
-std::vector<EventRow> ComputeEventTable(Model& m, std::span<const float> settings,
+std::vector<EventRow> ComputeEventTable(const Gear& m, std::span<const float> settings,
                                         SweepDirection dir, float maxStep) {
     std::vector<EventRow> rows;
     rows.reserve(settings.size());
@@ -189,7 +169,7 @@ std::vector<EventRow> ComputeEventTable(Model& m, std::span<const float> setting
     return rows;
 }
 
-std::vector<EventRow> ComputeDefaultEventTable(Model& m, int rows) {
+std::vector<EventRow> ComputeDefaultEventTable(const Gear& m, int rows) {
     std::vector<EventRow> out = ComputeEventTable(
         m, DefaultEventSettings(m, SweepDirection::Forward, rows), SweepDirection::Forward);
     const std::vector<EventRow> rev = ComputeEventTable(
