@@ -7,7 +7,8 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev clang-format clang-tidy
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-multimedia-dev qt6-svg-dev qt6-tools-dev-tools
+  libtbb-dev libboost-dev libnlopt-cxx-dev
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-multimedia-dev qt6-svg-dev qt6-charts-dev qt6-tools-dev-tools
   libgl-dev
   fonts-liberation fontconfig
   xvfb xauth x11-utils xdotool imagemagick

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <execution>
 
 #include "model/port_events.hpp"
 #include "model/solver.hpp"
@@ -163,9 +164,10 @@ std::vector<float> DefaultEventSettings(const Gear& m, SweepDirection dir, int r
 
 std::vector<EventRow> ComputeEventTable(const Gear& m, std::span<const float> settings,
                                         SweepDirection dir, float maxStep) {
-    std::vector<EventRow> rows;
-    rows.reserve(settings.size());
-    for (float s : settings) rows.push_back(ComputeEventRow(m, s, dir, maxStep));
+    // Rows are independent, so computing them in parallel gives the same rows in the same order.
+    std::vector<EventRow> rows(settings.size());
+    std::transform(std::execution::par, settings.begin(), settings.end(), rows.begin(),
+                   [&](float s) { return ComputeEventRow(m, s, dir, maxStep); });
     return rows;
 }
 

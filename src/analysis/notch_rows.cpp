@@ -1,5 +1,8 @@
 #include "analysis/notch_rows.hpp"
 
+#include <algorithm>
+#include <execution>
+
 #include "model/dimensions.hpp"
 #include "model/solver.hpp"
 
@@ -16,13 +19,12 @@ std::vector<NotchRow> NotchRows(const Gear& g, std::span<const float> notches, D
     for (SweepDirection d : {SweepDirection::Forward, SweepDirection::Reverse}) {
         if (dirs == Directions::Forward && d == SweepDirection::Reverse) continue;
         if (dirs == Directions::Reverse && d == SweepDirection::Forward) continue;
-        std::vector<float> settings;
-        settings.reserve(notches.size());
-        for (float n : notches) settings.push_back(NotchSetting(g, n, d));
-        const std::vector<EventRow> events = ComputeEventTable(g, settings, d);
-        for (std::size_t k = 0; k < notches.size(); ++k)
-            rows.push_back(NotchRow{d, notches[k], events[k]});
+        for (float n : notches) rows.push_back(NotchRow{d, n, {}});
     }
+    // Every row is its own sweep on its own copy of the gear: same results on any thread count.
+    std::for_each(std::execution::par, rows.begin(), rows.end(), [&g](NotchRow& r) {
+        r.events = ComputeEventRow(g, NotchSetting(g, r.notch, r.direction), r.direction);
+    });
     return rows;
 }
 
