@@ -89,17 +89,17 @@ TEST_F(MvoFile, CommentsBlankLinesLabelsAndOtherLineEndsAreAccepted) {
 TEST_F(MvoFile, ErrorsNameTheLineAndChangeNothing) {
     const std::string header = "; old gear\n\n";  // two lines before the values
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {header + Values(49, 9, "abc"), "old.mvo line 12: expected a number, found 'abc'"},
-        {header + Values(49, 0, "2,125"), "old.mvo line 3: expected a number, found '2,125'"},
-        {header + Values(49, 48, "nan"), "old.mvo line 51: expected a number, found 'nan'"},
-        {header + Values(49, 5, "1e999"), "old.mvo line 8: expected a number, found '1e999'"},
-        {header + Values(49, 5, "-1e39"), "old.mvo line 8: '-1e39' is too large"},
+        {header + Values(49, 9, "abc"), "line 12: expected a number, found 'abc'"},
+        {header + Values(49, 0, "2,125"), "line 3: expected a number, found '2,125'"},
+        {header + Values(49, 48, "nan"), "line 51: expected a number, found 'nan'"},
+        {header + Values(49, 5, "1e999"), "line 8: expected a number, found '1e999'"},
+        {header + Values(49, 5, "-1e39"), "line 8: '-1e39' is too large"},
         {header + Values(49, 5, "7.0label"), "line 8: expected a number, found '7.0label'"},
-        {Values(31), "old.mvo: 31 values, expected 49"},
-        {Values(50), "old.mvo: 50 values, expected 49"},
-        {"", "old.mvo: 0 values, expected 49"},
-        {"; only comments\n;\n", "old.mvo: 0 values, expected 49"},
-        {Values(3) + std::string("4\0x\n", 4) + Values(45), "old.mvo line 4: not a text file"},
+        {Values(31), "31 values, expected 49"},
+        {Values(50), "50 values, expected 49"},
+        {"", "0 values, expected 49"},
+        {"; only comments\n;\n", "0 values, expected 49"},
+        {Values(3) + std::string("4\0x\n", 4) + Values(45), "line 4: not a text file"},
     };
     for (const auto& [text, message] : cases) {
         SCOPED_TRACE(message);
@@ -160,6 +160,56 @@ TEST_F(MvoFile, ConvertingBetweenTheFormatsKeepsTheDimensions) {
     ASSERT_TRUE(OpenDimensionFile(back, Path("a.mvo"), err)) << err;
     ASSERT_TRUE(SaveDimensionFile(back, Path("b.dst"), err)) << err;
     EXPECT_EQ(ReadBytes(Path("b.dst")), ReadBytes(Path("a.dst")));
+}
+
+// Opening decides the format by what the file holds, not by its name: a renamed .mvo used to
+// pass as a binary gear of garbage, since text bytes read as floats are all finite.
+TEST_F(MvoFile, OpeningGoesByContentNotByName) {
+    Model src;
+    StartUp(src);
+    StoreDimension(src, 6, 8.125f);
+    StoreDimension(src, 118, 0.7f);
+    WriteText(Path("renamed.dst"), WriteMvoText(src));
+    ASSERT_GE(ReadBytes(Path("renamed.dst")).size(), kDstBytes);
+    WriteBytes(Path("renamed.mvo"), WriteDstBytes(src));
+    WriteBytes(Path("no-extension"), WriteDstBytes(src));
+    for (const char* name : {"renamed.dst", "renamed.mvo", "no-extension"}) {
+        SCOPED_TRACE(name);
+        Model m;
+        StartUp(m);
+        std::string err;
+        ASSERT_TRUE(OpenDimensionFile(m, Path(name), err)) << err;
+        EXPECT_EQ(m.frame.eccRodLeft, 8.125f);
+        EXPECT_EQ(m.cyl.valveRearHalf, 0.7f);
+        EXPECT_EQ(m.revArmPositions[0], src.revArmPositions[0]);
+        EXPECT_FALSE(m.gear.geometryError);
+    }
+
+    // Neither: the message names the file and says what each reading found, text first for
+    // a text file; nothing changes.
+    std::string longText(2000, ' ');
+    longText += "\nnot a number\n";
+    WriteText(Path("notes.dst"), longText);
+    WriteBytes(Path("bits.mvo"), {0x00, 0x01, 0x02, 0x03});
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"notes.dst",
+         ": not a dimension file: read as a .mvo text file, line 2: expected a number, found "
+         "'not'; read as a binary .dst file, it holds only text"},
+        {"bits.mvo",
+         ": not a dimension file: read as a binary .dst file, file is 4 bytes, a dimension file "
+         "has 1440; read as a .mvo text file, line 1: not a text file"},
+    };
+    for (const auto& [name, message] : cases) {
+        SCOPED_TRACE(name);
+        Model m;
+        StartUp(m);
+        const auto before = Snapshot(m);
+        std::string err;
+        EXPECT_FALSE(OpenDimensionFile(m, Path(name), err));
+        EXPECT_EQ(err, Path(name) + message);
+        EXPECT_EQ(Snapshot(m), before);
+        EXPECT_EQ(m.dataSetName, "Nominal");
+    }
 }
 
 }  // namespace

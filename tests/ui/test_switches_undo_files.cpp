@@ -6,6 +6,7 @@
 #include <QToolBar>
 #include <cmath>
 
+#include "dialogs/dimension_dialogs.hpp"
 #include "main_form_fixture.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
@@ -288,6 +289,30 @@ TEST_F(MainFormTest, FrameOutputIsAppliedAndDialogsReopenOutsideTheTick) {
     QCoreApplication::processEvents();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], windows.cylDimen);
+}
+
+// The graphic only hides the dialog: the Close logic (mid gear recomputed, arm to mid gear)
+// must not run, or a user in full gear loses the setting.
+TEST_F(MainFormTest, GraphicButtonHidesTheDialogAndKeepsTheReverseArm) {
+    mv::TFrameDi frame(m);
+    windows.frameDi = &frame;
+    form->SetAppWindows(windows);
+    form->FwdClick();
+    Bar("SBRevArm")->setValue(Bar("SBRevArm")->maximum());
+    const float setting = m.gear.revArmSetting;
+    const float mid = m.revArmPositions[0];
+    ASSERT_GT(setting, mid + 1.0f);
+    frame.show();
+    mv::CommitAnyDimension(m, 21, 0.5f);  // a new mid gear, should anything recompute it
+    QTest::mouseClick(frame.GraphicButton(8), Qt::LeftButton);
+    form->Timer1Timer();
+    EXPECT_FALSE(frame.isVisible());
+    EXPECT_EQ(m.gear.revArmSetting, setting);
+    EXPECT_EQ(m.revArmPositions[0], mid);
+    EXPECT_EQ(Bar("SBRevArm")->value(), Bar("SBRevArm")->maximum());
+    m.dimensionGraphicId = 0;
+    windows.frameDi = dialogs[1];
+    form->SetAppWindows(windows);
 }
 
 TEST_F(MainFormTest, TickSolvesAdvancesAndDrawsIntoTheBuffer) {
