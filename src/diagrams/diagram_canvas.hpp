@@ -100,7 +100,13 @@ struct PortLineLabels {
 };
 void PortLines(Canvas& c, float s, const PortLineLabels& at);
 
-// Lead, lap and exhaust clearance of a mid-gear sweep with the extreme x4 seen.
+// Lead, lap and exhaust clearance of a mid-gear sweep with the extreme x4 seen. A lap is how
+// far the valve must move from its place to open that steam port; an exhaust clearance how far
+// the port is open to exhaust there (negative: how far to move until it opens).
+struct MidGearValues {
+    float rearLead = 0, frontLap = 0, frontExCl = 0, rearExCl = 0, rearLap = 0, frontLead = 0;
+};
+MidGearValues ComputeMidGearValues(const Model& m, float xmin, float xmax);
 void MidGearBlock(Canvas& c, float xmin, float xmax);
 // True when the setting counts as mid gear for the block.
 bool NearMidGear(const Model& m, float p);

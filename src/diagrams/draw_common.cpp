@@ -154,31 +154,45 @@ bool NearMidGear(const Model& m, float p) {
     return std::fabs(LD(p) - LD(m.revArmPositions[0])) < 0.05L;
 }
 
+MidGearValues ComputeMidGearValues(const Model& m, float xmin, float xmax) {
+    const ValveThresholds& t = m.thresholds;
+    const CylinderDimensions& cy = m.cyl;
+    MidGearValues v;
+    v.rearLead = static_cast<float>(LD(t.rearSteamJointEdge) + xmax);
+    v.frontLead = static_cast<float>(LD(t.frontSteamJointEdge) - xmin);
+    if (cy.valveRearHalf > cy.steamPortRear) {
+        v.frontLap = t.frontSteamLap;
+        v.rearLap = t.rearSteamLap;
+        v.frontExCl = t.frontExhaustLap;
+        v.rearExCl = t.rearExhaustLap;
+        return v;
+    }
+    // Measured from the valve's mean place over the sweep, as a displacement d (the extremes
+    // are world x of the joint). The front port opens as the valve moves back and the rear
+    // one as it moves forward, so a valve standing d forward covers the front port d more and
+    // the rear port d less; its exhaust cavity clears the front port d more and the rear d less.
+    const LD d = (LD(xmin) + xmax) / 2.0L + cy.valveStem - cy.cylCtr;
+    v.frontLap = static_cast<float>(t.frontSteamLap + d);
+    v.rearLap = static_cast<float>(t.rearSteamLap - d);
+    v.frontExCl = static_cast<float>(t.frontExhaustLap + d);
+    v.rearExCl = static_cast<float>(t.rearExhaustLap - d);
+    return v;
+}
+
 void MidGearBlock(Canvas& c, float xmin, float xmax) {
-    const ValveThresholds& t = c.m.thresholds;
-    const CylinderDimensions& cy = c.m.cyl;
     c.Text(595, 153, "Lead");
     c.Text(595, 182, "Lap");
     c.Text(595, 211, "ExCl");
     c.Text(595, 253, "Lap");
     c.Text(595, 282, "Lead");
-    auto value = [&](int y, LD v) { c.Text(592, y, FormatFixed(static_cast<float>(v), 6, 3)); };
-    value(166, LD(t.rearSteamJointEdge) + xmax);
-    value(295, LD(t.frontSteamJointEdge) - xmin);
-    if (cy.valveRearHalf > cy.steamPortRear) {
-        value(195, t.frontSteamLap);
-        value(266, t.rearSteamLap);
-        value(224, t.frontExhaustLap);
-        value(237, t.rearExhaustLap);
-    } else {
-        // The valve's mean place over the sweep, as a displacement: the extremes are world x of
-        // the joint, and a lap less a world coordinate would read as minus the cylinder's place.
-        const LD mid = (LD(xmin) + xmax) / 2.0L + cy.valveStem - cy.cylCtr;
-        value(195, t.frontSteamLap - mid);
-        value(266, mid + t.rearSteamLap);
-        value(224, t.frontExhaustLap - mid);
-        value(237, mid + t.rearExhaustLap);
-    }
+    const MidGearValues v = ComputeMidGearValues(c.m, xmin, xmax);
+    auto value = [&](int y, float f) { c.Text(592, y, FormatFixed(f, 6, 3)); };
+    value(166, v.rearLead);
+    value(295, v.frontLead);
+    value(195, v.frontLap);
+    value(266, v.rearLap);
+    value(224, v.frontExCl);
+    value(237, v.rearExCl);
 }
 
 DiagramTail CommonTail(Canvas& c, const SavedGear& saved) {

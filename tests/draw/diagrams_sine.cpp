@@ -190,10 +190,47 @@ TEST(SineDiagram, ShortValveLapsAreShiftedByTheMeanValvePlaceNotItsWorldPlace) {
         (static_cast<long double>(xmin) + xmax) / 2 + s.cyl.valveStem - s.cyl.cylCtr;
     ASSERT_LT(std::fabs(mean), 0.1L);  // a centred gear: the shift is small
     const QString lap = QString::fromStdString(
-        FormatFixed(static_cast<float>(s.thresholds.frontSteamLap - mean), 6, 3));
+        FormatFixed(static_cast<float>(s.thresholds.frontSteamLap + mean), 6, 3));
     const QImage expected = test::TextImage(m, img.size(), 592, 195, lap);
     EXPECT_TRUE(test::SameRegion(img, expected, test::TextRect(592, 195, lap)))
         << lap.toStdString();
+}
+
+// The short-valve block measures from the valve's mean place: moving the valve by the lap from
+// there must bring the steam port just to its edge, and by the exhaust clearance the exhaust
+// port; the leads are the steam openings at the two extremes.
+TEST(SineDiagram, ShortValveLapsAndClearancesAreDistancesToThePortEdges) {
+    Model m = StartModel();
+    m.cyl.steamPortRear = 0.75f;  // VR <= SR
+    m.cyl.valveStem += 0.06f;     // the valve runs forward of centre
+    m.cyl.exhCavRear = 0.33f;     // and the two ends differ
+    ComputeValveThresholds(m);
+    const float xmin = 13.25f, xmax = 13.75f;
+    const diagram::MidGearValues v = diagram::ComputeMidGearValues(m, xmin, xmax);
+    const long double mean =
+        (static_cast<long double>(xmin) + xmax) / 2 + m.cyl.valveStem - m.cyl.cylCtr;
+    ASSERT_GT(mean, 0.05L);
+    // Openings with the valve displaced by s from centre.
+    auto at = [&m](long double s) {
+        m.pivots[4].x = static_cast<float>(s - m.cyl.valveStem + m.cyl.cylCtr);
+        SolvePistonAndPorts(m);
+        return m.valve;
+    };
+    EXPECT_NEAR(at(mean - v.frontLap).frontSteam, 0.0f, 1e-5f);
+    EXPECT_NEAR(at(mean + v.rearLap).rearSteam, 0.0f, 1e-5f);
+    EXPECT_NEAR(at(mean - v.frontExCl).frontExhaust, 0.0f, 1e-5f);
+    EXPECT_NEAR(at(mean + v.rearExCl).rearExhaust, 0.0f, 1e-5f);
+    // Positive laps cover the port at the mean place; the clearances are its exhaust openings.
+    EXPECT_NEAR(-at(mean).frontSteam, v.frontLap, 1e-5f);
+    EXPECT_NEAR(-at(mean).rearSteam, v.rearLap, 1e-5f);
+    EXPECT_NEAR(at(mean).frontExhaust, v.frontExCl, 1e-5f);
+    EXPECT_NEAR(at(mean).rearExhaust, v.rearExCl, 1e-5f);
+    m.pivots[4].x = xmax;
+    SolvePistonAndPorts(m);
+    EXPECT_NEAR(m.valve.rearSteam, v.rearLead, 1e-5f);
+    m.pivots[4].x = xmin;
+    SolvePistonAndPorts(m);
+    EXPECT_NEAR(m.valve.frontSteam, v.frontLead, 1e-5f);
 }
 
 TEST(SineDiagram, NoPositionsDrawsAxesLinesAndHeadingOnly) {
