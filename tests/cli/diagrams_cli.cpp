@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -31,6 +32,34 @@ TEST_F(DiagramCli, DrawsEveryDiagramAtItsWindowSize) {
         EXPECT_EQ(img.width(), 632);
         EXPECT_EQ(img.height(), std::string(kind) == "oval" ? 426 : 414);
         EXPECT_EQ(img.pixel(631, img.height() - 1) & 0xFFFFFF, 0xFFFFFFu);  // on white
+    }
+}
+
+std::string Output(const std::string& args) {
+    const std::string cmd = std::string(MERROVAN_BIN_DIR) + "/merrovan-cli " + args;
+    std::string out;
+    if (FILE* f = ::popen(cmd.c_str(), "r")) {
+        char buf[4096];
+        while (std::size_t n = std::fread(buf, 1, sizeof buf, f)) out.append(buf, n);
+        ::pclose(f);
+    }
+    return out;
+}
+
+// Every option a command's help describes is in its usage line too.
+TEST(CliHelp, UsageLineNamesEveryDescribedOption) {
+    for (const char* command : {"convert", "data-files", "diagram", "events", "render", "report",
+                                "save-defaults", "solve"}) {
+        SCOPED_TRACE(command);
+        const std::string help = Output(std::string(command) + " --help");
+        const std::string usage = help.substr(0, help.find('\n'));
+        ASSERT_EQ(usage.rfind("usage: merrovan-cli ", 0), 0u) << usage;
+        std::size_t pos = 0;
+        while ((pos = help.find("\n  --", pos)) != std::string::npos) {
+            pos += 3;
+            const std::string option = help.substr(pos, help.find(' ', pos) - pos);
+            EXPECT_NE(usage.find(option + " "), std::string::npos) << option;
+        }
     }
 }
 
