@@ -43,11 +43,11 @@ void AppendPadded(std::string& out, const std::string& cell, std::size_t width) 
 }
 
 std::string NumText(const std::optional<float>& v) {
-    return v ? FormatSignificant(static_cast<double>(*v), 9) : std::string();
+    return v ? FormatShortest(*v) : std::string();
 }
 
 std::string JsonNum(const std::optional<float>& v) {
-    return v ? FormatSignificant(static_cast<double>(*v), 9) : std::string("null");
+    return v ? FormatShortest(*v) : std::string("null");
 }
 
 std::string EndJson(const EndEvents& e) {

@@ -71,7 +71,7 @@ const char* SweepDirectionText(SweepDirection d);  // "fwd" / "rev"
 // Text forms. Column order everywhere: direction, revarm, notch, travel, then front and rear
 // admission, cutoff, release, compression, lead, max_steam, max_exhaust.
 std::vector<std::string> EventColumnNames();
-// Header plus one line per row; numbers with 9 significant digits, absent cells empty.
+// Header plus one line per row; numbers as the shortest text of their float, absent cells empty.
 std::string EventTableDelimited(std::span<const EventRow> rows, char separator);
 // One JSON object, no line end; absent values are null.
 std::string EventRowJson(const EventRow& row);
