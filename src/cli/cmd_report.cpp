@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "analysis/event_table.hpp"
 #include "cli/cli.hpp"
 #include "cli/cli_render.hpp"
 #include "diagrams/draw_diagrams.hpp"
 #include "files/dimension_file.hpp"
 #include "mainwin/draw_picture.hpp"
 #include "model/dimensions.hpp"
-#include "analysis/event_table.hpp"
 #include "model/pivot_table.hpp"
 #include "model/text.hpp"
 
@@ -156,7 +156,7 @@ std::string DimensionTable(const Model& m, const char* title,
     std::string h = "<table class=\"dims\">\n<caption>" + Escape(title) +
                     "</caption>\n<tr><th>Id</th><th>Dimension</th><th>Value</th></tr>\n";
     for (const DimensionInfo& d : infos) {
-        h += "<tr><td>" + std::to_string(d.id) + "</td><td class=\"label\">" + Escape(d.label) +
+        h += "<tr><td>" + std::to_string(d.id) + "</td><td class=\"label\">" + Escape(d.shortName) +
              "</td><td class=\"num\">" + Escape(FormatFixed(GetDimension(m, d.id), 1, 4)) +
              "</td></tr>\n";
     }
@@ -236,7 +236,7 @@ constexpr const char* kStyle =
     "caption{font-weight:bold;text-align:left;padding:0.3em 0}\n"
     "th,td{border:1px solid #bbb;padding:0.15em 0.4em}\n"
     "td{text-align:right;font-variant-numeric:tabular-nums}\n"
-    "td.label{text-align:left;white-space:pre}\n"
+    "td.label{text-align:left}\n"
     "table.dims{display:inline-table;vertical-align:top}\n"
     "tr.error td{background:#fdd}\n"
     "figure{display:inline-block;margin:0.5em 1em 1em 0}\n"
