@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "model/dimensions.hpp"
+#include "model/edits.hpp"
 #include "model/solver.hpp"
 #include "test_support.hpp"
 
@@ -209,6 +210,41 @@ TEST_F(MvoFile, OpeningGoesByContentNotByName) {
         EXPECT_EQ(err, Path(name) + message);
         EXPECT_EQ(Snapshot(m), before);
         EXPECT_EQ(m.dataSetName, "Nominal");
+    }
+}
+
+// A file replaces the gear, so the edits of the gear before go: undoing one would write an old
+// value into the new gear. A refused file keeps them.
+TEST_F(MvoFile, OpeningForgetsTheEditsOfTheGearBefore) {
+    Model src;
+    StartUp(src);
+    WriteText(Path("gear.mvo"), WriteMvoText(src));
+    WriteBytes(Path("gear.dst"), WriteDstBytes(src));
+    WriteText(Path("bad.mvo"), "7\n");
+    for (const char* name : {"gear.mvo", "gear.dst", "bad.mvo"}) {
+        SCOPED_TRACE(name);
+        Model m;
+        StartUp(m);
+        for (auto [id, value] :
+             {std::pair{DimensionId{5}, 1.9f}, std::pair{DimensionId{118}, 0.7f}}) {
+            m.pendingEdit = true;  // typed, as a dialog field does
+            CommitDimension(m, id, value);
+        }
+        m.undoLineText = " 2- Valve Length  Rear Half  0.700 to  0.687.";
+        m.dynBarMemory[1].last = 7;
+        EventLog log(m);
+        std::string err;
+        const bool opened = OpenDimensionFile(m, Path(name), err);
+        EXPECT_EQ(opened, std::string(name) != "bad.mvo") << err;
+        EXPECT_EQ(m.undoCount, opened ? 0 : 2);
+        EXPECT_EQ(m.undo[1].id, opened ? 0 : 118);
+        EXPECT_EQ(m.undoEnabled, !opened);
+        EXPECT_EQ(log.Count(ModelEvent::UndoButtonsEnabled), opened ? 1 : 0);
+        EXPECT_EQ(m.dynSlots[1].id, opened ? 0u : 118u);
+        EXPECT_EQ(m.dynSlots[2].name, opened ? kEmptySlotName : "Ecc Crank Length");
+        EXPECT_EQ(m.undoLineText.empty(), opened);
+        EXPECT_EQ(m.dynBarMemory[1].last, opened ? 0 : 7);
+        EXPECT_EQ(m.frame.eccCrankLen, opened ? src.frame.eccCrankLen : 1.9f);
     }
 }
 
