@@ -14,7 +14,11 @@ namespace mv {
 namespace diagram {
 
 QFont DiagramFont(int pixelSize, bool bold) {
-    QFont f(QStringLiteral("MS Sans Serif"));
+    QFont f;
+    // The design face first, then metric-compatible ones: the positions were made for its
+    // narrow figures, and a wider face runs labels into their ticks and neighbours.
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                   QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
     f.setStyleHint(QFont::SansSerif);
     f.setPixelSize(pixelSize);
     f.setBold(bold);
@@ -36,22 +40,31 @@ Canvas::Canvas(Model& model, QPainter& painter)
 }
 
 void Canvas::Text(int x, int y, const QString& s) {
-    // Leading blanks of right-aligned numbers only clear the background; drawing them as a
-    // rectangle keeps the digits in place in vector files whose viewers collapse blanks.
+    if (s.isEmpty()) return;
+    // The text's box is filled here, as wide as the text's whole-pixel advance: the engines'
+    // own opaque fill is a fraction of a pixel narrower, which lets a line under a label show
+    // through at its last letter. Leading blanks of right-aligned numbers only clear the
+    // background; leaving them out of the drawn text keeps the digits in place in vector files
+    // whose viewers collapse blanks.
     qsizetype blanks = 0;
     while (blanks < s.size() && s.at(blanks) == QLatin1Char(' ')) ++blanks;
-    if (blanks > 0) {
-        const QFontMetrics fm(p.font(), p.device());
-        const int w = fm.horizontalAdvance(s.left(blanks));
-        if (p.backgroundMode() == Qt::OpaqueMode)
-            p.fillRect(QRect(x, y, w, fm.ascent() + fm.descent()), p.background());
-        x += w;
-        if (blanks == s.size()) return;
-    }
+    const QFontMetrics fm(p.font(), p.device());
+    if (p.backgroundMode() == Qt::OpaqueMode)
+        p.fillRect(QRect(x, y, fm.horizontalAdvance(s), fm.ascent() + fm.descent()),
+                   p.background());
+    if (blanks == s.size()) return;
+    if (blanks > 0) x += fm.horizontalAdvance(s.left(blanks));
     const QPen keep = p.pen();
+    const Qt::BGMode mode = p.backgroundMode();
     p.setPen(fontColour_);
+    p.setBackgroundMode(Qt::TransparentMode);
     p.drawText(x, y + (isBold_ ? boldAscent_ : ascent_), blanks > 0 ? s.mid(blanks) : s);
+    p.setBackgroundMode(mode);
     p.setPen(keep);
+}
+
+int Canvas::TextWidth(const QString& s) const {
+    return QFontMetrics(p.font(), p.device()).horizontalAdvance(s);
 }
 
 void Canvas::Line(int x1, int y1, int x2, int y2) {
@@ -103,13 +116,22 @@ void LegendRow(Canvas& c, int k, float p) {
     c.Text(c.SX(533), y, dir);
 }
 
-void DisplacementAxis(Canvas& c, float s, int labelX) {
+namespace {
+
+// Beyond this the ticks are far denser than pixels; a huge scale from a file must not hang the
+// drawing.
+constexpr int kMaxCoarse = 4000;
+
+int CoarseTicks(LD scale) {
+    const int g = RoundToScreen(4.0L * scale);
+    return g > kMaxCoarse ? kMaxCoarse : g;
+}
+
+}  // namespace
+
+void DisplacementAxis(Canvas& c, float s) {
     const LD ls = s;
-    // Beyond this the ticks are far denser than pixels; a huge scale from a file must not hang
-    // the drawing.
-    constexpr int kMaxCoarse = 4000;
-    int g = RoundToScreen(4.0L * ls);
-    if (g > kMaxCoarse) g = kMaxCoarse;
+    const int g = CoarseTicks(ls);
     const bool sparse = s > 3.75f;
     for (int h = -5 * g; h <= 5 * g; ++h) {
         if (sparse && h % 5 != 0) continue;
@@ -120,8 +142,21 @@ void DisplacementAxis(Canvas& c, float s, int labelX) {
         if (sparse && l % 5 != 0) continue;
         const int y = RoundToScreen(215.0L + 37.5L * l / ls);
         c.Line(36, y, 44, y);
+    }
+}
+
+void DisplacementLabels(Canvas& c, float s, int labelX) {
+    const LD ls = s;
+    const int g = CoarseTicks(ls);
+    const bool sparse = s > 3.75f;
+    for (int l = -g; l <= g; ++l) {
+        if (sparse && l % 5 != 0) continue;
         c.Text(labelX, RoundToScreen(210.0L - 37.5L * l / ls), FormatFixed(0.1 * l, 1, 1));
     }
+}
+
+void LegendRowsOnTop(Canvas& c, int count) {
+    for (int k = 1; k <= count; ++k) LegendRow(c, k, c.m.revArmPositions[k]);
 }
 
 void PortLines(Canvas& c, float s, const PortLineLabels& at) {
@@ -217,14 +252,32 @@ DiagramTail CommonTail(Canvas& c, const SavedGear& saved) {
         for (int k = 1; k <= 4; ++k) out.barEnabled[k - 1] = m.dynSlots[k].name != kEmptySlotName;
     }
     if (m.display.undoLineVisible) {
+        // The line's trailing blanks are there to wipe a longer line written before; painted
+        // as blanks they wiped the grid beyond the text as well. Only the text is written, and
+        // a line that replaces a longer one clears just what the longer one covered.
+        auto withoutPadding = [](const std::string& s) {
+            QString q = QString::fromStdString(s);
+            while (q.endsWith(QLatin1Char(' '))) q.chop(1);
+            return q;
+        };
         const int x = c.SX(150), y = c.SY(55);
-        c.Text(x, y, m.undoLineText);
+        const QString before = withoutPadding(m.undoLineText);
+        c.Text(x, y, before);
         out.undoButtonVisible = true;
         const UndoEntry& e = m.undo[1];
         m.undoLineText = FormatFixed(m.undoCount, 2, 0) + "- " + e.name + " " +
                          FormatFixed(e.newValue, 6, 3) + " to " + FormatFixed(e.oldValue, 6, 3) +
                          "." + std::string(46, ' ');
-        if (m.display.dynamicVariablesVisible) c.Text(x, y, m.undoLineText);
+        if (m.display.dynamicVariablesVisible) {
+            const QString now = withoutPadding(m.undoLineText);
+            const int end = x + c.TextWidth(now), oldEnd = x + c.TextWidth(before);
+            if (oldEnd > end && c.p.backgroundMode() == Qt::OpaqueMode) {
+                const QFontMetrics fm(c.p.font(), c.p.device());
+                c.p.fillRect(QRect(end, y, oldEnd - end, fm.ascent() + fm.descent()),
+                             c.p.background());
+            }
+            c.Text(x, y, now);
+        }
     }
     saved.Restore();
     return out;

@@ -253,6 +253,10 @@ void PictureCanvas::ApplyFont() {
 }
 
 void PictureCanvas::Text(int x, int y, std::string_view text) {
+    Text(x, y, text, -1);
+}
+
+void PictureCanvas::Text(int x, int y, std::string_view text, int maxWidth) {
     if (text.empty()) return;
     if (x < -kTextReach || x > kTextReach || y < -kTextReach || y > kTextReach) return;
     ApplyTextPen();
@@ -265,6 +269,26 @@ void PictureCanvas::Text(int x, int y, std::string_view text) {
     QChar* out = text_.data();
     for (std::size_t i = 0; i < text.size(); ++i)
         out[i] = QChar(static_cast<unsigned char>(text[i]));
+    if (maxWidth > 0) {
+        const QFont* base = appliedFont_;
+        const int width = QFontMetrics(*base).horizontalAdvance(text_);
+        if (width > maxWidth) {
+            // Glyph advances round to whole pixels, so step down until the text fits.
+            int stretch = std::max(50, 100 * maxWidth / width);
+            for (;; --stretch) {
+                if (fittedBase_ != base || fittedStretch_ != stretch) {
+                    fitted_ = *base;
+                    fitted_.setStretch(stretch);
+                    fittedBase_ = base;
+                    fittedStretch_ = stretch;
+                }
+                if (stretch <= 50 || QFontMetrics(fitted_).horizontalAdvance(text_) <= maxWidth)
+                    break;
+            }
+            p_.setFont(fitted_);
+            appliedFont_ = &fitted_;
+        }
+    }
     p_.drawText(QPoint(x, y + ascent), text_);
 }
 

@@ -300,9 +300,9 @@ void TMainForm::BuildControls() {
         {2, 68, 245, 2},     // 1 under the view block
         {249, 24, 2, 44},    // 2 left of the drive block
         {249, 68, 210, 2},   // 3 under the drive block
-        {458, 24, 2, 44},    // 4 right of the drive block
+        {457, 24, 2, 44},    // 4 right of the drive block, clear of the texts at 459
         {2, 120, 140, 2},    // 5 under the reference-point bars
-        {142, 70, 2, 50},    // 6 right of the reference-point bars
+        {141, 70, 2, 50},    // 6 right of the reference-point bars, clear of the texts at 143
         {251, 120, 124, 2},  // 7 under the dynamic-variable bars
         {250, 70, 2, 50},    // 8 left of the dynamic-variable bars
         {375, 70, 2, 50},    // 9 right of the dynamic-variable bars

@@ -72,6 +72,10 @@ public:
     int FontSize() const { return fontPoints_; }
     // Latin-1 text with its top-left corner at (x, y), transparent background.
     void Text(int x, int y, std::string_view text);
+    // As Text, condensed as far as needed to end within maxWidth pixels: the faces here are
+    // wider than the one the positions were designed for, and a name must not run into the
+    // value written beside it.
+    void Text(int x, int y, std::string_view text, int maxWidth);
 
     // Hands buffered pixels to the painter; called before any other kind of drawing.
     void Flush();
@@ -108,6 +112,10 @@ private:
     QRgb bufColour_ = 0;  // colour of the buffered pixels
     int appliedWidth_ = 0;
     const QFont* appliedFont_ = nullptr;
+    // The last condensed font, kept so a text that needs it every frame does not rebuild it.
+    QFont fitted_;
+    const QFont* fittedBase_ = nullptr;
+    int fittedStretch_ = 0;
 
     std::array<QPoint, 2048> pixels_{};
     int pixelCount_ = 0;

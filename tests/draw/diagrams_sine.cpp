@@ -81,10 +81,10 @@ TEST(SineDiagram, ScaleAboveThreePointSevenFiveKeepsEveryFifthTick) {
     const QImage dense = Render(DiagramKind::Sine, m);
     m.diagramVerticalScale = 3.76f;
     const QImage sparse = Render(DiagramKind::Sine, m);
-    // Above y 180 no port line crosses the axis. Column 37 holds only the coarse ticks (0.1
-    // apart, g = 15 either way): l = -15..-4 at 3.75, l = -15, -10, -5 at 3.76.
-    EXPECT_EQ(TicksInColumn(dense.copy(0, 0, 60, 180), 37), 12);
-    EXPECT_EQ(TicksInColumn(sparse.copy(0, 0, 60, 180), 37), 3);
+    // Between the captions and y 180 no port line crosses the axis. Column 37 holds only the
+    // coarse ticks (0.1 apart, g = 15 either way): l = -15..-4 at 3.75, l = -15, -10, -5 at 3.76.
+    EXPECT_EQ(TicksInColumn(dense.copy(0, 50, 60, 130), 37), 12);
+    EXPECT_EQ(TicksInColumn(sparse.copy(0, 50, 60, 130), 37), 3);
     // Column 42 holds the fine ticks too; at 3.75 they are 2 pixels apart, so they are counted
     // as rows: h = -75..-18 at 3.75, every fifth of h = -75..-20 at 3.76.
     int denseRows = 0, sparseRows = 0;
@@ -294,6 +294,25 @@ TEST(OvalDiagram, ZeroStrokeIsClampedNotDividedBy) {
     m.frame.stroke = 0;
     Render(DiagramKind::Oval, m);
     EXPECT_TRUE(m.gear.geometryError);
+}
+
+// The axis labels stand clear of their ticks and on top of any port line at their level.
+TEST(SineDiagram, AxisLabelsStayReadable) {
+    for (DiagramKind kind : {DiagramKind::Sine, DiagramKind::Oval}) {
+        Model m = StartModel();
+        m.revArmPositionCount = 0;
+        const QImage img = Render(kind, m);
+        const int x = kind == DiagramKind::Sine ? 14 : 15;
+        // The rear exhaust line lies at 0.0005, on the 0.0 tick.
+        ASSERT_EQ(diagram::VY(-m.thresholds.rearExhaustEdge, m.diagramVerticalScale), 215);
+        const QRect zero = test::TextRect(x, 210, "0.0");
+        EXPECT_EQ(test::CountInRect(img, zero, kRed), 0);
+        EXPECT_GT(test::CountInRect(img, zero, kBlack), 10);
+        // "-0.6" (beside the oval's "100") ends before its tick at x 36.
+        const QRect label = test::TextRect(x, 360, "-0.6");
+        EXPECT_GT(test::CountInRect(img, label, kBlack), 10);
+        EXPECT_EQ(test::CountInRect(img, QRect(35, 360, 1, label.height()), kBlack), 0);
+    }
 }
 
 }  // namespace
