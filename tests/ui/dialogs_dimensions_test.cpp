@@ -3,6 +3,8 @@
 
 #include <QClipboard>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTimer>
 
 #include "dialogs/dimension_dialogs.hpp"
@@ -253,6 +255,31 @@ TEST_F(FrameDialogTest, SmallButtonRequestsTheDimensionGraphic) {
     EXPECT_EQ(m.dimensionGraphicId, 9);
     QTest::mouseClick(dlg->GraphicButton(27), Qt::LeftButton);
     EXPECT_EQ(m.dimensionGraphicId, 27);
+}
+
+// Eight pixels wide, the small buttons showed only their right half under a style whose bevel
+// is light on the left: every edge must stand out from the dialog, whatever the style.
+TEST_F(FrameDialogTest, SmallButtonsShowAllFourEdgesUnderAnyStyle) {
+    for (const char* styleName : {"Windows", "Fusion"}) {
+        SCOPED_TRACE(styleName);
+        std::unique_ptr<QStyle> style(QStyleFactory::create(QString::fromLatin1(styleName)));
+        ASSERT_NE(style, nullptr);
+        for (int n : {1, 14, 27}) dlg->GraphicButton(n)->setStyle(style.get());
+        const QColor background = dlg->palette().color(QPalette::Window);
+        for (int n : {1, 14, 27}) {
+            QPushButton* b = dlg->GraphicButton(n);
+            const QImage img = b->grab().toImage();
+            const int w = img.width(), h = img.height();
+            auto stands = [&](int x, int y) {
+                return std::abs(QColor(img.pixel(x, y)).value() - background.value()) > 40;
+            };
+            EXPECT_TRUE(stands(0, h / 2)) << n << " left";
+            EXPECT_TRUE(stands(w - 1, h / 2)) << n << " right";
+            EXPECT_TRUE(stands(w / 2, 0)) << n << " top";
+            EXPECT_TRUE(stands(w / 2, h - 1)) << n << " bottom";
+            b->setStyle(nullptr);
+        }
+    }
 }
 
 TEST_F(FrameDialogTest, ResetByPressKeepsUndoAndByClickClearsIt) {

@@ -315,6 +315,36 @@ TEST_F(MainFormTest, GraphicButtonHidesTheDialogAndKeepsTheReverseArm) {
     form->SetAppWindows(windows);
 }
 
+// The controls float over the picture: none may cover a text written beside it (the panels
+// framing the blocks used to hide the first letters of "Rev Arm", "Driv Ang" and "Pt1V").
+TEST_F(MainFormTest, ControlsLeaveThePictureTextsVisible) {
+    Action("RefPoints")->trigger();
+    Action("DynamicVariables")->trigger();
+    form->Timer1Timer();
+    QCoreApplication::processEvents();
+    const QImage shown = Picture()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage& drawn = form->Buffer();
+    struct Place {
+        const char* what;
+        QRect rect;
+    };
+    for (const Place& t :
+         {Place{"Rev Arm", {459, 25, 80, 11}}, Place{"Driv Ang", {459, 39, 80, 11}},
+          Place{"Step Ang", {459, 53, 80, 11}}, Place{"Piston", {545, 25, 80, 11}},
+          Place{"Pt1V", {143, 71, 60, 11}}, Place{"Pt2H", {143, 107, 60, 11}},
+          Place{"slot names", {377, 71, 160, 47}}}) {
+        int ink = 0, hidden = 0;
+        for (int y = t.rect.top(); y <= t.rect.bottom(); ++y)
+            for (int x = t.rect.left(); x <= t.rect.right(); ++x) {
+                if ((drawn.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF) continue;
+                ++ink;
+                if (shown.pixel(x, y) != drawn.pixel(x, y)) ++hidden;
+            }
+        EXPECT_GT(ink, 30) << t.what;
+        EXPECT_EQ(hidden, 0) << t.what;
+    }
+}
+
 TEST_F(MainFormTest, TickSolvesAdvancesAndDrawsIntoTheBuffer) {
     EXPECT_EQ(form->Buffer().size(), QSize(1280, 1024));
     const uchar* bits = form->Buffer().constBits();
