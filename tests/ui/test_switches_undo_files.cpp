@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "dialogs/dimension_dialogs.hpp"
+#include "files/dimension_file.hpp"
 #include "main_form_fixture.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
@@ -237,6 +238,36 @@ TEST_F(MainFormTest, FailedOpenShowsMessageAndKeepsWorkingSet) {
     EXPECT_EQ(messages.size(), 2u);
     EXPECT_FALSE(form->OpenFile("/nonexistent-dir/other.mvo"));
     EXPECT_EQ(messages.size(), 3u);
+}
+
+// Both open commands read what the file holds, whatever its name, and forget the edits of
+// the gear before.
+TEST_F(MainFormTest, BothOpenCommandsGoByContentAndForgetOldEdits) {
+    QTemporaryDir dir;
+    mv::Model other;
+    mv::StartUp(other);
+    mv::StoreDimension(other, 3, 11.25f);
+    const QString asText = dir.filePath("text.dst"), asBinary = dir.filePath("binary.mvo");
+    std::string err;
+    ASSERT_TRUE(mv::files::SaveMvo(other, asText.toStdString(), err)) << err;
+    mv::StoreDimension(other, 3, 12.5f);
+    ASSERT_TRUE(mv::files::SaveDst(other, asBinary.toStdString(), err)) << err;
+    Action("SetUnDo")->trigger();
+    for (const char* command : {"OpenDimensions", "OpenDosDimensions"}) {
+        for (const QString& path : {asText, asBinary}) {
+            SCOPED_TRACE(std::string(command) + " " + path.toStdString());
+            m.pendingEdit = true;
+            mv::CommitDimension(m, 5, 1.9f);
+            ASSERT_TRUE(Button("UnDoDn")->isEnabled());
+            form->chooseFile = [path](mv::FileCommand) { return path; };
+            Action(command)->trigger();
+            ASSERT_TRUE(messages.empty()) << messages.front().toStdString();
+            EXPECT_EQ(m.frame.mainRod, path == asText ? 11.25f : 12.5f);
+            EXPECT_EQ(m.undoCount, 0);
+            EXPECT_FALSE(Button("UnDoDn")->isEnabled());
+            EXPECT_EQ(m.dynSlots[1].name, mv::kEmptySlotName);
+        }
+    }
 }
 
 TEST_F(MainFormTest, FailedSaveShowsMessageAndCancelDoesNothing) {
