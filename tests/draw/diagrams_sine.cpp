@@ -196,22 +196,18 @@ TEST(SineDiagram, ShortValveLapsAreShiftedByTheMeanValvePlaceNotItsWorldPlace) {
         << lap.toStdString();
 }
 
-// The short-valve block measures from the valve's mean place: moving the valve by the lap from
-// there must bring the steam port just to its edge, and by the exhaust clearance the exhaust
-// port; the leads are the steam openings at the two extremes.
+// A short valve's laps and exhaust clearances count from its mean place over the sweep:
+// moving the valve by one of them from there brings that port just to its edge.
 TEST(SineDiagram, ShortValveLapsAndClearancesAreDistancesToThePortEdges) {
     Model m = StartModel();
     m.cyl.steamPortRear = 0.75f;  // VR <= SR
-    m.cyl.valveStem += 0.06f;     // the valve runs forward of centre
-    m.cyl.exhCavRear = 0.33f;     // and the two ends differ
+    m.cyl.exhCavRear = 0.33f;
     ComputeValveThresholds(m);
-    const float xmin = 13.25f, xmax = 13.75f;
+    const float xmin = 13.3f, xmax = 13.8f;  // mean displacement 0.064 forward
     const diagram::MidGearValues v = diagram::ComputeMidGearValues(m, xmin, xmax);
     const long double mean =
-        (static_cast<long double>(xmin) + xmax) / 2 + m.cyl.valveStem - m.cyl.cylCtr;
-    ASSERT_GT(mean, 0.05L);
-    // Openings with the valve displaced by s from centre.
-    auto at = [&m](long double s) {
+        (xmin + static_cast<long double>(xmax)) / 2 + m.cyl.valveStem - m.cyl.cylCtr;
+    auto at = [&m](long double s) {  // the openings with the valve displaced by s
         m.pivots[4].x = static_cast<float>(s - m.cyl.valveStem + m.cyl.cylCtr);
         SolvePistonAndPorts(m);
         return m.valve;
@@ -220,17 +216,7 @@ TEST(SineDiagram, ShortValveLapsAndClearancesAreDistancesToThePortEdges) {
     EXPECT_NEAR(at(mean + v.rearLap).rearSteam, 0.0f, 1e-5f);
     EXPECT_NEAR(at(mean - v.frontExCl).frontExhaust, 0.0f, 1e-5f);
     EXPECT_NEAR(at(mean + v.rearExCl).rearExhaust, 0.0f, 1e-5f);
-    // Positive laps cover the port at the mean place; the clearances are its exhaust openings.
-    EXPECT_NEAR(-at(mean).frontSteam, v.frontLap, 1e-5f);
-    EXPECT_NEAR(-at(mean).rearSteam, v.rearLap, 1e-5f);
-    EXPECT_NEAR(at(mean).frontExhaust, v.frontExCl, 1e-5f);
-    EXPECT_NEAR(at(mean).rearExhaust, v.rearExCl, 1e-5f);
-    m.pivots[4].x = xmax;
-    SolvePistonAndPorts(m);
-    EXPECT_NEAR(m.valve.rearSteam, v.rearLead, 1e-5f);
-    m.pivots[4].x = xmin;
-    SolvePistonAndPorts(m);
-    EXPECT_NEAR(m.valve.frontSteam, v.frontLead, 1e-5f);
+    EXPECT_NEAR(-at(mean).frontSteam, v.frontLap, 1e-5f);  // positive: covered there
 }
 
 TEST(SineDiagram, NoPositionsDrawsAxesLinesAndHeadingOnly) {
@@ -296,22 +282,17 @@ TEST(OvalDiagram, ZeroStrokeIsClampedNotDividedBy) {
     EXPECT_TRUE(m.gear.geometryError);
 }
 
-// The axis labels stand clear of their ticks and on top of any port line at their level.
+// The axis labels stand clear of their ticks and over the port line at their level.
 TEST(SineDiagram, AxisLabelsStayReadable) {
     for (DiagramKind kind : {DiagramKind::Sine, DiagramKind::Oval}) {
         Model m = StartModel();
-        m.revArmPositionCount = 0;
         const QImage img = Render(kind, m);
         const int x = kind == DiagramKind::Sine ? 14 : 15;
-        // The rear exhaust line lies at 0.0005, on the 0.0 tick.
-        ASSERT_EQ(diagram::VY(-m.thresholds.rearExhaustEdge, m.diagramVerticalScale), 215);
-        const QRect zero = test::TextRect(x, 210, "0.0");
+        const QRect zero = test::TextRect(x, 210, "0.0");  // the rear exhaust line is at y 215
         EXPECT_EQ(test::CountInRect(img, zero, kRed), 0);
         EXPECT_GT(test::CountInRect(img, zero, kBlack), 10);
-        // "-0.6" (beside the oval's "100") ends before its tick at x 36.
-        const QRect label = test::TextRect(x, 360, "-0.6");
-        EXPECT_GT(test::CountInRect(img, label, kBlack), 10);
-        EXPECT_EQ(test::CountInRect(img, QRect(35, 360, 1, label.height()), kBlack), 0);
+        // "-0.6", beside the oval's "100", ends before its tick at x 36.
+        EXPECT_EQ(test::CountInRect(img, QRect(35, 360, 1, 12), kBlack), 0);
     }
 }
 

@@ -257,29 +257,19 @@ TEST_F(FrameDialogTest, SmallButtonRequestsTheDimensionGraphic) {
     EXPECT_EQ(m.dimensionGraphicId, 27);
 }
 
-// Eight pixels wide, the small buttons showed only their right half under a style whose bevel
-// is light on the left: every edge must stand out from the dialog, whatever the style.
+// Eight pixels leave no room for a bevel: under a style whose left edge is light the small
+// buttons looked cut in half. Every edge must stand out from the dialog.
 TEST_F(FrameDialogTest, SmallButtonsShowAllFourEdgesUnderAnyStyle) {
-    for (const char* styleName : {"Windows", "Fusion"}) {
-        SCOPED_TRACE(styleName);
-        std::unique_ptr<QStyle> style(QStyleFactory::create(QString::fromLatin1(styleName)));
-        ASSERT_NE(style, nullptr);
-        for (int n : {1, 14, 27}) dlg->GraphicButton(n)->setStyle(style.get());
-        const QColor background = dlg->palette().color(QPalette::Window);
-        for (int n : {1, 14, 27}) {
-            QPushButton* b = dlg->GraphicButton(n);
-            const QImage img = b->grab().toImage();
-            const int w = img.width(), h = img.height();
-            auto stands = [&](int x, int y) {
-                return std::abs(QColor(img.pixel(x, y)).value() - background.value()) > 40;
-            };
-            EXPECT_TRUE(stands(0, h / 2)) << n << " left";
-            EXPECT_TRUE(stands(w - 1, h / 2)) << n << " right";
-            EXPECT_TRUE(stands(w / 2, 0)) << n << " top";
-            EXPECT_TRUE(stands(w / 2, h - 1)) << n << " bottom";
-            b->setStyle(nullptr);
-        }
-    }
+    std::unique_ptr<QStyle> style(QStyleFactory::create(QStringLiteral("Windows")));
+    QPushButton* b = dlg->GraphicButton(1);
+    b->setStyle(style.get());
+    const QImage img = b->grab().toImage();
+    b->setStyle(nullptr);
+    const int w = img.width(), h = img.height(), back = dlg->palette().window().color().value();
+    for (const QPoint edge :
+         {QPoint(0, h / 2), QPoint(w - 1, h / 2), QPoint(w / 2, 0), QPoint(w / 2, h - 1)})
+        EXPECT_GT(std::abs(QColor(img.pixel(edge)).value() - back), 40)
+            << edge.x() << "," << edge.y();
 }
 
 TEST_F(FrameDialogTest, ResetByPressKeepsUndoAndByClickClearsIt) {
