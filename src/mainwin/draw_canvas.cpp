@@ -22,6 +22,11 @@ struct FontSet {
     const QCoreApplication* app = nullptr;
     QFont normal, bold, big, bigBold;
     int ascentNormal = 0, ascentBold = 0, ascentBig = 0, ascentBigBold = 0;
+    // The last condensed variant of a face (Text with a width limit), kept so that a name
+    // needing it on every frame does not rebuild it.
+    mutable QFont fitted;
+    mutable const QFont* fittedBase = nullptr;
+    mutable int fittedStretch = 0;
 };
 
 QFont MakeFont(int points, bool bold) {
@@ -43,6 +48,7 @@ const FontSet& Fonts() {
     const QCoreApplication* app = QCoreApplication::instance();
     if (set->app != app || set->ascentNormal == 0) {
         set->app = app;
+        set->fittedBase = nullptr;
         set->normal = MakeFont(8, false);
         set->bold = MakeFont(8, true);
         set->big = MakeFont(14, false);
@@ -276,17 +282,17 @@ void PictureCanvas::Text(int x, int y, std::string_view text, int maxWidth) {
             // Glyph advances round to whole pixels, so step down until the text fits.
             int stretch = std::max(50, 100 * maxWidth / width);
             for (;; --stretch) {
-                if (fittedBase_ != base || fittedStretch_ != stretch) {
-                    fitted_ = *base;
-                    fitted_.setStretch(stretch);
-                    fittedBase_ = base;
-                    fittedStretch_ = stretch;
+                if (f.fittedBase != base || f.fittedStretch != stretch) {
+                    f.fitted = *base;
+                    f.fitted.setStretch(stretch);
+                    f.fittedBase = base;
+                    f.fittedStretch = stretch;
                 }
-                if (stretch <= 50 || QFontMetrics(fitted_).horizontalAdvance(text_) <= maxWidth)
+                if (stretch <= 50 || QFontMetrics(f.fitted).horizontalAdvance(text_) <= maxWidth)
                     break;
             }
-            p_.setFont(fitted_);
-            appliedFont_ = &fitted_;
+            p_.setFont(f.fitted);
+            appliedFont_ = &f.fitted;
         }
     }
     p_.drawText(QPoint(x, y + ascent), text_);

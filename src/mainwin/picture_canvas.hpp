@@ -112,10 +112,6 @@ private:
     QRgb bufColour_ = 0;  // colour of the buffered pixels
     int appliedWidth_ = 0;
     const QFont* appliedFont_ = nullptr;
-    // The last condensed font, kept so a text that needs it every frame does not rebuild it.
-    QFont fitted_;
-    const QFont* fittedBase_ = nullptr;
-    int fittedStretch_ = 0;
 
     std::array<QPoint, 2048> pixels_{};
     int pixelCount_ = 0;
