@@ -76,7 +76,8 @@ LD Radians(LD degrees) {
 // The one-argument arctangents pick the right intersection only while the points lie the way
 // round the drawing has them; the other way they give a point off the second circle, with no
 // clamp acting. Such a construction is as impossible as a clamped one.
-void CheckReach(ClampLog& log, C step, LD px, LD py, const Pivot& centre, LD radius) {
+template <class Point>
+void CheckReach(ClampLog& log, C step, LD px, LD py, const Point& centre, LD radius) {
     const LD dist2 = Sq(px - centre.x) + Sq(py - centre.y);
     const LD err = std::fabs(dist2 - Sq(radius));
     if (!(err <= 1e-6L * (dist2 + Sq(radius)) + 1e-12L)) log.Mark(step);
@@ -138,27 +139,38 @@ void ArmSteps(const FrameDimensions& f, float setting, PivotArray& P, ClampLog& 
     }
 }
 
+// Stores a construction's result: rounded to a float in the pivot table, kept whole in the
+// extended-precision table of the exact sweep.
+void Put(float& dst, LD v) {
+    dst = F(v);
+}
+void Put(LD& dst, LD v) {
+    dst = v;
+}
+
 // Step 4: the eccentric crank pin.
-void EccentricCrankStep(const FrameDimensions& f, LD th, PivotArray& P, ClampLog& log) {
+template <class Pivots>
+void EccentricCrankStep(const FrameDimensions& f, LD th, Pivots& P, ClampLog& log) {
     const LD S = f.stroke, D = f.eccCircleDia, ECL = f.eccCrankLen;
     LD t = (Sq(S / 2.0L) + Sq(D / 2.0L) - Sq(ECL)) / Divisor(log, C::EccentricCrank, S);
     t = t / Divisor(log, C::EccentricCrank, D) * 2.0L;
     const LD c = Cosine(log, C::EccentricCrank, t);
     const LD eps = ArcSin(c) - th - kHalfPi;
-    P[pv::EccCrankPin].x = F(std::cos(eps) * D / 2.0L);
-    P[pv::EccCrankPin].y = F(std::sin(eps) * D / 2.0L);
+    Put(P[pv::EccCrankPin].x, std::cos(eps) * D / 2.0L);
+    Put(P[pv::EccCrankPin].y, std::sin(eps) * D / 2.0L);
 }
 
 // Steps 10 to 14: from the eccentric crank pin through the eccentric rod, transmission yoke and
 // bell crank to the valve-stem joint.
-void ValveTrainSteps(const FrameDimensions& f, PivotArray& P, ClampLog& log) {
+template <class Pivots>
+void ValveTrainSteps(const FrameDimensions& f, Pivots& P, ClampLog& log) {
     const LD ERL = f.eccRodLeft, ERR = f.eccRodRight, RH = f.radiusHanger, TY = f.transYoke;
     const LD BCV = f.bcVert, BCB = f.bcBackset, BCH = f.bcHorz, VCR = f.valveConRod;
-    const Pivot& p11 = P[pv::EccCrankPin];
+    const auto& p11 = P[pv::EccCrankPin];
 
     // 10. Radius-hanger pin on the eccentric rod.
     {
-        const Pivot& p13 = P[pv::GuideEnd];
+        const auto& p13 = P[pv::GuideEnd];
         const LD dx = LD(p13.x) - p11.x, dy = LD(p13.y) - p11.y;
         const LD beta = std::atan(dy / Divisor(log, C::RadiusHangerPin, dx));
         const LD d = Divisor(log, C::RadiusHangerPin, std::sqrt(Sq(dx) + Sq(dy)));
@@ -168,22 +180,22 @@ void ValveTrainSteps(const FrameDimensions& f, PivotArray& P, ClampLog& log) {
         const LD gamma = ArcSin(c) + beta - kHalfPi;
         const LD x = p11.x + ERL * std::cos(gamma), y = p11.y + ERL * std::sin(gamma);
         CheckReach(log, C::RadiusHangerPin, x, y, p13, RH);
-        P[pv::HangerPin].x = F(x);
-        P[pv::HangerPin].y = F(y);
+        Put(P[pv::HangerPin].x, x);
+        Put(P[pv::HangerPin].y, y);
     }
 
     // 11. Eccentric rod right end.
     {
         const LD k = (ERL + ERR) / Divisor(log, C::EccentricRodEnd, ERL);
-        P[pv::EccRodEnd].x = F(p11.x + (LD(P[pv::HangerPin].x) - p11.x) * k);
-        P[pv::EccRodEnd].y = F(p11.y + (LD(P[pv::HangerPin].y) - p11.y) * k);
+        Put(P[pv::EccRodEnd].x, p11.x + (LD(P[pv::HangerPin].x) - p11.x) * k);
+        Put(P[pv::EccRodEnd].y, p11.y + (LD(P[pv::HangerPin].y) - p11.y) * k);
     }
 
     // 12. Bell crank horizontal-arm pin.
     LD gamma12;
-    const Pivot& p7 = P[pv::BellPivot2];
+    const auto& p7 = P[pv::BellPivot2];
     {
-        const Pivot& p9 = P[pv::EccRodEnd];
+        const auto& p9 = P[pv::EccRodEnd];
         const LD dx = LD(p7.x) - p9.x, dy = LD(p7.y) - p9.y;
         const LD beta = std::atan(dx / Divisor(log, C::BellCrankHorzPin, dy));
         const LD d = Divisor(log, C::BellCrankHorzPin, std::sqrt(Sq(dx) + Sq(dy)));
@@ -193,8 +205,8 @@ void ValveTrainSteps(const FrameDimensions& f, PivotArray& P, ClampLog& log) {
         gamma12 = kHalfPi + beta - ArcSin(c);
         const LD x = p7.x - BCH * std::sin(gamma12), y = p7.y - BCH * std::cos(gamma12);
         CheckReach(log, C::BellCrankHorzPin, x, y, p9, TY);
-        P[pv::BellHorzPin].x = F(x);
-        P[pv::BellHorzPin].y = F(y);
+        Put(P[pv::BellHorzPin].x, x);
+        Put(P[pv::BellHorzPin].y, y);
     }
 
     // 13. Bell crank vertical-arm pin, rigid with the horizontal arm.
@@ -202,41 +214,41 @@ void ValveTrainSteps(const FrameDimensions& f, PivotArray& P, ClampLog& log) {
         const LD mu = std::atan(BCB / Divisor(log, C::BellCrankVertPin, BCV)) + gamma12 - kHalfPi;
         LD rho = std::sqrt(Sq(BCV) + Sq(BCB));
         if (BCV < 0.0L) rho = -rho;
-        P[pv::BellVertPin].x = F(p7.x - rho * std::sin(mu));
-        P[pv::BellVertPin].y = F(p7.y - rho * std::cos(mu));
+        Put(P[pv::BellVertPin].x, p7.x - rho * std::sin(mu));
+        Put(P[pv::BellVertPin].y, p7.y - rho * std::cos(mu));
     }
 
     // 14. Valve-stem joint, ahead of P5.
-    const Pivot& p5 = P[pv::BellVertPin];
-    P[pv::ValveJoint].x =
-        F(p5.x +
-          std::sqrt(Radicand(log, C::ValveJoint, Sq(VCR) - Sq(LD(p5.y) - P[pv::ValveJoint].y))));
+    const auto& p5 = P[pv::BellVertPin];
+    Put(P[pv::ValveJoint].x,
+        p5.x +
+            std::sqrt(Radicand(log, C::ValveJoint, Sq(VCR) - Sq(LD(p5.y) - P[pv::ValveJoint].y))));
 }
 
 // Steps 2 to 4 and 10 to 15: everything that moves with the driver. Returns the radius-hanger
 // angle.
-float DrivenSteps(const FrameDimensions& f, LD th, PivotArray& P, ClampLog& log) {
+template <class Pivots>
+LD DrivenSteps(const FrameDimensions& f, LD th, Pivots& P, ClampLog& log) {
     const LD S = f.stroke, MR = f.mainRod;
 
     // 2. Main crank pin.
-    P[pv::CrankPin].x = F(P[pv::Driver].x + std::cos(th) * S / 2.0L);
-    P[pv::CrankPin].y = F(P[pv::Driver].y - std::sin(th) * S / 2.0L);
+    Put(P[pv::CrankPin].x, P[pv::Driver].x + std::cos(th) * S / 2.0L);
+    Put(P[pv::CrankPin].y, P[pv::Driver].y - std::sin(th) * S / 2.0L);
 
     // 3. Crosshead on the cylinder line.
-    P[pv::Crosshead].x =
-        F(P[pv::CrankPin].x +
-          std::sqrt(Radicand(log, C::Crosshead,
-                             Sq(MR) - Sq(LD(P[pv::CrankPin].y) - P[pv::Crosshead].y))));
+    Put(P[pv::Crosshead].x,
+        P[pv::CrankPin].x +
+            std::sqrt(Radicand(log, C::Crosshead,
+                               Sq(MR) - Sq(LD(P[pv::CrankPin].y) - P[pv::Crosshead].y))));
 
     // 4. Eccentric crank pin; 10 to 14 the valve train.
     EccentricCrankStep(f, th, P, log);
     ValveTrainSteps(f, P, log);
 
     // 15. Radius-hanger angle from vertical.
-    const Pivot& p13 = P[pv::GuideEnd];
-    const Pivot& p10 = P[pv::HangerPin];
-    return F(
-        std::atan((LD(p13.x) - p10.x) / Divisor(log, C::RadiusHangerAngle, LD(p13.y) - p10.y)));
+    const auto& p13 = P[pv::GuideEnd];
+    const auto& p10 = P[pv::HangerPin];
+    return std::atan((LD(p13.x) - p10.x) / Divisor(log, C::RadiusHangerAngle, LD(p13.y) - p10.y));
 }
 
 }  // namespace
@@ -274,7 +286,7 @@ LinkageSolution SolveLinkageOf(const Gear& g, float driverAngle, float revArmSet
     // The arm steps come first in the table but do not depend on the driven ones, and the
     // first clamp is taken in construction order, so the order here changes nothing.
     ArmSteps(g.frame, revArmSetting, s.pivots, log);
-    s.radiusHangerAngle = DrivenSteps(g.frame, Radians(driverAngle), s.pivots, log);
+    s.radiusHangerAngle = F(DrivenSteps(g.frame, Radians(driverAngle), s.pivots, log));
     s.thresholds = ValveThresholdsOf(g.cyl);
     s.geometryError = log.raised;
     s.firstClamp = log.first;
@@ -362,10 +374,31 @@ ArmStage SolveArmStage(const Gear& g, float revArmSetting, bool errorBeep) {
     return a;
 }
 
-float ValveJointXAt(const Gear& g, const ArmStage& arm, long double driverAngle, ClampLog& log) {
+float ValveJointXAt(const Gear& g, const ArmStage& arm, long double driverAngle, ClampLog& log,
+                    bool wholeLinkage) {
     PivotArray P = arm.pivots;
-    EccentricCrankStep(g.frame, Radians(driverAngle), P, log);
-    ValveTrainSteps(g.frame, P, log);
+    if (wholeLinkage) {
+        (void)DrivenSteps(g.frame, Radians(driverAngle), P, log);
+    } else {
+        EccentricCrankStep(g.frame, Radians(driverAngle), P, log);
+        ValveTrainSteps(g.frame, P, log);
+    }
+    return P[pv::ValveJoint].x;
+}
+
+long double ValveJointXExact(const Gear& g, const ArmStage& arm, long double driverAngle,
+                             ClampLog& log, bool wholeLinkage) {
+    struct Point {
+        LD x = 0, y = 0;
+    };
+    std::array<Point, kPivotCount> P;
+    for (int k = 0; k < kPivotCount; ++k) P[k] = {arm.pivots[k].x, arm.pivots[k].y};
+    if (wholeLinkage) {
+        (void)DrivenSteps(g.frame, Radians(driverAngle), P, log);
+    } else {
+        EccentricCrankStep(g.frame, Radians(driverAngle), P, log);
+        ValveTrainSteps(g.frame, P, log);
+    }
     return P[pv::ValveJoint].x;
 }
 

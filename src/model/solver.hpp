@@ -104,8 +104,15 @@ struct ArmStage {
 };
 ArmStage SolveArmStage(const Gear& g, float revArmSetting, bool errorBeep);
 // x of the valve-stem joint for a driver angle in degrees (any long double, not only floats),
-// with the same constructions and roundings as the full solve; clamps go to `log`.
-float ValveJointXAt(const Gear& g, const ArmStage& arm, long double driverAngle, ClampLog& log);
+// with the same constructions and roundings as the full solve; clamps go to `log`. Only the
+// constructions the valve hangs on are made, unless `wholeLinkage` asks for every one that moves
+// with the driver (crosshead and radius-hanger angle too, so their clamps are seen).
+float ValveJointXAt(const Gear& g, const ArmStage& arm, long double driverAngle, ClampLog& log,
+                    bool wholeLinkage = false);
+// The same, with every construction kept in extended precision instead of rounded to the pivot
+// table's floats: a smooth function of the angle, for finding roots and turning points.
+long double ValveJointXExact(const Gear& g, const ArmStage& arm, long double driverAngle,
+                             ClampLog& log, bool wholeLinkage = false);
 // Piston position 0..640 for a driver angle in degrees; clamps go to `log`.
 long double PistonAt(const Gear& g, long double driverAngle, ClampLog& log);
 

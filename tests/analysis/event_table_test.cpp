@@ -169,7 +169,9 @@ TEST(EventTableEvents, TravelIsTheSpanOfTheValveDisplacement) {
         hi = std::max(hi, d);
     }
     const auto row = mv::ComputeEventRow(m, s, SweepDirection::Reverse);
-    EXPECT_NEAR(*row.travel, hi - lo, 1e-6);
+    // The finder takes the true turning points, which quarter-degree samples just miss.
+    EXPECT_GE(*row.travel, hi - lo - 1e-6);
+    EXPECT_NEAR(*row.travel, hi - lo, 1e-5);
 }
 
 TEST(EventTableEvents, AFinerSweepMovesTheEventsOnlyALittle) {
