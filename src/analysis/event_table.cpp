@@ -98,6 +98,7 @@ std::vector<std::string> EventColumnNames() {
              {"admission", "cutoff", "release", "compression", "lead", "max_steam", "max_exhaust"})
             names.push_back(std::string(end) + v);
     }
+    names.push_back("geometry_error");
     return names;
 }
 
@@ -123,6 +124,8 @@ std::string EventTableDelimited(std::span<const EventRow> rows, char separator) 
                 out += NumText(v);
             }
         }
+        out += separator;
+        out += r.geometryError ? "1" : "0";
         out += '\n';
     }
     return out;
@@ -132,7 +135,8 @@ std::string EventRowJson(const EventRow& r) {
     return std::string("{\"direction\":\"") + SweepDirectionText(r.direction) +
            "\",\"revarm\":" + JsonNum(r.revArm) + ",\"notch\":" + JsonNum(r.notch) +
            ",\"travel\":" + JsonNum(r.travel) + ",\"front\":" + EndJson(r.front) +
-           ",\"rear\":" + EndJson(r.rear) + "}";
+           ",\"rear\":" + EndJson(r.rear) +
+           ",\"geometry_error\":" + (r.geometryError ? "true" : "false") + "}";
 }
 
 std::string EventPercentText(const std::optional<float>& v) {
@@ -162,6 +166,8 @@ std::string EventTableText(std::span<const EventRow> rows) {
         out += "  |";
         for (const char* c : kEndCols) AppendPadded(out, c, kW);
     }
+    out += "  |";
+    AppendPadded(out, "geometry", kW);
     out += '\n';
     for (const EventRow& r : rows) {
         AppendPadded(out, SweepDirectionText(r.direction), 3);
@@ -180,6 +186,8 @@ std::string EventTableText(std::span<const EventRow> rows) {
             AppendPadded(out, EventLengthText(e->maxSteam), kW);
             AppendPadded(out, EventLengthText(e->maxExhaust), kW);
         }
+        out += "  |";
+        AppendPadded(out, r.geometryError ? "error" : "ok", kW);
         out += '\n';
     }
     return out;

@@ -69,7 +69,9 @@ std::vector<EventRow> ComputeDefaultEventTable(const Gear& g, int rows = kDefaul
 const char* SweepDirectionText(SweepDirection d);  // "fwd" / "rev"
 
 // Text forms. Column order everywhere: direction, revarm, notch, travel, then front and rear
-// admission, cutoff, release, compression, lead, max_steam, max_exhaust.
+// admission, cutoff, release, compression, lead, max_steam, max_exhaust, then geometry_error
+// (the solver had to clamp during the row's turn: true/false in JSON, 1/0 in CSV, "error" in
+// the table).
 std::vector<std::string> EventColumnNames();
 // Header plus one line per row; numbers with 9 significant digits, absent cells empty.
 std::string EventTableDelimited(std::span<const EventRow> rows, char separator);
