@@ -434,9 +434,6 @@ void SolveLinkage(Gear& m) {
         SolveLinkageOf(m, m.gear.driverAngle, m.gear.revArmSetting, m.gear.errorBeep);
     m.pivots = s.pivots;
     m.gear.radiusHangerAngle = s.radiusHangerAngle;
-    // 16. The two sign factors read by the reverse-arm bar and the file loaders.
-    m.gear.signFactor1 = 1;
-    m.gear.signFactor2 = 1;
     m.thresholds = s.thresholds;
     if (s.geometryError) m.gear.geometryError = true;
 }
