@@ -101,7 +101,8 @@ void Dump(QWidget* w, const QString& name) {
     QFile f(gOut.filePath(name + ".txt"));
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
     QTextStream out(&f);
-    out << Describe(w) << "\n";
+    // The window itself by its object name: which class implements it is no concern here.
+    out << "window" << Describe(w).mid(Describe(w).indexOf(QLatin1Char(' '))) << "\n";
     for (QWidget* o : w->findChildren<QWidget*>()) {
         if (o->objectName().startsWith(QLatin1String("qt_")) || o->window() != w) continue;
         out << "  " << Describe(o) << "\n";
@@ -178,13 +179,13 @@ int main(int argc, char** argv) {
     QTimer* timer = form.findChild<QTimer*>(QStringLiteral("Timer1"));
 
     mv::TDrivAng drivAng(model, form, &form);
-    mv::TOvalDia ovalDia(model, form, &form);
-    mv::TPortDia portDia(model, form, &form);
+    mv::DiagramWindow ovalDia(model, form, mv::DiagramKind::Oval, &form);
+    mv::DiagramWindow portDia(model, form, mv::DiagramKind::Port, &form);
     mv::TRefPnts refPnts(model, form, &form);
     mv::TSetRevArm setRevArm(model, form, &form);
     mv::TRevPos revPos(model, &form);
-    mv::TSineDia sineDia(model, form, &form);
-    mv::TSteamDia steamDia(model, form, &form);
+    mv::DiagramWindow sineDia(model, form, mv::DiagramKind::Sine, &form);
+    mv::DiagramWindow steamDia(model, form, mv::DiagramKind::Steam, &form);
     mv::TStpAng stpAng(model, form, &form);
     mv::TAboutBox aboutBox(model, &form);
     mv::TInst inst(model, &form);
@@ -197,13 +198,13 @@ int main(int argc, char** argv) {
     TValveEvents valveEvents(model, &form);
     mv::AppWindows windows;
     windows.drivAng = &drivAng;
-    windows.ovalDia = &ovalDia;
-    windows.portDia = &portDia;
+    windows.Graph(mv::DiagramKind::Oval) = &ovalDia;
+    windows.Graph(mv::DiagramKind::Port) = &portDia;
     windows.refPnts = &refPnts;
     windows.setRevArm = &setRevArm;
     windows.revPos = &revPos;
-    windows.sineDia = &sineDia;
-    windows.steamDia = &steamDia;
+    windows.Graph(mv::DiagramKind::Sine) = &sineDia;
+    windows.Graph(mv::DiagramKind::Steam) = &steamDia;
     windows.stpAng = &stpAng;
     windows.aboutBox = &aboutBox;
     windows.inst = &inst;
@@ -213,7 +214,7 @@ int main(int argc, char** argv) {
     windows.graphZoom = &graphZoom;
     windows.drawLines = &drawLines;
     windows.dataTable = &dataTable;
-    windows.valveEvents = &valveEvents;
+    windows.Graph(mv::DiagramKind::ValveEvents) = &valveEvents;
     form.SetAppWindows(windows);
 
     form.show();
