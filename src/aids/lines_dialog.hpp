@@ -16,7 +16,6 @@ class QTableWidget;
 
 namespace mv {
 
-
 // What the entry's numbers mean, for the dialog's hint line.
 QString DescribeLine(const LineEntry& e);
 

@@ -219,9 +219,9 @@ constexpr EndColumnPair kEndColumns[] = {
     EndColumns<&EndEvents::maxSteam>("front_max_steam", "rear_max_steam", "max_steam", "steam",
                                      "Max stm", "Largest steam port opening over the turn",
                                      EventColumnKind::Length),
-    EndColumns<&EndEvents::maxExhaust>("front_max_exhaust", "rear_max_exhaust", "max_exhaust",
-                                       "exhaust", "Max exh", "Largest exhaust opening over the turn",
-                                       EventColumnKind::Length),
+    EndColumns<&EndEvents::maxExhaust>(
+        "front_max_exhaust", "rear_max_exhaust", "max_exhaust", "exhaust", "Max exh",
+        "Largest exhaust opening over the turn", EventColumnKind::Length),
 };
 
 constexpr std::size_t kColumnCount = std::size(kRowColumns) + 2 * std::size(kEndColumns);
@@ -348,7 +348,8 @@ std::string EventTableText(std::span<const EventRow> rows) {
     EventEnd group = EventEnd::None;
     for (const EventColumn& c : EventColumns()) {
         if (c.end != group) {
-            const std::size_t named = group == EventEnd::None ? 0 : 1 + std::strlen(EventEndName(group));
+            const std::size_t named =
+                group == EventEnd::None ? 0 : 1 + std::strlen(EventEndName(group));
             out.append(pending - named, ' ');
             out += std::string("  | ") + EventEndName(c.end);
             group = c.end;

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "analysis/event_table.hpp"
 #include "cli/cli.hpp"
 #include "cli/cli_render.hpp"
 #include "diagrams/diagram_kinds.hpp"
 #include "files/dimension_file.hpp"
 #include "mainwin/draw_picture.hpp"
 #include "model/dimensions.hpp"
-#include "analysis/event_table.hpp"
 #include "model/pivot_table.hpp"
 #include "model/text.hpp"
 
@@ -29,8 +29,8 @@ namespace {
 constexpr int kClientWidth = 632;
 constexpr int kClientHeight = 380;
 // Pivots shown when the working set has none picked: the main points of the linkage.
-constexpr std::array<int, 6> kDefaultPivots = {pv::CrankPin,  pv::ValveJoint, pv::HangerPin,
-                                              pv::GuideEnd, pv::RevArmPin,  pv::RevArmTop};
+constexpr std::array<int, 6> kDefaultPivots = {pv::CrankPin, pv::ValveJoint, pv::HangerPin,
+                                               pv::GuideEnd, pv::RevArmPin,  pv::RevArmTop};
 
 struct ReportOptions {
     GearOptions gear;
@@ -81,7 +81,7 @@ std::string Escape(const std::string& s) {
 
 class Writer {
 public:
-    explicit Writer(QDir dir) : dir_(std::move(dir)) {}
+    explicit Writer(const QDir& dir) : dir_(dir) {}
 
     QString Path(const std::string& name) const {
         return dir_.filePath(QString::fromStdString(name));
@@ -173,7 +173,8 @@ std::string EventTableHtml(const std::vector<EventRow>& rows, SweepDirection dir
     for (const EventRow& r : rows) {
         if (r.direction != dir) continue;
         h += r.geometryError ? "<tr class=\"error\">" : "<tr>";
-        for (const EventColumn& c : EventColumns()) h += "<td>" + Escape(EventCellText(c, r)) + "</td>";
+        for (const EventColumn& c : EventColumns())
+            h += "<td>" + Escape(EventCellText(c, r)) + "</td>";
         h += "</tr>\n";
     }
     return h + "</table>\n";
@@ -183,7 +184,7 @@ std::string PivotCsv(const std::vector<PivotRow>& rows, const std::array<int, 6>
     std::string s = "driver_angle";
     for (int k = 0; k < 6; ++k) {
         const std::string p = std::to_string(pivots[k]);
-        s += ",pivot" + p + "_vert,pivot" + p + "_horz";
+        s.append(",pivot").append(p).append("_vert,pivot").append(p).append("_horz");
     }
     s += '\n';
     for (const PivotRow& r : rows) {

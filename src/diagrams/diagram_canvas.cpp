@@ -1,3 +1,5 @@
+#include "diagrams/diagram_canvas.hpp"
+
 #include <QFontMetrics>
 #include <QImage>
 #include <QPageSize>
@@ -7,7 +9,6 @@
 #include <bit>
 #include <cmath>
 
-#include "diagrams/diagram_canvas.hpp"
 #include "model/text.hpp"
 
 namespace mv {

@@ -19,42 +19,44 @@ class QPainter;
 namespace mv {
 
 struct DiagramKindInfo {
-    DiagramKind kind;
+    DiagramKind kind = DiagramKind::Sine;
     // Drawing. draw is nullptr for a window that is not a drawing (the valve-event table).
-    DiagramTail (*draw)(Model&, QPainter&, const DiagramOptions&);
+    DiagramTail (*draw)(Model&, QPainter&, const DiagramOptions&) = nullptr;
     QSize clientSize;
     // merrovan-cli: `diagram NAME`, and the report's figure (file stem and caption); nullptr
     // where the kind has none. reportSelector is the port selector the report draws with.
-    const char* cliName;
-    const char* reportStem;
-    const char* reportCaption;
-    char reportSelector;
+    const char* cliName = nullptr;
+    const char* reportStem = nullptr;
+    const char* reportCaption = nullptr;
+    char reportSelector = 0;
     // The main window: menu item (object name, caption), tool button (object name, hint, icon).
-    const char* menuName;
-    const char* menuCaption;
-    const char* toolName;
-    const char* toolHint;
-    void (*paintIcon)(QPainter&);  // on a 20 x 16 transparent pixmap, antialiased
+    const char* menuName = nullptr;
+    const char* menuCaption = nullptr;
+    const char* toolName = nullptr;
+    const char* toolHint = nullptr;
+    void (*paintIcon)(QPainter&) = nullptr;  // on a 20 x 16 transparent pixmap, antialiased
     // Port selector the menu item sets before it opens the window; 0 leaves it.
-    char selectorOnOpen;
+    char selectorOnOpen = 0;
     // The window: object name, its title until the first frame, and the head of the caption
     // every frame gives it (nullptr: the frames leave its title alone).
-    const char* windowName;
-    const char* windowTitle;
-    const char* captionTitle;
+    const char* windowName = nullptr;
+    const char* windowTitle = nullptr;
+    const char* captionTitle = nullptr;
     // The diagram window's own controls: Close button (name, place), the four bars (<barName>1
     // .. 4), the UnDo button, the menu entries (nullptr: none), how it opens.
-    const char* closeName;
+    const char* closeName = nullptr;
     QPoint closeAt;
-    const char* barName;
-    const char* undoName;
-    const char* setRevArmCaption;  // also: the window asks for the positions when activated
-    const char* reDrawCaption;
-    const char* undoCaption;
-    const char* dynVariCaption;
-    bool graphModes;       // a SetUp menu with ForwardGraph, ReverseGraph and BothGraphs
-    bool opensMaximised;
-    QSize maximumSize;     // empty: no limit
+    const char* barName = nullptr;
+    const char* undoName = nullptr;
+    // SetRevArmPos: the window also asks for the positions when it is activated and redraws
+    // on the next mouse move after they were set.
+    const char* setRevArmCaption = nullptr;
+    const char* reDrawCaption = nullptr;
+    const char* undoCaption = nullptr;
+    const char* dynVariCaption = nullptr;
+    bool graphModes = false;  // a SetUp menu with ForwardGraph, ReverseGraph and BothGraphs
+    bool opensMaximised = false;
+    QSize maximumSize;  // empty: no limit
 };
 
 inline constexpr std::size_t kDiagramKindCount = 5;

@@ -283,8 +283,10 @@ void TRefPnts::OKClick() {
     m_.pivots[pv::Ref1].x = Typed(edits_[1]);
     m_.pivots[pv::Ref2].y = Typed(edits_[2]);
     m_.pivots[pv::Ref2].x = Typed(edits_[3]);
-    if (m_.pivots[pv::Ref1].y != 0 || m_.pivots[pv::Ref1].x != 0) c_.SetRefPointZeroEnabled(1, true);
-    if (m_.pivots[pv::Ref2].y != 0 || m_.pivots[pv::Ref2].x != 0) c_.SetRefPointZeroEnabled(2, true);
+    if (m_.pivots[pv::Ref1].y != 0 || m_.pivots[pv::Ref1].x != 0)
+        c_.SetRefPointZeroEnabled(1, true);
+    if (m_.pivots[pv::Ref2].y != 0 || m_.pivots[pv::Ref2].x != 0)
+        c_.SetRefPointZeroEnabled(2, true);
     c_.SetReferencePoints(true);
 }
 

@@ -17,7 +17,7 @@
 namespace mv {
 namespace {
 // Help files are small; a file far larger than any help text is not one.
-constexpr qint64 kMaxHelpBytes = 4 * 1024 * 1024;
+constexpr qint64 kMaxHelpBytes = qint64{4} * 1024 * 1024;
 }  // namespace
 
 HelpTextWindow::HelpTextWindow(const QString& caption, const QString& fileName, QWidget* parent)

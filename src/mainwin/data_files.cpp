@@ -1,8 +1,8 @@
+#include "mainwin/data_files.hpp"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-
-#include "mainwin/data_files.hpp"
 
 namespace mv {
 

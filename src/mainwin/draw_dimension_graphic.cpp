@@ -66,19 +66,36 @@ public:
                 Seg(X(pv::Driver), Y(pv::Driver) - r, X(pv::Driver), Y(pv::Driver) + r);
                 break;
             }
-            case 2: Seg(X(pv::CrankPin), Y(pv::CrankPin), 2 * X(pv::Driver) - X(pv::CrankPin), 2 * Y(pv::Driver) - Y(pv::CrankPin)); break;
+            case 2:
+                Seg(X(pv::CrankPin), Y(pv::CrankPin), 2 * X(pv::Driver) - X(pv::CrankPin),
+                    2 * Y(pv::Driver) - Y(pv::CrankPin));
+                break;
             case 3: Piv(pv::CrankPin, pv::Crosshead); break;
-            case 4: Seg(X(pv::EccCrankPin), Y(pv::EccCrankPin), 2 * X(pv::Origin) - X(pv::EccCrankPin), 2 * Y(pv::Origin) - Y(pv::EccCrankPin)); break;
+            case 4:
+                Seg(X(pv::EccCrankPin), Y(pv::EccCrankPin), 2 * X(pv::Origin) - X(pv::EccCrankPin),
+                    2 * Y(pv::Origin) - Y(pv::EccCrankPin));
+                break;
             case 5: Piv(pv::CrankPin, pv::EccCrankPin); break;
             case 6: Piv(pv::HangerPin, pv::EccCrankPin); break;
             case 7: Piv(pv::EccRodEnd, pv::HangerPin); break;
             case 8: Piv(pv::HangerPin, pv::GuideEnd); break;
-            case 9: Seg(X(pv::GuideCentre), Y(pv::GuideCentre), X(pv::GuideCentre), Y(pv::GuideCentre) - Len(f.guideLinkRadius)); break;
-            case 10: Seg(X(pv::GuideCentre), Y(pv::GuideCentre), X(pv::GuideCentre), Y(pv::Origin)); break;
-            case 11: Seg(X(pv::GuideCentre), Y(pv::GuideCentre), X(pv::Origin), Y(pv::GuideCentre)); break;
+            case 9:
+                Seg(X(pv::GuideCentre), Y(pv::GuideCentre), X(pv::GuideCentre),
+                    Y(pv::GuideCentre) - Len(f.guideLinkRadius));
+                break;
+            case 10:
+                Seg(X(pv::GuideCentre), Y(pv::GuideCentre), X(pv::GuideCentre), Y(pv::Origin));
+                break;
+            case 11:
+                Seg(X(pv::GuideCentre), Y(pv::GuideCentre), X(pv::Origin), Y(pv::GuideCentre));
+                break;
             case 12: Piv(pv::BellHorzPin, pv::EccRodEnd); break;
-            case 13: Seg(X(pv::BellPivot), Y(pv::BellPivot), X(pv::BellPivot), Y(pv::Origin)); break;
-            case 14: Seg(X(pv::BellPivot), Y(pv::BellPivot), X(pv::Origin), Y(pv::BellPivot)); break;
+            case 13:
+                Seg(X(pv::BellPivot), Y(pv::BellPivot), X(pv::BellPivot), Y(pv::Origin));
+                break;
+            case 14:
+                Seg(X(pv::BellPivot), Y(pv::BellPivot), X(pv::Origin), Y(pv::BellPivot));
+                break;
             case 15: {  // the vertical arm: from the pivot square to the horizontal arm
                 const ScreenPoint q = BellCrankCorner();
                 Seg(X(pv::BellPivot), Y(pv::BellPivot), q.x, q.y);
@@ -95,8 +112,12 @@ public:
             case 20: Piv(pv::ReachCorner, pv::RevArmPin); break;
             case 21: Piv(pv::RevArmPin, pv::RevArmTop); break;
             case 22: Piv(pv::RevArmPin, pv::RevArmPivot); break;
-            case 23: Seg(X(pv::RevArmPivot), Y(pv::RevArmPivot), X(pv::RevArmPivot), Y(pv::Origin)); break;
-            case 24: Seg(X(pv::RevArmPivot), Y(pv::RevArmPivot), X(pv::Origin), Y(pv::RevArmPivot)); break;
+            case 23:
+                Seg(X(pv::RevArmPivot), Y(pv::RevArmPivot), X(pv::RevArmPivot), Y(pv::Origin));
+                break;
+            case 24:
+                Seg(X(pv::RevArmPivot), Y(pv::RevArmPivot), X(pv::Origin), Y(pv::RevArmPivot));
+                break;
             case 25: {  // the radius straight up, then to where the offset angle puts the link
                 const int top = Y(pv::GuideCentre) - Len(f.guideLinkRadius);
                 Seg(X(pv::GuideCentre), top, X(pv::GuideCentre), Y(pv::GuideCentre));
@@ -129,7 +150,9 @@ public:
                 Seg(x, Y(pv::Crosshead), x, C[2].y);
                 break;
             }
-            case 109: Seg(X(pv::ValveJoint), Y(pv::Crosshead), X(pv::ValveJoint), Y(pv::ValveJoint)); break;
+            case 109:
+                Seg(X(pv::ValveJoint), Y(pv::Crosshead), X(pv::ValveJoint), Y(pv::ValveJoint));
+                break;
             case 110: Seg(C[15], C[22]); break;
             case 111: Seg(C[16], C[15]); break;
             case 112: Seg(C[22], C[21]); break;
@@ -142,7 +165,9 @@ public:
             case 119: Seg(ValveCentreX(), V[2].y, V[2].x, V[2].y); break;
             case 120: Seg(ValveCentreX(), V[5].y, V[6].x, V[6].y); break;
             case 121: Seg(ValveCentreX(), V[5].y, V[5].x, V[5].y); break;
-            case 122: Seg(X(pv::ValveJoint), Y(pv::ValveJoint), ValveCentreX(), Y(pv::ValveJoint)); break;
+            case 122:
+                Seg(X(pv::ValveJoint), Y(pv::ValveJoint), ValveCentreX(), Y(pv::ValveJoint));
+                break;
             default: break;
         }
     }
@@ -162,7 +187,8 @@ private:
     // from the pivot, at the vertical arm's length.
     ScreenPoint BellCrankCorner() const {
         const auto& p = m_.pivots;
-        const LD ux = LD(p[pv::BellHorzPin].x) - p[pv::BellPivot2].x, uy = LD(p[pv::BellHorzPin].y) - p[pv::BellPivot2].y;
+        const LD ux = LD(p[pv::BellHorzPin].x) - p[pv::BellPivot2].x,
+                 uy = LD(p[pv::BellHorzPin].y) - p[pv::BellPivot2].y;
         LD len = std::sqrt(ux * ux + uy * uy);
         if (!(len > 0.0L)) len = 1.0L;
         const LD bcv = m_.frame.bcVert;

@@ -4,9 +4,9 @@
 #include <QLocale>
 #include <QPainter>
 
-#include "mainwin/steam_layer.hpp"
 #include "mainwin/picture_canvas.hpp"
 #include "mainwin/picture_layers.hpp"
+#include "mainwin/steam_layer.hpp"
 #include "model/screen_math.hpp"
 #include "model/solver.hpp"
 
@@ -29,7 +29,8 @@ void MapPivotsAndOutlines(Model& m) {
     const LD j = d.pistonRod, k = d.pistonWidth, u = d.valveHeight;
     const LD vr = d.valveRearHalf, vf = d.valveFrontHalf, xr = d.exhCavRear, xf = d.exhCavFront;
     const LD z = d.valveStem;
-    const LD h3 = m.pivots[pv::Crosshead].x, h4 = m.pivots[pv::ValveJoint].x, v4 = m.pivots[pv::ValveJoint].y;
+    const LD h3 = m.pivots[pv::Crosshead].x, h4 = m.pivots[pv::ValveJoint].x,
+             v4 = m.pivots[pv::ValveJoint].y;
     auto map = [&t](LD h, LD v) { return MapToScreen(t, h, v); };
 
     auto& C = m.outlineC;

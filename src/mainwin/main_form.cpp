@@ -124,8 +124,8 @@ TMainForm::TMainForm(Model& m, MainFormOptions options, QWidget* parent)
     ui_ = BuildMainWidgets(picture_);
     ui_.SBRevArm->setRange(m_.revArmBarMin, m_.revArmBarMax);
     ConnectControls();
-    menus_ = std::make_unique<MainMenus>(*this, picture_,
-                                         [this](const MenuRequest& r) { RunMenu(r); });
+    menus_ =
+        std::make_unique<MainMenus>(*this, picture_, [this](const MenuRequest& r) { RunMenu(r); });
     Error_ = menus_->Action("Error");
 
     QPointer<TMainForm> self(this);
@@ -136,8 +136,7 @@ TMainForm::TMainForm(Model& m, MainFormOptions options, QWidget* parent)
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setTimerType(Qt::PreciseTimer);
-    timer1_->setInterval(
-        TimerIntervalForRate(options.fps < 0 ? ScreenRefreshRate() : options.fps));
+    timer1_->setInterval(TimerIntervalForRate(options.fps < 0 ? ScreenRefreshRate() : options.fps));
     connect(timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
 
     FormCreate();
@@ -162,8 +161,10 @@ void TMainForm::ConnectControls() {
     connect(ui_.SBRevArm, &QScrollBar::valueChanged, this, [this](int p) { SBRevArmChange(p); });
     connect(ui_.SBDrvAng, &QScrollBar::valueChanged, this, [this](int p) { SBDrvAngChange(p); });
     connect(ui_.SBStepAng, &QScrollBar::valueChanged, this, [this](int p) { SBStepAngChange(p); });
-    connect(ui_.SBPanVert, &QScrollBar::valueChanged, this, [this](int p) { SBPanChange(p, true); });
-    connect(ui_.SBPanHorz, &QScrollBar::valueChanged, this, [this](int p) { SBPanChange(p, false); });
+    connect(ui_.SBPanVert, &QScrollBar::valueChanged, this,
+            [this](int p) { SBPanChange(p, true); });
+    connect(ui_.SBPanHorz, &QScrollBar::valueChanged, this,
+            [this](int p) { SBPanChange(p, false); });
     connect(ui_.SBZoom, &QScrollBar::valueChanged, this, [this](int p) { SBZoomChange(p); });
     for (int b = 0; b < 4; ++b)
         connect(ui_.SBRef[b], &QScrollBar::valueChanged, this,
@@ -188,12 +189,10 @@ void TMainForm::ConnectControls() {
     click(ui_.NormVHZ, [this] { NormVHZClick(); });
     click(ui_.Preset[0], [this] { Preset0Click(); });
     for (int k = 1; k <= 6; ++k) click(ui_.Preset[k], [this, k] { PresetClick(k); });
-    click(ui_.RefPt1, [this] {
-        m_.view = CentredOn(m_.view, m_.pivots[pv::Ref1].x, m_.pivots[pv::Ref1].y);
-    });
-    click(ui_.RefPt2, [this] {
-        m_.view = CentredOn(m_.view, m_.pivots[pv::Ref2].x, m_.pivots[pv::Ref2].y);
-    });
+    click(ui_.RefPt1,
+          [this] { m_.view = CentredOn(m_.view, m_.pivots[pv::Ref1].x, m_.pivots[pv::Ref1].y); });
+    click(ui_.RefPt2,
+          [this] { m_.view = CentredOn(m_.view, m_.pivots[pv::Ref2].x, m_.pivots[pv::Ref2].y); });
     click(ui_.RefPt1Zero, [this] { RefPtZeroClick(1); });
     click(ui_.RefPt2Zero, [this] { RefPtZeroClick(2); });
     click(ui_.DataTableBut, [this] { OpenWindow(windows_.dataTable); });
@@ -327,7 +326,8 @@ void TMainForm::ApplyPictureOutput(const PictureOutput& out) {
     }
     if (out.restoreCursor) picture_->unsetCursor();
 
-    if (ui_.UnDoDn->isVisible() != out.undoButtonVisible) ui_.UnDoDn->setVisible(out.undoButtonVisible);
+    if (ui_.UnDoDn->isVisible() != out.undoButtonVisible)
+        ui_.UnDoDn->setVisible(out.undoButtonVisible);
     if (ui_.UnDoDn->y() != out.undoButtonTop) ui_.UnDoDn->move(ui_.UnDoDn->x(), out.undoButtonTop);
     for (int k = 1; k <= 4; ++k) ui_.SBDynVar[k]->setEnabled(out.dynBarEnabled[k - 1]);
     if (Error_->isVisible() != out.errorItemVisible) Error_->setVisible(out.errorItemVisible);
@@ -397,13 +397,14 @@ void TMainForm::LargeFontClick() {
 }
 
 void TMainForm::SetScreenDataClick() {
-    QList<QWidget*> drive = {ui_.Rev,       ui_.Center,    ui_.Fwd,     ui_.Deg180,  ui_.Run,
-                             ui_.Deg00,     ui_.Step1,     ui_.Step10,  ui_.Step45,  ui_.SBRevArm,
-                             ui_.SBDrvAng,  ui_.SBStepAng, ui_.NormVHZ, ui_.RefPt1,  ui_.RefPt2,
-                             ui_.SBPanVert, ui_.SBPanHorz, ui_.SBZoom,  menus_->ToolBar()};
+    QList<QWidget*> drive = {ui_.Rev,       ui_.Center,   ui_.Fwd,          ui_.Deg180,
+                             ui_.Run,       ui_.Deg00,    ui_.Step1,        ui_.Step10,
+                             ui_.Step45,    ui_.SBRevArm, ui_.SBDrvAng,     ui_.SBStepAng,
+                             ui_.NormVHZ,   ui_.RefPt1,   ui_.RefPt2,       ui_.SBPanVert,
+                             ui_.SBPanHorz, ui_.SBZoom,   menus_->ToolBar()};
     for (QPushButton* b : ui_.Preset) drive.append(b);
-    const char* const kScreenDataItems[] = {"DriverAng",    "FindRevArmCent", "DynamicVariables",
-                                            "RefPoints",    "SetUnDo",        "SetPivotData"};
+    const char* const kScreenDataItems[] = {"DriverAng", "FindRevArmCent", "DynamicVariables",
+                                            "RefPoints", "SetUnDo",        "SetPivotData"};
     if (m_.display.screenData) {
         m_.display.screenData = false;
         for (int k = 1; k <= 12; ++k) ui_.Panel[k]->hide();

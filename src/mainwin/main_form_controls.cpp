@@ -28,8 +28,7 @@ void TMainForm::SBDrvAngChange(int position) {
     ui_.Deg00->setEnabled(true);
 }
 
-void TMainForm::DegreeClick(float angle, int position, QPushButton* pressed,
-                            QPushButton* other) {
+void TMainForm::DegreeClick(float angle, int position, QPushButton* pressed, QPushButton* other) {
     m_.gear.driverAngle = angle;
     ui_.SBDrvAng->setValue(position);
     m_.gear.currentStep = 0;
@@ -201,8 +200,10 @@ void TMainForm::SBRefChange(int bar, int position) {
 void TMainForm::RefPtZeroClick(int point) {
     Pivot& p = m_.pivots[point == 1 ? pv::Ref1 : pv::Ref2];
     p.x = p.y = 0;
-    ui_.SBRef[2 * (point - 1)]->setValue(0);
-    ui_.SBRef[2 * (point - 1) + 1]->setValue(0);
+    // Its bars: vertical, then horizontal.
+    const std::size_t first = point == 1 ? 0 : 2;
+    ui_.SBRef[first]->setValue(0);
+    ui_.SBRef[first + 1]->setValue(0);
     (point == 1 ? ui_.RefPt1Zero : ui_.RefPt2Zero)->setEnabled(false);
 }
 

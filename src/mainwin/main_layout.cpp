@@ -75,8 +75,7 @@ const std::array kLayout = {
 
     // Reference points, hidden at start.
     Bar("SBRef1Vert", {20, 72, 121, 10}, -5000, 5000, 1, 25, "Change Ref Point 1 Vert", 0, false),
-    Bar("SBRef1Horz", {20, 84, 121, 10}, -10000, 10000, 1, 25, "Change Ref Point 1 Horz", 0,
-        false),
+    Bar("SBRef1Horz", {20, 84, 121, 10}, -10000, 10000, 1, 25, "Change Ref Point 1 Horz", 0, false),
     Bar("SBRef2Vert", {20, 96, 121, 10}, -5000, 5000, 1, 25, "Change Ref Point 2 Vert", 0, false),
     Bar("SBRef2Horz", {20, 108, 121, 10}, -10000, 10000, 1, 25, "Change Ref Point 2 Horz", 0,
         false),
@@ -89,25 +88,25 @@ const std::array kLayout = {
         false),
     Bar("SBDynVar2", {253, 84, 121, 10}, -200, 200, 1, 10, "Change Next to Last Variable Clicked",
         0, false),
-    Bar("SBDynVar3", {253, 96, 121, 10}, -200, 200, 1, 10, "Change 2nd to Last Variable Clicked",
-        0, false),
+    Bar("SBDynVar3", {253, 96, 121, 10}, -200, 200, 1, 10, "Change 2nd to Last Variable Clicked", 0,
+        false),
     Bar("SBDynVar4", {253, 108, 121, 10}, -200, 200, 1, 10, "Change 3rd to Last Variable Clicked",
         0, false),
     Button("UnDoDn", {280, 127, 40, 16}, "UnDo", nullptr, false, false),
 
     // Thin raised bars framing the control groups.
-    Panel("Panel1", {2, 68, 245, 2}),              // under the view block
-    Panel("Panel2", {249, 24, 2, 44}),             // left of the drive block
-    Panel("Panel3", {249, 68, 210, 2}),            // under the drive block
-    Panel("Panel4", {458, 24, 2, 44}),             // right of the drive block
-    Panel("Panel5", {2, 120, 140, 2}, false),      // under the reference-point bars
-    Panel("Panel6", {142, 70, 2, 50}, false),      // right of the reference-point bars
-    Panel("Panel7", {251, 120, 124, 2}, false),    // under the dynamic-variable bars
-    Panel("Panel8", {250, 70, 2, 50}, false),      // left of the dynamic-variable bars
-    Panel("Panel9", {375, 70, 2, 50}),             // right of the dynamic-variable bars
-    Panel("Panel10", {543, 24, 2, 110}),           // left of the live values
-    Panel("Panel11", {142, 120, 100, 2}, false),   // under the reference-point values
-    Panel("Panel12", {0, 24, kClientWidth, 1}),    // under the tool bar
+    Panel("Panel1", {2, 68, 245, 2}),             // under the view block
+    Panel("Panel2", {249, 24, 2, 44}),            // left of the drive block
+    Panel("Panel3", {249, 68, 210, 2}),           // under the drive block
+    Panel("Panel4", {458, 24, 2, 44}),            // right of the drive block
+    Panel("Panel5", {2, 120, 140, 2}, false),     // under the reference-point bars
+    Panel("Panel6", {142, 70, 2, 50}, false),     // right of the reference-point bars
+    Panel("Panel7", {251, 120, 124, 2}, false),   // under the dynamic-variable bars
+    Panel("Panel8", {250, 70, 2, 50}, false),     // left of the dynamic-variable bars
+    Panel("Panel9", {375, 70, 2, 50}),            // right of the dynamic-variable bars
+    Panel("Panel10", {543, 24, 2, 110}),          // left of the live values
+    Panel("Panel11", {142, 120, 100, 2}, false),  // under the reference-point values
+    Panel("Panel12", {0, 24, kClientWidth, 1}),   // under the tool bar
 };
 
 }  // namespace

@@ -19,8 +19,8 @@ enum class ControlKind { Bar, Button, Panel };
 
 struct ControlSpec {
     ControlKind kind;
-    const char* name;  // object name, as designed
-    QRect place;       // left, top, width, height in the picture's pixels
+    const char* name;               // object name, as designed
+    QRect place;                    // left, top, width, height in the picture's pixels
     const char* caption = nullptr;  // buttons
     const char* hint = nullptr;     // tool tip
     // Scroll bars: range, arrow and page steps, position at start.

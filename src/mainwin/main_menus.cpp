@@ -58,7 +58,9 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
         for (const Item& i : m.items) Add(q, i.name, i.caption, i.request);
         return q;
     };
-    auto barItem = [&](const Item& i) { mb->addAction(Add(nullptr, i.name, i.caption, i.request)); };
+    auto barItem = [&](const Item& i) {
+        mb->addAction(Add(nullptr, i.name, i.caption, i.request));
+    };
 
     menu({"File1",
           "&File",

@@ -1,3 +1,5 @@
+#include "mainwin/picture_canvas.hpp"
+
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QPaintDevice>
@@ -9,7 +11,6 @@
 #include <numbers>
 
 #include "mainwin/draw_picture.hpp"
-#include "mainwin/picture_canvas.hpp"
 
 namespace mv {
 namespace {

@@ -1,4 +1,6 @@
 // The pivot data table: rows over one turn, formats, the Edit menu and the CSV export.
+#include "aids/data_table.hpp"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -10,10 +12,9 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 
-#include "aids/data_table.hpp"
-#include "support/widgets_support.hpp"
 #include "model/solver.hpp"
 #include "model/text.hpp"
+#include "support/widgets_support.hpp"
 
 namespace {
 

@@ -1,5 +1,7 @@
 // The lines-and-circles table: what each choice writes into the overlay records, and the
 // picking of pivots with the reference points.
+#include "aids/lines_dialog.hpp"
+
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -10,9 +12,8 @@
 #include <QTableWidget>
 #include <cmath>
 
-#include "aids/lines_dialog.hpp"
-#include "support/widgets_support.hpp"
 #include "model/solver.hpp"
+#include "support/widgets_support.hpp"
 
 namespace {
 

@@ -1,5 +1,7 @@
 // The diagram windows: timer, bars sharing the main window's slot memories, UnDo, DynamicVari,
 // mouse-move redraw, the port window's graph modes and export.
+#include "diagrams/diagram_windows.hpp"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -10,11 +12,10 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "diagrams/diagram_windows.hpp"
 #include "diagrams/rev_arm_positions.hpp"
-#include "support/widgets_support.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
+#include "support/widgets_support.hpp"
 
 namespace mv {
 namespace {

@@ -1,13 +1,14 @@
 // The reverse-arm positions dialog: key filter, row reveal, commits, clamps and invariants.
+#include "diagrams/set_rev_arm.hpp"
+
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
-#include "diagrams/set_rev_arm.hpp"
-#include "support/widgets_support.hpp"
 #include "model/text.hpp"
+#include "support/widgets_support.hpp"
 
 namespace mv {
 namespace {

@@ -105,10 +105,20 @@ TEST_F(ValveEventsWindow, HiddenWindowCatchesUpWhenShownAgain) {
 TEST_F(ValveEventsWindow, ADroppedWindowIsNotCalledByTheModel) {
     w->show();
     w.reset();
+    // The model still tells the windows that are there; the dropped one is skipped.
+    TValveEvents live(m);
+    live.show();
+    const std::optional<float> leadBefore = live.rows().front().front.lead;
+    int notified = 0;
+    m.AddListener([&notified](mv::ModelEvent e) {
+        if (e == mv::ModelEvent::DimensionsChanged) ++notified;
+    });
     m.pendingEdit = true;
-    mv::CommitDimension(m, 119, 0.7f);
+    mv::CommitDimension(m, 119, 0.7f);  // a longer front valve half: another lead
     QCoreApplication::processEvents();
-    SUCCEED();
+    EXPECT_EQ(notified, 1);
+    ASSERT_TRUE(leadBefore && live.rows().front().front.lead);
+    EXPECT_NE(*live.rows().front().front.lead, *leadBefore);
 }
 
 TEST_F(ValveEventsWindow, CopyPutsTabSeparatedRowsOnTheClipboard) {

@@ -1,16 +1,17 @@
 // Typing into the frame and cylinder dimension dialogs and checking what reaches the model.
+#include "dialogs/dimension_dialogs.hpp"
+
 #include <gtest/gtest.h>
 
 #include <QClipboard>
 #include <QPushButton>
 #include <QTimer>
 
-#include "dialogs/dimension_dialogs.hpp"
-#include "support/widgets_support.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
 #include "model/screen_math.hpp"
 #include "model/solver.hpp"
+#include "support/widgets_support.hpp"
 
 namespace {
 

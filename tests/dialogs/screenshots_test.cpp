@@ -11,9 +11,9 @@
 #include "aids/lines_dialog.hpp"
 #include "dialogs/dimension_dialogs.hpp"
 #include "dialogs/setting_dialogs.hpp"
-#include "support/widgets_support.hpp"
 #include "help/help_windows.hpp"
 #include "model/solver.hpp"
+#include "support/widgets_support.hpp"
 
 namespace {
 

@@ -1,11 +1,12 @@
 // The five small setting dialogs: clamps, key filters and what they ask of the main window.
+#include "dialogs/setting_dialogs.hpp"
+
 #include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QPushButton>
 #include <cmath>
 
-#include "dialogs/setting_dialogs.hpp"
 #include "support/widgets_support.hpp"
 
 namespace {

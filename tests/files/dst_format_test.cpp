@@ -3,9 +3,9 @@
 #include <limits>
 #include <random>
 
+#include "files_support.hpp"
 #include "model/dimensions.hpp"
 #include "model/solver.hpp"
-#include "files_support.hpp"
 
 namespace mv::files::testing {
 namespace {

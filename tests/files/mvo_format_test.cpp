@@ -2,9 +2,9 @@
 #include <cmath>
 #include <limits>
 
+#include "files_support.hpp"
 #include "model/dimensions.hpp"
 #include "model/solver.hpp"
-#include "files_support.hpp"
 
 namespace mv::files::testing {
 namespace {

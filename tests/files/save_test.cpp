@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "model/dimensions.hpp"
 #include "files_support.hpp"
+#include "model/dimensions.hpp"
 
 namespace mv::files::testing {
 namespace {

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 
+#include "mainwin/data_files.hpp"
 #include "support/widgets_support.hpp"
 
 namespace {
@@ -62,8 +63,10 @@ TEST_F(HelpWindowTest, ReadsTheFileAgainWhenReopened) {
     w.hide();
 }
 
-// The build copies the texts beside the binaries, where the windows find them by default.
+// The build copies the texts beside the binaries, where the windows find them by default: in the
+// data folders, where the sounds are looked for too.
 TEST_F(HelpWindowTest, InstalledTextsCoverTheirSubjects) {
+    EXPECT_EQ(mv::HelpTextWindow::DefaultSearchFolders(), mv::DataFolders());
     mv::TInst inst(m);
     ASSERT_TRUE(inst.Load()) << "instruct.doc beside "
                              << QCoreApplication::applicationDirPath().toStdString();

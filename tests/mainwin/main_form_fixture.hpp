@@ -14,9 +14,9 @@
 #include <memory>
 #include <vector>
 
-#include "support/widgets_support.hpp"
 #include "mainwin/main_form.hpp"
 #include "model/model.hpp"
+#include "support/widgets_support.hpp"
 
 namespace mvtest {
 

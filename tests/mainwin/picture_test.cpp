@@ -160,8 +160,7 @@ TEST(PictureLayers, ScreenDataOffRemovesOnlyTheTexts) {
     Frame(m, &off);
     EXPECT_TRUE(off.captions.diagrams[0].startsWith(
         QStringLiteral("MERROVAN Outside Admission      Sine Diagram    loco.dst     ")));
-    EXPECT_TRUE(
-        off.captions.diagrams[3].contains(QStringLiteral("Port Open/Closed    loco")));
+    EXPECT_TRUE(off.captions.diagrams[3].contains(QStringLiteral("Port Open/Closed    loco")));
     // The valve-event table keeps the title it has.
     EXPECT_TRUE(off.captions.diagrams[4].isEmpty());
 }

@@ -259,9 +259,9 @@ TEST_F(MainFormTest, MenuItemsOpenTheirWindows) {
     Action("FrameDim")->trigger();
     Action("ValveEvents")->trigger();
     Action("SineDiag")->trigger();
-    const std::vector<QDialog*> want = {windows.Graph(mv::DiagramKind::Port), windows.drivAng,
-                                        windows.frameDi, windows.Graph(mv::DiagramKind::ValveEvents),
-                                        windows.Graph(mv::DiagramKind::Sine)};
+    const std::vector<QDialog*> want = {
+        windows.Graph(mv::DiagramKind::Port), windows.drivAng, windows.frameDi,
+        windows.Graph(mv::DiagramKind::ValveEvents), windows.Graph(mv::DiagramKind::Sine)};
     EXPECT_EQ(opened, want);
     Action("About1")->trigger();  // no window given: nothing happens
     EXPECT_EQ(opened.size(), want.size());
@@ -283,7 +283,7 @@ TEST_F(MainFormTest, FrameOutputIsAppliedAndDialogsReopenOutsideTheTick) {
     mv::PictureOutput end;
     end.reopenDialog = 2;
     form->ApplyPictureOutput(end);
-    EXPECT_TRUE(opened.empty());                      // posted, not opened inside the frame
+    EXPECT_TRUE(opened.empty());                        // posted, not opened inside the frame
     EXPECT_EQ(form->windowTitle(), out.captions.main);  // empty captions leave titles alone
     EXPECT_FALSE(Action("Error")->isVisible());
     QCoreApplication::processEvents();

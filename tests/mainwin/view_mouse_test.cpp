@@ -257,3 +257,13 @@ TEST_F(MainFormTest, DrawLinesMenuBeepsWithoutReferencePoints) {
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(opened.size(), 2u);
 }
+
+TEST(MainLayout, ThePictureBeginsBelowAndBesideTheControlRows) {
+    EXPECT_TRUE(mv::InPicture(300, 100));
+    EXPECT_FALSE(mv::InPicture(200, 100)) << "among the reference-point controls";
+    EXPECT_FALSE(mv::InPicture(247, 100));
+    EXPECT_TRUE(mv::InPicture(248, 68));
+    EXPECT_FALSE(mv::InPicture(248, 67)) << "the drive block";
+    EXPECT_TRUE(mv::InPicture(0, 121));
+    EXPECT_FALSE(mv::InPicture(0, 120));
+}

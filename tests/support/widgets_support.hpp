@@ -6,8 +6,8 @@
 #include <QTest>
 #include <QWidget>
 
-#include "support/qstring_print.hpp"
 #include "support/fake_controls.hpp"
+#include "support/qstring_print.hpp"
 
 namespace mvtest {
 
