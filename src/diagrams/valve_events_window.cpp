@@ -16,12 +16,14 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "mainwin/look.hpp"
 #include "model/text.hpp"
 
 namespace {
 
-const QColor kFrontHeader(0x00, 0x80, 0x80);  // teal, as the port diagram's front events
-const QColor kRearHeader(0xFF, 0x00, 0x00);   // red, as its rear events
+// The ends' headings in the port diagram's colours of their events.
+const QColor kFrontHeader(mv::kTeal);
+const QColor kRearHeader(mv::kRed);
 
 // Every column but the direction: each table holds one direction.
 std::vector<const mv::EventColumn*> ShownColumns() {
