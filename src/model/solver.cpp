@@ -435,6 +435,7 @@ void SolveLinkage(Gear& m) {
     m.pivots = s.pivots;
     m.gear.radiusHangerAngle = s.radiusHangerAngle;
     m.thresholds = s.thresholds;
+    m.gear.clampedConstruction = s.firstClamp;
     if (s.geometryError) m.gear.geometryError = true;
 }
 
@@ -459,7 +460,11 @@ void SolvePistonAndPorts(Gear& m) {
     ClampLog log{m.gear.errorBeep};
     m.valve =
         PistonAndPortsOf(m, m.gear.driverAngle, m.pivots[pv::ValveJoint].x, m.thresholds, log);
-    if (log.raised) m.gear.geometryError = true;
+    if (log.raised) {
+        m.gear.geometryError = true;
+        if (m.gear.clampedConstruction == Construction::None)
+            m.gear.clampedConstruction = log.first;
+    }
 }
 
 }  // namespace mv
