@@ -25,7 +25,8 @@ namespace {
 const char* const kTypes[] = {"Line", "Circle"};
 const char* const kColours[] = {"Black", "Red", "Green", "Yellow", "Blue", "Gray"};
 const char* const kReferences[] = {"0 , 0", "Pivot1", "Piv1/0,0", "Piv1/P2"};
-constexpr int kMaxPivot = pv::Ref2;  // pivots with a place in the picture, reference points included
+// Pivots with a place in the picture, reference points included.
+constexpr int kMaxPivot = pv::Ref2;
 
 QString Num(double v) {
     return QString::fromStdString(FormatField(v, 1, 3));

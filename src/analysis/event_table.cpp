@@ -6,7 +6,7 @@
 #include <cstring>
 #include <execution>
 
-#include "model/port_events.hpp"
+#include "analysis/event_finder.hpp"
 #include "model/solver.hpp"
 #include "model/text.hpp"
 
@@ -14,25 +14,6 @@ namespace mv {
 namespace {
 
 using LD = long double;
-
-// A turn never has more samples than this, whatever step is asked for.
-constexpr int kMaxSweepSamples = 3'600'000;
-
-std::optional<float> Finite(LD v) {
-    const float f = static_cast<float>(v);
-    if (!std::isfinite(f)) return std::nullopt;
-    return f;
-}
-
-int SamplesPerTurn(float maxStep) {
-    if (!(maxStep > 0.0f) || !std::isfinite(maxStep)) maxStep = kEventSweepStep;
-    const LD n = std::ceil(360.0L / static_cast<LD>(maxStep) - 1e-9L);
-    int samples = n > kMaxSweepSamples ? kMaxSweepSamples : static_cast<int>(n);
-    if (samples < 2) samples = 2;
-    // Even, so that the rear dead centre (180 degrees) is one of the samples.
-    if (samples % 2 != 0) ++samples;
-    return samples;
-}
 
 }  // namespace
 
@@ -43,82 +24,8 @@ float RearStrokePercent(float piston) {
     return static_cast<float>((640.0L - piston) / 6.4L);
 }
 
-EventRow ComputeEventRow(const Gear& g, float revArm, SweepDirection dir, float maxStep) {
-    Gear m = g;
-    EventRow row;
-    row.direction = dir;
-    row.revArm = revArm;
-    const float max = m.frame.revArmMax;
-    if (max != 0.0f) row.notch = Finite((LD(revArm) - m.revArmPositions[0]) / LD(max));
-
-    const int n = SamplesPerTurn(maxStep);
-    m.gear.revArmSetting = revArm;
-    m.gear.geometryError = false;
-
-    auto solveAt = [&m](int k, int samples, SweepDirection d) {
-        const LD a = 360.0L * k / samples;
-        m.gear.driverAngle =
-            static_cast<float>(d == SweepDirection::Forward || k == 0 ? a : 360.0L - a);
-        SolveLinkage(m);
-        SolvePistonAndPorts(m);
-        return SampleOf(m.valve);
-    };
-
-    const PortSample first = solveAt(0, n, dir);
-    LD dMin = m.valve.displacement, dMax = m.valve.displacement;
-    LD fsMax = first.frontSteam, feMax = first.frontExhaust;
-    LD rsMax = first.rearSteam, reMax = first.rearExhaust;
-    const LD frontLead = first.frontSteam;
-    LD rearLead = 0;
-
-    // Piston position of the latest event of each kind in the turn; -1: none yet.
-    std::array<float, kPortEventKinds> latest;
-    latest.fill(-1.0f);
-    std::array<PortCrossing, kPortEventKinds> found{};
-
-    PortSample prev = first;
-    for (int k = 1; k <= n; ++k) {
-        // The turn closes on its own first sample, so a crossing at 0 degrees counts once.
-        const PortSample cur = k == n ? first : solveAt(k, n, dir);
-        if (k < n) {
-            dMin = std::min<LD>(dMin, m.valve.displacement);
-            dMax = std::max<LD>(dMax, m.valve.displacement);
-            fsMax = std::max<LD>(fsMax, cur.frontSteam);
-            feMax = std::max<LD>(feMax, cur.frontExhaust);
-            rsMax = std::max<LD>(rsMax, cur.rearSteam);
-            reMax = std::max<LD>(reMax, cur.rearExhaust);
-        }
-        if (2 * k == n) rearLead = cur.rearSteam;
-        const int count = DetectCrossings(prev, cur, found);
-        for (int c = 0; c < count; ++c) latest[static_cast<int>(found[c].kind)] = found[c].piston;
-        prev = cur;
-    }
-    row.geometryError = m.gear.geometryError;
-
-    auto event = [&latest](PortEvent kind, bool front) -> std::optional<float> {
-        const float p = latest[static_cast<int>(kind)];
-        if (p < 0.0f || !std::isfinite(p)) return std::nullopt;
-        return front ? FrontStrokePercent(p) : RearStrokePercent(p);
-    };
-    auto opening = [](LD v) -> std::optional<float> {
-        return v >= 0.0L ? Finite(v) : std::nullopt;
-    };
-    row.travel = Finite(dMax - dMin);
-    row.front.admission = event(PortEvent::FrontSteamOpen, true);
-    row.front.cutoff = event(PortEvent::FrontSteamClose, true);
-    row.front.release = event(PortEvent::FrontExhaustOpen, true);
-    row.front.compression = event(PortEvent::FrontExhaustClose, true);
-    row.front.lead = Finite(frontLead);
-    row.front.maxSteam = opening(fsMax);
-    row.front.maxExhaust = opening(feMax);
-    row.rear.admission = event(PortEvent::RearSteamOpen, false);
-    row.rear.cutoff = event(PortEvent::RearSteamClose, false);
-    row.rear.release = event(PortEvent::RearExhaustOpen, false);
-    row.rear.compression = event(PortEvent::RearExhaustClose, false);
-    row.rear.lead = Finite(rearLead);
-    row.rear.maxSteam = opening(rsMax);
-    row.rear.maxExhaust = opening(reMax);
-    return row;
+EventRow ComputeEventRow(const Gear& g, float revArm, SweepDirection dir, float coarseStep) {
+    return FindEvents(g, revArm, dir, coarseStep);
 }
 
 std::vector<float> DefaultEventSettings(const Gear& m, SweepDirection dir, int rows) {
@@ -136,11 +43,11 @@ std::vector<float> DefaultEventSettings(const Gear& m, SweepDirection dir, int r
 }
 
 std::vector<EventRow> ComputeEventTable(const Gear& m, std::span<const float> settings,
-                                        SweepDirection dir, float maxStep) {
+                                        SweepDirection dir, float coarseStep) {
     // Rows are independent, so computing them in parallel gives the same rows in the same order.
     std::vector<EventRow> rows(settings.size());
     std::transform(std::execution::par, settings.begin(), settings.end(), rows.begin(),
-                   [&](float s) { return ComputeEventRow(m, s, dir, maxStep); });
+                   [&](float s) { return ComputeEventRow(m, s, dir, coarseStep); });
     return rows;
 }
 
@@ -224,15 +131,25 @@ constexpr EndColumnPair kEndColumns[] = {
         "Largest exhaust opening over the turn", EventColumnKind::Length),
 };
 
-constexpr std::size_t kColumnCount = std::size(kRowColumns) + 2 * std::size(kEndColumns);
+constexpr EventColumn kGeometryColumn = {"geometry_error",
+                                         "geometry_error",
+                                         "geometry",
+                                         "Geometry",
+                                         "The solver had to clamp during the row's turn",
+                                         EventColumnKind::GeometryError,
+                                         EventEnd::None,
+                                         nullptr};
 
-// The row's own columns, then every front column, then every rear column.
+constexpr std::size_t kColumnCount = std::size(kRowColumns) + 2 * std::size(kEndColumns) + 1;
+
+// The row's own columns, every front column, every rear column, then the geometry flag.
 constexpr std::array<EventColumn, kColumnCount> kColumns = [] {
     std::array<EventColumn, kColumnCount> t{};
     std::size_t n = 0;
     for (const EventColumn& c : kRowColumns) t[n++] = c;
     for (const EndColumnPair& p : kEndColumns) t[n++] = p.front;
     for (const EndColumnPair& p : kEndColumns) t[n++] = p.rear;
+    t[n++] = kGeometryColumn;
     return t;
 }();
 
@@ -245,9 +162,12 @@ void AppendPadded(std::string& out, const std::string& cell, std::size_t width) 
     out += cell;
 }
 
-// The value with 9 significant digits; `absent` when there is none.
-std::string NumberText(const EventColumn& c, const EventRow& r, const char* absent) {
+// The value for a machine: numbers with 9 significant digits, `absent` when there is none, the
+// geometry flag as `yes` or `no`.
+std::string NumberText(const EventColumn& c, const EventRow& r, const char* absent, const char* yes,
+                       const char* no) {
     if (c.kind == EventColumnKind::Direction) return SweepDirectionText(r.direction);
+    if (c.kind == EventColumnKind::GeometryError) return r.geometryError ? yes : no;
     const std::optional<float> v = c.value(r);
     return v ? FormatSignificant(static_cast<double>(*v), 9) : std::string(absent);
 }
@@ -271,6 +191,7 @@ std::vector<std::string> EventColumnNames() {
 std::string EventCellText(const EventColumn& c, const EventRow& r) {
     switch (c.kind) {
         case EventColumnKind::Direction: return SweepDirectionText(r.direction);
+        case EventColumnKind::GeometryError: return r.geometryError ? "error" : "ok";
         case EventColumnKind::Length: return EventLengthText(c.value(r));
         case EventColumnKind::Percent: return EventPercentText(c.value(r));
         case EventColumnKind::Notch: {
@@ -291,7 +212,7 @@ std::string EventTableDelimited(std::span<const EventRow> rows, char separator) 
     for (const EventRow& r : rows) {
         for (const EventColumn& c : EventColumns()) {
             if (&c != EventColumns().data()) out += separator;
-            out += NumberText(c, r, "");
+            out += NumberText(c, r, "", "1", "0");
         }
         out += '\n';
     }
@@ -301,20 +222,26 @@ std::string EventTableDelimited(std::span<const EventRow> rows, char separator) 
 std::string EventRowJson(const EventRow& r) {
     std::string out = "{";
     EventEnd group = EventEnd::None;
+    bool first = true;  // the first value of its object
     for (const EventColumn& c : EventColumns()) {
         if (c.end != group) {
-            out += group == EventEnd::None ? "," : "},";
-            out += std::string("\"") + EventEndName(c.end) + "\":{";
+            if (group != EventEnd::None) out += '}';
+            if (c.end != EventEnd::None) {
+                out.append(",\"").append(EventEndName(c.end)).append("\":{");
+                first = true;
+            }
             group = c.end;
-        } else if (&c != EventColumns().data()) {
-            out += ',';
         }
-        out += std::string("\"") + c.jsonKey + "\":";
-        out += c.kind == EventColumnKind::Direction
-                   ? std::string("\"") + SweepDirectionText(r.direction) + "\""
-                   : NumberText(c, r, "null");
+        if (!first) out += ',';
+        first = false;
+        out.append("\"").append(c.jsonKey).append("\":");
+        if (c.kind == EventColumnKind::Direction)
+            out.append("\"").append(SweepDirectionText(r.direction)).append("\"");
+        else
+            out += NumberText(c, r, "null", "true", "false");
     }
-    out += group == EventEnd::None ? "}" : "}}";
+    if (group != EventEnd::None) out += '}';
+    out += '}';
     return out;
 }
 
@@ -343,18 +270,21 @@ std::string EventTableText(std::span<const EventRow> rows) {
         if (c.kind == EventColumnKind::Direction) out += ' ';
     };
 
+    // The first line names each end over its bar; columns after the ends go unnamed.
     std::string out;
-    std::size_t pending = 0;  // width of the columns not yet covered on the first line
+    std::size_t pending = 0;  // width of the columns since the last name on the first line
+    EventEnd named = EventEnd::None;
     EventEnd group = EventEnd::None;
     for (const EventColumn& c : EventColumns()) {
-        if (c.end != group) {
-            const std::size_t named =
-                group == EventEnd::None ? 0 : 1 + std::strlen(EventEndName(group));
-            out.append(pending - named, ' ');
-            out += std::string("  | ") + EventEndName(c.end);
-            group = c.end;
+        if (c.end != group && c.end != EventEnd::None) {
+            const std::size_t taken =
+                named == EventEnd::None ? 0 : 1 + std::strlen(EventEndName(named));
+            out.append(pending - taken, ' ');
+            out.append("  | ").append(EventEndName(c.end));
+            named = c.end;
             pending = 0;
         }
+        group = c.end;
         pending += width(c) + (c.kind == EventColumnKind::Direction ? 1 : 0);
     }
     out += '\n';

@@ -17,8 +17,8 @@ enum class SweepDirection {
     Reverse,  // driver angle decreasing
 };
 
-// Finest step of the event sweep in degrees; a turn is sampled at least this closely.
-inline constexpr float kEventSweepStep = 0.25f;
+// Coarse step of the event finder in degrees (see analysis/event_finder.hpp).
+inline constexpr float kEventSweepStep = 10.0f;
 // Rows of the default table per direction: mid gear to "Rev Arm to Cent Max".
 inline constexpr int kDefaultEventRows = 19;
 
@@ -49,11 +49,11 @@ struct EventRow {
 float FrontStrokePercent(float piston);
 float RearStrokePercent(float piston);
 
-// Sweeps one turn from driver angle 0 in the given direction at steps of at most maxStep
-// degrees, on a copy of the gear: the gear itself is only read, so rows can be computed on
+// The exact events of one turn from driver angle 0 in the given direction (FindEvents, with a
+// coarse step of at most coarseStep degrees). The gear is only read, so rows can be computed on
 // any thread.
 EventRow ComputeEventRow(const Gear& g, float revArm, SweepDirection dir,
-                         float maxStep = kEventSweepStep);
+                         float coarseStep = kEventSweepStep);
 
 // Settings mid gear + i * Max / (rows - 1), i = 0..rows-1 (forward), mirrored for reverse.
 // One row is mid gear alone; Max = 0 puts every row at mid gear.
@@ -62,7 +62,7 @@ std::vector<float> DefaultEventSettings(const Gear& g, SweepDirection dir,
 
 // A row for every setting, in order.
 std::vector<EventRow> ComputeEventTable(const Gear& g, std::span<const float> settings,
-                                        SweepDirection dir, float maxStep = kEventSweepStep);
+                                        SweepDirection dir, float coarseStep = kEventSweepStep);
 // The default forward rows followed by the default reverse rows.
 std::vector<EventRow> ComputeDefaultEventTable(const Gear& g, int rows = kDefaultEventRows);
 
@@ -77,6 +77,9 @@ enum class EventColumnKind {
     Length,     // shown with 4 decimals
     Notch,      // shown with 3 decimals
     Percent,    // per cent of the stroke, shown with 2 decimals
+    // The solver had to clamp during the row's turn: true/false in JSON, 1/0 in CSV, "error"
+    // or "ok" where it is shown.
+    GeometryError,
 };
 
 // The cylinder end a column belongs to; the row's own columns belong to none.
@@ -91,16 +94,17 @@ struct EventColumn {
     const char* tip;      // what the column means, for the window
     EventColumnKind kind;
     EventEnd end;
-    std::optional<float> (*value)(const EventRow&);  // nullptr for the direction
+    std::optional<float> (*value)(const EventRow&);  // the number; nullptr for the words
 };
 
 // Every column in its order: direction, revarm, notch, travel, then the front and the rear
-// end's admission, cutoff, release, compression, lead, max_steam, max_exhaust.
+// end's admission, cutoff, release, compression, lead, max_steam, max_exhaust, then
+// geometry_error.
 std::span<const EventColumn> EventColumns();
 // The CSV header names, in column order.
 std::vector<std::string> EventColumnNames();
 // The shown text of one cell: per cent with 2 decimals, lengths with 4, the notch with 3, the
-// direction as its word, an absent value as an em dash.
+// direction and the geometry flag as words, an absent value as an em dash.
 std::string EventCellText(const EventColumn& column, const EventRow& row);
 
 // Header plus one line per row; numbers with 9 significant digits, absent cells empty.

@@ -25,11 +25,12 @@ namespace {
 const QColor kFrontHeader(mv::kTeal);
 const QColor kRearHeader(mv::kRed);
 
-// Every column but the direction: each table holds one direction.
+// The columns of numbers: each table holds one direction, and a row the solver had to clamp
+// shows in red instead of a column of its own.
 std::vector<const mv::EventColumn*> ShownColumns() {
     std::vector<const mv::EventColumn*> shown;
     for (const mv::EventColumn& c : mv::EventColumns())
-        if (c.kind != mv::EventColumnKind::Direction) shown.push_back(&c);
+        if (c.value) shown.push_back(&c);
     return shown;
 }
 

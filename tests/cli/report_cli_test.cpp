@@ -155,6 +155,10 @@ TEST_F(CliReport, CsvFilesHaveAHeaderAndTheirRows) {
     const QString html = QString::fromUtf8(Bytes(File("index.html")));
     EXPECT_EQ(html.count(QLatin1String("<td>fwd</td>")), 19);
     EXPECT_EQ(html.count(QLatin1String("<td>rev</td>")), 19);
+    // Each row ends in its geometry flag, under the heading of that name: the default gear
+    // solves without a clamp.
+    EXPECT_TRUE(html.contains(QLatin1String("<th>geometry_error</th></tr>")));
+    EXPECT_EQ(html.count(QLatin1String("<td>ok</td></tr>")), 38);
 }
 
 TEST_F(CliReport, SavedWorkingSetReloadsToTheSameGear) {
