@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "dialogs/dialog_font.hpp"
+#include "mainwin/look.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
 #include "model/screen_math.hpp"
@@ -57,13 +57,7 @@ void DimensionDialog::AddRow(DimensionId id, QRect field, QRect button) {
     const int n = static_cast<int>(buttons_.size()) + 1;
     b->setObjectName(QStringLiteral("Button%1").arg(n));
     b->setAutoDefault(false);
-    // Eight pixels leave no room for a style's bevel, whose light left edge vanishes against
-    // the dialog: a plain border shows the whole button under every style.
-    b->setStyleSheet(
-        QStringLiteral("QPushButton { padding: 0px; margin: 0px; border: 1px solid #808080;"
-                       " background: #c0c0c0; }"
-                       "QPushButton:focus { border-color: #000000; }"
-                       "QPushButton:pressed { background: #a0a0a0; }"));
+    b->setStyleSheet(GraphicButtonStyle());
     b->setToolTip(QString::fromLatin1(Info(id).shortName));
     connect(b, &QPushButton::clicked, this,
             [this, id] { m_.dimensionGraphicId = static_cast<int>(id); });
