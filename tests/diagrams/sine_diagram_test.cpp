@@ -208,7 +208,7 @@ TEST(SineDiagram, ShortValveLapsAndClearancesAreDistancesToThePortEdges) {
     const long double mean =
         (xmin + static_cast<long double>(xmax)) / 2 + m.cyl.valveStem - m.cyl.cylCtr;
     auto at = [&m](long double s) {  // the openings with the valve displaced by s
-        m.pivots[4].x = static_cast<float>(s - m.cyl.valveStem + m.cyl.cylCtr);
+        m.pivots[mv::pv::ValveJoint].x = static_cast<float>(s - m.cyl.valveStem + m.cyl.cylCtr);
         SolvePistonAndPorts(m);
         return m.valve;
     };
