@@ -1,0 +1,90 @@
+#include "cli/cli_study.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "cli/cli.hpp"
+#include "model/dimensions.hpp"
+#include "model/text.hpp"
+
+namespace mv::cli {
+namespace {
+
+std::vector<std::string> Items(const std::string& option, const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        std::string item =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (item.empty()) throw UsageError{option + ": empty value in '" + text + "'"};
+        out.push_back(std::move(item));
+        if (comma == std::string::npos) return out;
+        start = comma + 1;
+    }
+}
+
+}  // namespace
+
+std::vector<float> NotchesValue(const std::string& option, const std::string& text) {
+    std::vector<float> out;
+    for (const std::string& item : Items(option, text)) {
+        const double v = NumberValue(option, item);
+        if (v < 0.0 || v > 1.0)
+            throw UsageError{option + ": '" + item +
+                             "' is outside 0..1 (a fraction of \"Rev Arm to Cent Max\")"};
+        const float f = static_cast<float>(v);
+        if (std::find(out.begin(), out.end(), f) != out.end())
+            throw UsageError{option + ": '" + item + "' is given twice"};
+        out.push_back(f);
+        if (out.size() > kMaxStudyNotches)
+            throw UsageError{option + ": more than " + std::to_string(kMaxStudyNotches) +
+                             " notches"};
+    }
+    return out;
+}
+
+Directions DirectionsValue(const std::string& option, const std::string& text) {
+    if (text == "fwd") return Directions::Forward;
+    if (text == "rev") return Directions::Reverse;
+    if (text == "both") return Directions::Both;
+    throw UsageError{option + ": expected fwd, rev or both, got '" + text + "'"};
+}
+
+DimensionId IdValue(const std::string& option, const std::string& text) {
+    double v = 0;
+    if (!ParseStrict(text, v) || v != std::floor(v) || v < 0 || v > 1000 ||
+        !IsDimensionId(static_cast<DimensionId>(v)))
+        throw UsageError{option + ": '" + text + "' is not a dimension id (1..27, 101..122)"};
+    return static_cast<DimensionId>(v);
+}
+
+std::vector<DimensionId> IdsValue(const std::string& option, const std::string& text) {
+    std::vector<DimensionId> out;
+    for (const std::string& item : Items(option, text)) {
+        const DimensionId id = IdValue(option, item);
+        if (std::find(out.begin(), out.end(), id) != out.end())
+            throw UsageError{option + ": id " + item + " is given twice"};
+        out.push_back(id);
+    }
+    return out;
+}
+
+std::string FormatValue(const std::string& option, const std::string& text) {
+    if (text != "table" && text != "csv" && text != "json")
+        throw UsageError{option + ": expected json, csv or table, got '" + text + "'"};
+    return text;
+}
+
+std::uint64_t SeedValue(const std::string& option, const std::string& text) {
+    std::uint64_t v = 0;
+    const char* end = text.data() + text.size();
+    const auto res = std::from_chars(text.data(), end, v);
+    if (text.empty() || res.ec != std::errc() || res.ptr != end)
+        throw UsageError{option + ": '" + text + "' is not a whole number from 0 to " +
+                         std::to_string(UINT64_MAX)};
+    return v;
+}
+
+}  // namespace mv::cli
