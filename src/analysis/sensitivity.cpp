@@ -140,11 +140,12 @@ SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId>
     return result;
 }
 
-std::vector<DimensionId> TopCutoffImbalanceIds(const Gear& g, std::size_t n) {
+std::vector<DimensionId> TopCutoffImbalanceIds(const Gear& g, std::size_t n,
+                                               std::span<const float> notches, Directions dirs) {
     std::vector<DimensionId> ids;
     for (DimensionId id : AllDimensionIds())
         if (id != 26 && id != 27) ids.push_back(id);
-    const SensitivityResult r = ComputeSensitivity(g, ids, kDefaultStudyNotches, Directions::Both);
+    const SensitivityResult r = ComputeSensitivity(g, ids, notches, dirs);
     std::vector<DimensionId> top;
     for (const RankEntry& e : r.ranking) {
         if (top.size() >= n || !e.score || !(*e.score > 0.0)) break;

@@ -78,11 +78,13 @@ SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId>
                                      std::span<const float> notches, Directions dirs,
                                      const StudyControl& control = {});
 
-// The n dimensions with the largest effect on the front/rear cut-off imbalance at the default
-// notches in both directions, largest first, for presetting the dimensions a design search
-// varies. Dimensions without effect and ids 26 and 27 (which only place the notches) are left
-// out, so fewer than n may come back.
-std::vector<DimensionId> TopCutoffImbalanceIds(const Gear& g, std::size_t n);
+// The n dimensions with the largest effect on the front/rear cut-off imbalance, largest first,
+// for presetting the dimensions a design search varies (by default at the default notches in
+// both directions). Dimensions without effect and ids 26 and 27 (which only place the notches)
+// are left out, so fewer than n may come back.
+std::vector<DimensionId> TopCutoffImbalanceIds(
+    const Gear& g, std::size_t n, std::span<const float> notches = kDefaultStudyNotches,
+    Directions dirs = Directions::Both);
 
 // Text forms. JSON: {"notches":[...],"rows":[{"id","name","value","step","d":{"fwd":{"0.5":
 // {"front":{"admission",...,"lead"},"rear":{...}}}}}],"ranking":[{"id","name","score"}]};
