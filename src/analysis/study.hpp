@@ -9,6 +9,8 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "analysis/event_table.hpp"
 #include "analysis/notch_rows.hpp"
@@ -29,6 +31,11 @@ std::optional<float> StudyEventValue(const EndEvents& end, StudyEvent e);
 
 // Notches a study uses unless told otherwise: quarter, half, three-quarter and full gear.
 inline constexpr std::array<float, 4> kDefaultStudyNotches = {0.25f, 0.5f, 0.75f, 1.0f};
+
+// Reads a list of notch fractions separated by commas (blanks around them allowed): each a
+// number 0..1, none twice, at most kMaxStudyNotches. On a bad list returns false with the reason.
+inline constexpr std::size_t kMaxStudyNotches = 100;
+bool ParseNotchList(std::string_view text, std::vector<float>& out, std::string& error);
 
 // Short text of a notch fraction ("0.25", "1"), used as a JSON key and in tables.
 std::string NotchText(float notch);

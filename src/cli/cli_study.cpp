@@ -29,19 +29,8 @@ std::vector<std::string> Items(const std::string& option, const std::string& tex
 
 std::vector<float> NotchesValue(const std::string& option, const std::string& text) {
     std::vector<float> out;
-    for (const std::string& item : Items(option, text)) {
-        const double v = NumberValue(option, item);
-        if (v < 0.0 || v > 1.0)
-            throw UsageError{option + ": '" + item +
-                             "' is outside 0..1 (a fraction of \"Rev Arm to Cent Max\")"};
-        const float f = static_cast<float>(v);
-        if (std::find(out.begin(), out.end(), f) != out.end())
-            throw UsageError{option + ": '" + item + "' is given twice"};
-        out.push_back(f);
-        if (out.size() > kMaxStudyNotches)
-            throw UsageError{option + ": more than " + std::to_string(kMaxStudyNotches) +
-                             " notches"};
-    }
+    std::string error;
+    if (!ParseNotchList(text, out, error)) throw UsageError{option + ": " + error};
     return out;
 }
 

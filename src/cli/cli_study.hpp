@@ -6,12 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "analysis/notch_rows.hpp"
+#include "analysis/study.hpp"
 #include "model/model.hpp"
 
 namespace mv::cli {
-
-inline constexpr std::size_t kMaxStudyNotches = 100;
 
 // Comma-separated fractions of "Rev Arm to Cent Max", each 0..1, none twice.
 std::vector<float> NotchesValue(const std::string& option, const std::string& text);

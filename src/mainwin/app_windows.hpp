@@ -25,6 +25,7 @@ struct AppWindows {
     QDialog* drawLines = nullptr;    // TDrawLines
     QDialog* dataTable = nullptr;    // TDataTable
     QDialog* valveEvents = nullptr;  // valve-event table (beyond the classic set)
+    QDialog* sensitivity = nullptr;  // sensitivity and tolerance studies (beyond the classic set)
 };
 
 }  // namespace mv

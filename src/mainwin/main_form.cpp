@@ -401,6 +401,7 @@ void TMainForm::BuildMenus() {
     item(edit, "CylDim", "&CylinderDimensions", open(&AppWindows::cylDimen));
     item(edit, "SetGraphicZoom", "Set&GraphicZoom", open(&AppWindows::graphZoom));
     item(edit, "ResetAll", "&ResetAllDimensions", [this] { ResetAllClick(); });
+    item(edit, "Sensitivity", "&Sensitivity", open(&AppWindows::sensitivity));
 
     RefPoints_ = item(nullptr, "RefPoints", "&ReferPoints", [this] { RefPointsClick(); });
     mb->addAction(RefPoints_);
