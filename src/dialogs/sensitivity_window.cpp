@@ -7,6 +7,7 @@
 #include <QBoxSet>
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGridLayout>
@@ -256,11 +257,13 @@ void TSensitivity::BuildRankingTab(QWidget* tab) {
         "Largest |d(rear cut-off)| over the notches, % of stroke per unit"};
     for (int c = 0; c < RcCount; ++c) rankTable_->horizontalHeaderItem(c)->setToolTip(tips[c]);
     rankTable_->setSortingEnabled(true);
-    rankChart_ = MakeChartView(split, "ChartRanking", "Effect on cut-off imbalance");
+    rankChart_ = MakeChartView(split, "ChartRanking",
+                               "|d(front \u2212 rear cut-off)/d(dimension)|, largest first");
+    rankChart_->chart()->legend()->hide();
     split->addWidget(rankTable_);
     split->addWidget(rankChart_);
-    split->setStretchFactor(0, 1);
-    split->setStretchFactor(1, 1);
+    rankTable_->horizontalHeader()->setStretchLastSection(false);
+    split->setSizes({560, 520});
     layout->addWidget(split, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -276,10 +279,12 @@ void TSensitivity::BuildRankingTab(QWidget* tab) {
 void TSensitivity::BuildToleranceTab(QWidget* tab) {
     auto* layout = new QHBoxLayout(tab);
     auto* left = new QVBoxLayout;
-    left->addWidget(
-        new QLabel("Tolerances: each dimension varies uniformly in value \u00b1 T "
-                   "(leave empty for an exact part).",
-                   tab));
+    auto* explain = new QLabel(
+        "Tolerances: each dimension varies uniformly in value \u00b1 T (leave empty for an "
+        "exact part).",
+        tab);
+    explain->setWordWrap(true);
+    left->addWidget(explain);
     tolInput_ = MakeTable(tab, "TableTolerances", {"Id", "Dimension", "Value", "\u00b1 T"});
     tolInput_->setEditTriggers(QAbstractItemView::DoubleClicked |
                                QAbstractItemView::SelectedClicked |
@@ -327,12 +332,24 @@ void TSensitivity::BuildToleranceTab(QWidget* tab) {
     connect(btnTolerance_, &QPushButton::clicked, this, [this] { StartTolerance(); });
 
     auto* right = new QSplitter(Qt::Vertical, tab);
-    tolChart_ = MakeChartView(right, "ChartTolerance", "Spread of cut-off per notch");
+    auto* chartBox = new QWidget(right);
+    auto* chartLayout = new QVBoxLayout(chartBox);
+    chartLayout->setContentsMargins(0, 0, 0, 0);
+    relative_ = new QCheckBox("Show the change from the gear's own cut-off", chartBox);
+    relative_->setObjectName("CheckRelative");
+    relative_->setChecked(true);
+    relative_->setToolTip(
+        "On: each box is the samples' cut-off minus that of the gear as drawn, so the spread "
+        "is easy to read. Off: the cut-off itself, so front and rear can be compared.");
+    chartLayout->addWidget(relative_);
+    tolChart_ = MakeChartView(chartBox, "ChartTolerance", "Spread of cut-off per notch");
+    chartLayout->addWidget(tolChart_, 1);
+    connect(relative_, &QCheckBox::toggled, this, [this] { DrawToleranceChart(); });
     tolTable_ = MakeTable(right, "TableSpread",
                           {"Dir", "Notch", "End", "Failed", "Cut-off min", "mean", "max", "std",
                            "Lead min", "Lead max"});
     tolTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    right->addWidget(tolChart_);
+    right->addWidget(chartBox);
     right->addWidget(tolTable_);
     right->setStretchFactor(0, 3);
     right->setStretchFactor(1, 2);
@@ -342,7 +359,7 @@ void TSensitivity::BuildToleranceTab(QWidget* tab) {
     auto* split = new QSplitter(Qt::Horizontal, tab);
     split->addWidget(leftBox);
     split->addWidget(right);
-    split->setStretchFactor(1, 2);
+    split->setSizes({400, 680});
     layout->addWidget(split);
 }
 
@@ -556,7 +573,7 @@ void TSensitivity::ShowRanking() {
 
     QChart* chart = rankChart_->chart();
     ClearChart(chart);
-    auto* set = new QBarSet("|d(front \u2212 rear cut-off)| per unit");
+    auto* set = new QBarSet("score");
     QStringList names;
     std::vector<const RankEntry*> top;
     for (const RankEntry& e : ranking_.ranking) {
@@ -578,9 +595,10 @@ void TSensitivity::ShowRanking() {
     chart->addAxis(categories, Qt::AlignLeft);
     series->attachAxis(categories);
     auto* values = new QValueAxis;
-    values->setTitleText("per cent of stroke per unit");
+    values->setTitleText("% of stroke per unit");
     values->setRange(0, largest > 0 ? largest * 1.05 : 1);
-    values->setLabelFormat("%.0f");
+    values->applyNiceNumbers();
+    values->setLabelFormat("%g");
     chart->addAxis(values, Qt::AlignBottom);
     series->attachAxis(values);
 
@@ -592,6 +610,68 @@ void TSensitivity::ShowRanking() {
             .arg(ranking_.eventRows)
             .arg(nulls ? QString("; %1 without a score (geometry error or no cut-off)").arg(nulls)
                        : QString()));
+}
+
+int TSensitivity::DrawToleranceChart() {
+    const bool relative = relative_->isChecked();
+    QChart* chart = tolChart_->chart();
+    ClearChart(chart);
+    auto* frontSeries = new QBoxPlotSeries;
+    frontSeries->setName("front");
+    auto* rearSeries = new QBoxPlotSeries;
+    rearSeries->setName("rear");
+    QStringList categories;
+    int skipped = 0;
+    double lo = 0, hi = 0;
+    bool any = false;
+    for (const ToleranceRow& row : tolerance_.rows) {
+        if (row.frontCutoffs.empty() || row.rearCutoffs.empty() ||
+            (relative && (!row.nominal.front.cutoff || !row.nominal.rear.cutoff))) {
+            ++skipped;
+            continue;
+        }
+        const QString label =
+            QString("%1 %2").arg(SweepDirectionText(row.direction), Q(NotchText(row.notch)));
+        categories << label;
+        for (bool front : {true, false}) {
+            std::vector<float> v = front ? row.frontCutoffs : row.rearCutoffs;
+            if (relative) {
+                const float nominal = front ? *row.nominal.front.cutoff : *row.nominal.rear.cutoff;
+                for (float& x : v) x -= nominal;
+            }
+            const auto [mn, mx] = std::minmax_element(v.begin(), v.end());
+            lo = any ? std::min<double>(lo, *mn) : *mn;
+            hi = any ? std::max<double>(hi, *mx) : *mx;
+            any = true;
+            (front ? frontSeries : rearSeries)->append(Box(std::move(v), label));
+        }
+    }
+    chart->addSeries(frontSeries);
+    chart->addSeries(rearSeries);
+    // After addSeries, which applies the theme: teal and red, as in the valve-event table.
+    frontSeries->setBrush(QColor(0x00, 0x80, 0x80, 0xB0));
+    rearSeries->setBrush(QColor(0xFF, 0x00, 0x00, 0xB0));
+    auto* axisX = new QBarCategoryAxis;
+    axisX->append(categories);
+    QFont small = axisX->labelsFont();
+    small.setPointSizeF(small.pointSizeF() * 0.85);  // "fwd 0.75" fits under its two boxes
+    axisX->setLabelsFont(small);
+    chart->addAxis(axisX, Qt::AlignBottom);
+    frontSeries->attachAxis(axisX);
+    rearSeries->attachAxis(axisX);
+    auto* axisY = new QValueAxis;
+    axisY->setTitleText(relative ? "cut-off \u2212 nominal, % of stroke" : "cut-off, % of stroke");
+    const double pad = std::max(relative ? 0.05 : 0.5, 0.05 * (hi - lo));
+    if (any) {
+        axisY->setRange(lo - pad, hi + pad);
+    } else {
+        axisY->setRange(relative ? -1 : 0, relative ? 1 : 100);
+    }
+    axisY->applyNiceNumbers();
+    chart->addAxis(axisY, Qt::AlignLeft);
+    frontSeries->attachAxis(axisY);
+    rearSeries->attachAxis(axisY);
+    return skipped;
 }
 
 void TSensitivity::ShowTolerance() {
@@ -620,47 +700,7 @@ void TSensitivity::ShowTolerance() {
         }
     }
 
-    QChart* chart = tolChart_->chart();
-    ClearChart(chart);
-    auto* frontSeries = new QBoxPlotSeries;
-    frontSeries->setName("front");
-    auto* rearSeries = new QBoxPlotSeries;
-    rearSeries->setName("rear");
-    QStringList categories;
-    int skipped = 0;
-    double lo = 100, hi = 0;
-    for (const ToleranceRow& row : t.rows) {
-        if (row.frontCutoffs.empty() || row.rearCutoffs.empty()) {
-            ++skipped;
-            continue;
-        }
-        const QString label =
-            QString("%1 %2").arg(SweepDirectionText(row.direction), Q(NotchText(row.notch)));
-        categories << label;
-        frontSeries->append(Box(row.frontCutoffs, label));
-        rearSeries->append(Box(row.rearCutoffs, label));
-        for (const auto* v : {&row.frontCutoffs, &row.rearCutoffs}) {
-            const auto [mn, mx] = std::minmax_element(v->begin(), v->end());
-            lo = std::min<double>(lo, *mn);
-            hi = std::max<double>(hi, *mx);
-        }
-    }
-    frontSeries->setBrush(QColor(0x00, 0x80, 0x80, 0xA0));  // teal and red, as the event table
-    rearSeries->setBrush(QColor(0xFF, 0x00, 0x00, 0xA0));
-    chart->addSeries(frontSeries);
-    chart->addSeries(rearSeries);
-    auto* axisX = new QBarCategoryAxis;
-    axisX->append(categories);
-    chart->addAxis(axisX, Qt::AlignBottom);
-    frontSeries->attachAxis(axisX);
-    rearSeries->attachAxis(axisX);
-    auto* axisY = new QValueAxis;
-    axisY->setTitleText("cut-off, per cent of stroke");
-    const double pad = std::max(0.5, 0.05 * (hi - lo));
-    axisY->setRange(categories.isEmpty() ? 0 : lo - pad, categories.isEmpty() ? 100 : hi + pad);
-    chart->addAxis(axisY, Qt::AlignLeft);
-    frontSeries->attachAxis(axisY);
-    rearSeries->attachAxis(axisY);
+    const int skipped = DrawToleranceChart();
 
     QString text = QString(
                        "%1 samples, seed %2: %3 failed in at least one row (geometry error "

@@ -16,6 +16,7 @@
 
 class QChart;
 class QChartView;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -61,6 +62,7 @@ private:
     void Finished(const std::shared_ptr<Job>& job);
     void ShowRanking();
     void ShowTolerance();
+    int DrawToleranceChart();  // returns the rows left out
     void SetStatus(const QString& text, bool error = false);
     void UpdateProgress();
 
@@ -85,6 +87,7 @@ private:
     QSpinBox* samples_ = nullptr;
     QSpinBox* seed_ = nullptr;
     QPushButton* btnTolerance_ = nullptr;
+    QCheckBox* relative_ = nullptr;
     QChartView* tolChart_ = nullptr;
     QTableWidget* tolTable_ = nullptr;
     QProgressBar* progress_ = nullptr;
