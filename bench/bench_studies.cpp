@@ -17,8 +17,7 @@ double OneRowSeconds(const mv::Gear& g) {
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kRows; ++i)
         benchmark::DoNotOptimize(mv::ComputeEventRow(g, setting, mv::SweepDirection::Forward));
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
-           kRows;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / kRows;
 }
 
 // The full table: 49 dimensions at 4 notches in both directions. "rows" is the work done in

@@ -87,9 +87,9 @@ TEST(StudiesCli, DerivativesAcrossAGeometryErrorAreNullWithAWarning) {
 }
 
 TEST(StudiesCli, ToleranceJsonHasFiguresPerRowEndAndEvent) {
-    const RunResult r =
-        RunCli("tolerance --tol 119=0.005 --pin-clearance 0.001 --samples 16 --seed 3 "
-            "--notches 0.5 --direction both");
+    const RunResult r = RunCli(
+        "tolerance --tol 119=0.005 --pin-clearance 0.001 --samples 16 --seed 3 "
+        "--notches 0.5 --direction both");
     ASSERT_EQ(r.status, 0);
     const QJsonObject o = Json(r.out);
     EXPECT_EQ(o["samples"].toInt(), 16);
@@ -111,7 +111,7 @@ TEST(StudiesCli, ToleranceJsonHasFiguresPerRowEndAndEvent) {
     }
     // The same seed, the same figures; csv and table carry the same rows.
     EXPECT_EQ(RunCli("tolerance --tol 119=0.005 --pin-clearance 0.001 --samples 16 --seed 3 "
-                  "--notches 0.5 --direction both")
+                     "--notches 0.5 --direction both")
                   .out,
               r.out);
     const RunResult csv =
