@@ -1,10 +1,6 @@
 #include "dialogs/sensitivity_window.hpp"
 
 #include <QApplication>
-#include <QBarCategoryAxis>
-#include <QBarSet>
-#include <QBoxPlotSeries>
-#include <QBoxSet>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
@@ -14,7 +10,6 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -27,12 +22,12 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <QValueAxis>
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <optional>
 
+#include "dialogs/sensitivity_charts.hpp"
 #include "model/dimensions.hpp"
 #include "model/text.hpp"
 
@@ -95,39 +90,6 @@ std::optional<double> LargestAbs(const DimensionSensitivity& s, bool front, int 
         if (d && (!out || std::fabs(*d) > *out)) out = std::fabs(*d);
     }
     return out;
-}
-
-// Linear-interpolated quantile of sorted values.
-double Quantile(const std::vector<float>& sorted, double q) {
-    const double pos = q * static_cast<double>(sorted.size() - 1);
-    const auto lo = static_cast<std::size_t>(std::floor(pos));
-    const std::size_t hi = std::min(lo + 1, sorted.size() - 1);
-    return sorted[lo] + (pos - static_cast<double>(lo)) * (sorted[hi] - sorted[lo]);
-}
-
-QBoxSet* Box(std::vector<float> values, const QString& label) {
-    std::sort(values.begin(), values.end());
-    return new QBoxSet(values.front(), Quantile(values, 0.25), Quantile(values, 0.5),
-                       Quantile(values, 0.75), values.back(), label);
-}
-
-void ClearChart(QChart* chart) {
-    chart->removeAllSeries();
-    for (QAbstractAxis* a : chart->axes()) {
-        chart->removeAxis(a);
-        delete a;
-    }
-}
-
-QChartView* MakeChartView(QWidget* parent, const char* name, const QString& title) {
-    auto* chart = new QChart;
-    chart->setTitle(title);
-    chart->legend()->setAlignment(Qt::AlignBottom);
-    auto* view = new QChartView(chart, parent);
-    view->setObjectName(name);
-    view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumSize(360, 300);
-    return view;
 }
 
 }  // namespace
@@ -257,8 +219,8 @@ void TSensitivity::BuildRankingTab(QWidget* tab) {
         "Largest |d(rear cut-off)| over the notches, % of stroke per unit"};
     for (int c = 0; c < RcCount; ++c) rankTable_->horizontalHeaderItem(c)->setToolTip(tips[c]);
     rankTable_->setSortingEnabled(true);
-    rankChart_ = MakeChartView(split, "ChartRanking",
-                               "|d(front \u2212 rear cut-off)/d(dimension)|, largest first");
+    rankChart_ = MakeStudyChartView(split, "ChartRanking",
+                                    "|d(front \u2212 rear cut-off)/d(dimension)|, largest first");
     rankChart_->chart()->legend()->hide();
     split->addWidget(rankTable_);
     split->addWidget(rankChart_);
@@ -342,7 +304,7 @@ void TSensitivity::BuildToleranceTab(QWidget* tab) {
         "On: each box is the samples' cut-off minus that of the gear as drawn, so the spread "
         "is easy to read. Off: the cut-off itself, so front and rear can be compared.");
     chartLayout->addWidget(relative_);
-    tolChart_ = MakeChartView(chartBox, "ChartTolerance", "Spread of cut-off per notch");
+    tolChart_ = MakeStudyChartView(chartBox, "ChartTolerance", "Spread of cut-off per notch");
     chartLayout->addWidget(tolChart_, 1);
     connect(relative_, &QCheckBox::toggled, this, [this] { DrawToleranceChart(); });
     tolTable_ = MakeTable(right, "TableSpread",
@@ -571,36 +533,7 @@ void TSensitivity::ShowRanking() {
     rankTable_->setSortingEnabled(true);
     rankTable_->sortByColumn(RcRank, Qt::AscendingOrder);
 
-    QChart* chart = rankChart_->chart();
-    ClearChart(chart);
-    auto* set = new QBarSet("score");
-    QStringList names;
-    std::vector<const RankEntry*> top;
-    for (const RankEntry& e : ranking_.ranking) {
-        if (static_cast<int>(top.size()) >= kBars || !e.score || !(*e.score > 0)) break;
-        top.push_back(&e);
-    }
-    // Bars are drawn bottom up: the largest last, so it stands at the top.
-    double largest = 0;
-    for (auto it = top.rbegin(); it != top.rend(); ++it) {
-        set->append(*(*it)->score);
-        largest = std::max(largest, *(*it)->score);
-        names << QString("%1  %2").arg((*it)->id).arg(FindDimension((*it)->id)->shortName);
-    }
-    auto* series = new QHorizontalBarSeries;
-    series->append(set);
-    chart->addSeries(series);
-    auto* categories = new QBarCategoryAxis;
-    categories->append(names);
-    chart->addAxis(categories, Qt::AlignLeft);
-    series->attachAxis(categories);
-    auto* values = new QValueAxis;
-    values->setTitleText("% of stroke per unit");
-    values->setRange(0, largest > 0 ? largest * 1.05 : 1);
-    values->applyNiceNumbers();
-    values->setLabelFormat("%g");
-    chart->addAxis(values, Qt::AlignBottom);
-    series->attachAxis(values);
+    PlotRanking(rankChart_->chart(), ranking_, kBars);
 
     int nulls = 0;
     for (const RankEntry& e : ranking_.ranking) nulls += !e.score;
@@ -613,65 +546,7 @@ void TSensitivity::ShowRanking() {
 }
 
 int TSensitivity::DrawToleranceChart() {
-    const bool relative = relative_->isChecked();
-    QChart* chart = tolChart_->chart();
-    ClearChart(chart);
-    auto* frontSeries = new QBoxPlotSeries;
-    frontSeries->setName("front");
-    auto* rearSeries = new QBoxPlotSeries;
-    rearSeries->setName("rear");
-    QStringList categories;
-    int skipped = 0;
-    double lo = 0, hi = 0;
-    bool any = false;
-    for (const ToleranceRow& row : tolerance_.rows) {
-        if (row.frontCutoffs.empty() || row.rearCutoffs.empty() ||
-            (relative && (!row.nominal.front.cutoff || !row.nominal.rear.cutoff))) {
-            ++skipped;
-            continue;
-        }
-        const QString label =
-            QString("%1 %2").arg(SweepDirectionText(row.direction), Q(NotchText(row.notch)));
-        categories << label;
-        for (bool front : {true, false}) {
-            std::vector<float> v = front ? row.frontCutoffs : row.rearCutoffs;
-            if (relative) {
-                const float nominal = front ? *row.nominal.front.cutoff : *row.nominal.rear.cutoff;
-                for (float& x : v) x -= nominal;
-            }
-            const auto [mn, mx] = std::minmax_element(v.begin(), v.end());
-            lo = any ? std::min<double>(lo, *mn) : *mn;
-            hi = any ? std::max<double>(hi, *mx) : *mx;
-            any = true;
-            (front ? frontSeries : rearSeries)->append(Box(std::move(v), label));
-        }
-    }
-    chart->addSeries(frontSeries);
-    chart->addSeries(rearSeries);
-    // After addSeries, which applies the theme: teal and red, as in the valve-event table.
-    frontSeries->setBrush(QColor(0x00, 0x80, 0x80, 0xB0));
-    rearSeries->setBrush(QColor(0xFF, 0x00, 0x00, 0xB0));
-    auto* axisX = new QBarCategoryAxis;
-    axisX->append(categories);
-    QFont small = axisX->labelsFont();
-    small.setPointSizeF(small.pointSizeF() * 0.85);  // "fwd 0.75" fits under its two boxes
-    axisX->setLabelsFont(small);
-    chart->addAxis(axisX, Qt::AlignBottom);
-    frontSeries->attachAxis(axisX);
-    rearSeries->attachAxis(axisX);
-    auto* axisY = new QValueAxis;
-    axisY->setTitleText(relative ? "cut-off \u2212 nominal, % of stroke" : "cut-off, % of stroke");
-    const double pad = std::max(relative ? 0.05 : 0.5, 0.05 * (hi - lo));
-    if (any) {
-        axisY->setRange(lo - pad, hi + pad);
-    } else {
-        axisY->setRange(relative ? -1 : 0, relative ? 1 : 100);
-    }
-    axisY->applyNiceNumbers();
-    chart->addAxis(axisY, Qt::AlignLeft);
-    frontSeries->attachAxis(axisY);
-    rearSeries->attachAxis(axisY);
-    return skipped;
+    return PlotCutoffSpread(tolChart_->chart(), tolerance_, relative_->isChecked());
 }
 
 void TSensitivity::ShowTolerance() {
