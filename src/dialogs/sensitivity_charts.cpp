@@ -12,6 +12,7 @@
 #include <cmath>
 #include <vector>
 
+#include "mainwin/look.hpp"
 #include "model/dimensions.hpp"
 
 namespace mv {
@@ -123,8 +124,9 @@ int PlotCutoffSpread(QChart* chart, const ToleranceResult& t, bool relative) {
     chart->addSeries(frontSeries);
     chart->addSeries(rearSeries);
     // After addSeries, which applies the theme: teal and red, as in the valve-event table.
-    frontSeries->setBrush(QColor(0x00, 0x80, 0x80, 0xB0));
-    rearSeries->setBrush(QColor(0xFF, 0x00, 0x00, 0xB0));
+    auto translucent = [](QRgb c) { return QColor(qRed(c), qGreen(c), qBlue(c), 0xB0); };
+    frontSeries->setBrush(translucent(kTeal));
+    rearSeries->setBrush(translucent(kRed));
     auto* axisX = new QBarCategoryAxis;
     axisX->append(categories);
     QFont small = axisX->labelsFont();
