@@ -3,6 +3,7 @@
 #include "analysis/sensitivity.hpp"
 
 #include <gtest/gtest.h>
+#include <tbb/global_control.h>
 
 #include <algorithm>
 #include <atomic>
@@ -89,6 +90,12 @@ TEST(Sensitivity, DimensionsThatCannotMoveTheEventsRankLastWithZero) {
     // The work is exactly two event rows per dimension, notch and direction.
     EXPECT_EQ(r.eventRows, 2u * ids.size() * 2 * 2);
     EXPECT_FALSE(r.cancelled);
+    {
+        // Each copy is computed alone: one thread gives the same text, digit for digit.
+        tbb::global_control single(tbb::global_control::max_allowed_parallelism, 1);
+        EXPECT_EQ(mv::SensitivityJson(mv::ComputeSensitivity(m, ids, notches, Directions::Both)),
+                  mv::SensitivityJson(r));
+    }
     for (const mv::DimensionSensitivity& s : r.rows) {
         ASSERT_EQ(s.cells.size(), 4u);
         const bool none = s.id == 1 || s.id == 26 || s.id == 103;

@@ -3,6 +3,7 @@
 #include "analysis/tolerance.hpp"
 
 #include <gtest/gtest.h>
+#include <tbb/global_control.h>
 
 #include <algorithm>
 #include <atomic>
@@ -123,6 +124,19 @@ TEST(Tolerance, SeedDecidesTheDrawsWhateverTheOrderOfWork) {
     }
     opt.seed = 8;
     EXPECT_NE(mv::ToleranceJson(mv::ComputeTolerance(m, opt)), mv::ToleranceJson(a));
+}
+
+TEST(Tolerance, OneThreadGivesTheFiguresOfMany) {
+    // More samples than one block of work, with worn pins: every draw and the order of the sums
+    // must not depend on which thread took which sample.
+    const mv::Model m = DefaultGear();
+    mv::ToleranceOptions opt = OneRow(6, 0.01f, 1100);
+    opt.pinClearance = 0.002f;
+    opt.notches = {0.25f, 1.0f};
+    opt.directions = mv::Directions::Both;
+    const std::string many = mv::ToleranceJson(mv::ComputeTolerance(m, opt));
+    tbb::global_control single(tbb::global_control::max_allowed_parallelism, 1);
+    EXPECT_EQ(mv::ToleranceJson(mv::ComputeTolerance(m, opt)), many);
 }
 
 TEST(Tolerance, PinClearanceVariesEveryPinnedRodByTwiceTheClearance) {
