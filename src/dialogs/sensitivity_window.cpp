@@ -225,7 +225,7 @@ void TSensitivity::BuildRankingTab(QWidget* tab) {
     split->addWidget(rankTable_);
     split->addWidget(rankChart_);
     rankTable_->horizontalHeader()->setStretchLastSection(false);
-    split->setSizes({560, 520});
+    split->setSizes({660, 420});
     layout->addWidget(split, 1);
 
     auto* buttons = new QHBoxLayout;
