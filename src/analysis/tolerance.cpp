@@ -124,7 +124,10 @@ ToleranceResult ComputeTolerance(const Gear& g, const ToleranceOptions& opt,
     ToleranceResult result;
     result.seed = opt.seed;
     const int samples = std::max(opt.samples, 0);
-    const std::vector<NotchRow> nominal = NotchRows(g, opt.notches, opt.directions);
+    // The samples recompute mid gear, so the gear they are compared with does too: a gear whose
+    // dimensions were swept without it would otherwise sit at other settings than its samples.
+    const std::vector<NotchRow> nominal =
+        NotchRows(WithDimensions(g, {}), opt.notches, opt.directions);
     result.rows.resize(nominal.size());
     for (std::size_t j = 0; j < nominal.size(); ++j) {
         result.rows[j].direction = nominal[j].direction;

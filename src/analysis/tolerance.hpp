@@ -52,7 +52,7 @@ struct ToleranceRow {
     float notch = 0;
     int failed = 0;  // samples that failed in this row
     EndStats front, rear;
-    EventRow nominal;  // the row of the gear itself
+    EventRow nominal;  // the row of the gear itself, mid gear recomputed as for the samples
     // With keepCutoffs: the cut-offs of the samples that did not fail, in sample order.
     std::vector<float> frontCutoffs, rearCutoffs;
 };

@@ -75,6 +75,20 @@ TEST(Tolerance, MonotoneDimensionStaysWithinItsExtremesAndClosesInOnThem) {
     EXPECT_NEAR(lead->std, 2 * t / std::sqrt(12.0), 0.25 * t);
 }
 
+TEST(Tolerance, ExactPartsGiveTheGearsOwnEventsEvenWithAStaleMidGear) {
+    // A dimension swept with a jog bar leaves mid gear where it was; the samples recompute it,
+    // so the gear they are compared with must be the one with mid gear recomputed too.
+    mv::Model m = DefaultGear();
+    mv::StoreDimension(m, 20, m.frame.auxHorz + 0.05f);
+    const mv::ToleranceResult r = mv::ComputeTolerance(m, OneRow(6, 0.0f, 3));
+    const mv::ToleranceRow& row = r.rows.at(0);
+    EXPECT_EQ(row.failed, 0);
+    ASSERT_TRUE(row.nominal.front.cutoff && row.front.events[kCut]);
+    EXPECT_EQ(row.front.events[kCut]->min, *row.nominal.front.cutoff);
+    EXPECT_EQ(row.front.events[kCut]->max, *row.nominal.front.cutoff);
+    EXPECT_EQ(row.front.events[kCut]->std, 0.0);
+}
+
 TEST(Tolerance, FailedSamplesAreCountedAndLeftOutOfEveryFigure) {
     mv::Model m = DefaultGear();
     // The front port at half notch just opens: a longer valve half keeps it shut, so about
