@@ -146,8 +146,6 @@ TEST(Tolerance, OneThreadGivesTheFiguresOfMany) {
     const mv::Model m = DefaultGear();
     mv::ToleranceOptions opt = OneRow(6, 0.01f, 1100);
     opt.pinClearance = 0.002f;
-    opt.notches = {0.25f, 1.0f};
-    opt.directions = mv::Directions::Both;
     const std::string many = mv::ToleranceJson(mv::ComputeTolerance(m, opt));
     tbb::global_control single(tbb::global_control::max_allowed_parallelism, 1);
     EXPECT_EQ(mv::ToleranceJson(mv::ComputeTolerance(m, opt)), many);
