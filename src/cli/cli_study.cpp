@@ -18,7 +18,11 @@ std::vector<std::string> Items(const std::string& option, const std::string& tex
         const std::size_t comma = text.find(',', start);
         std::string item =
             text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        if (item.empty()) throw UsageError{option + ": empty value in '" + text + "'"};
+        if (item.empty()) {
+            std::string message = option;
+            message.append(": empty value in '").append(text).append("'");
+            throw UsageError{message};
+        }
         out.push_back(std::move(item));
         if (comma == std::string::npos) return out;
         start = comma + 1;
@@ -53,8 +57,11 @@ std::vector<DimensionId> IdsValue(const std::string& option, const std::string& 
     std::vector<DimensionId> out;
     for (const std::string& item : Items(option, text)) {
         const DimensionId id = IdValue(option, item);
-        if (std::find(out.begin(), out.end(), id) != out.end())
-            throw UsageError{option + ": id " + item + " is given twice"};
+        if (std::find(out.begin(), out.end(), id) != out.end()) {
+            std::string message = option;
+            message.append(": id ").append(item).append(" is given twice");
+            throw UsageError{message};
+        }
         out.push_back(id);
     }
     return out;

@@ -68,10 +68,11 @@ void PlotRanking(QChart* chart, const SensitivityResult& r, int bars) {
     }
     // Bars are drawn bottom up: the largest last, so it stands at the top.
     double largest = 0;
-    for (auto it = top.rbegin(); it != top.rend(); ++it) {
-        set->append(*(*it)->score);
-        largest = std::max(largest, *(*it)->score);
-        names << QString("%1  %2").arg((*it)->id).arg(FindDimension((*it)->id)->shortName);
+    std::reverse(top.begin(), top.end());
+    for (const RankEntry* e : top) {
+        set->append(*e->score);
+        largest = std::max(largest, *e->score);
+        names << QString("%1  %2").arg(e->id).arg(FindDimension(e->id)->shortName);
     }
     auto* series = new QHorizontalBarSeries;
     series->append(set);

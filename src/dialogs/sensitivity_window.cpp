@@ -434,7 +434,7 @@ bool TSensitivity::StartTolerance() {
     return true;
 }
 
-void TSensitivity::Launch(std::shared_ptr<Job> job, const QString& what) {
+void TSensitivity::Launch(const std::shared_ptr<Job>& job, const QString& what) {
     job->gear = static_cast<const Gear&>(m_);
     job->generation = generation_;
     job_ = job;

@@ -58,7 +58,7 @@ private:
     void BuildRankingTab(QWidget* tab);
     void BuildToleranceTab(QWidget* tab);
     bool ReadNotches(std::vector<float>& notches, Directions& dirs);
-    void Launch(std::shared_ptr<Job> job, const QString& what);
+    void Launch(const std::shared_ptr<Job>& job, const QString& what);
     void Finished(const std::shared_ptr<Job>& job);
     void ShowRanking();
     void ShowTolerance();
