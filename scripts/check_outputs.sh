@@ -50,7 +50,8 @@ capture() {
   run help --help
   run no-command
   run unknown-command frobnicate
-  for c in solve events render diagram report convert save-defaults data-files; do
+  for c in solve events render diagram report convert save-defaults data-files sensitivity \
+    tolerance; do
     run "help-$c" "$c" --help
   done
   run err-set solve --set 99=1
@@ -73,6 +74,11 @@ capture() {
   run err-bad-mvo solve --file "$mvo/bad.mvo"
   run err-short-dst solve --file "$dst/short.dst"
   run err-convert convert only-one
+  run err-sensitivity-ids sensitivity --ids 6,99
+  run err-sensitivity-notches sensitivity --notches 0.5,1.5
+  run err-tolerance-none tolerance --samples 10
+  run err-tolerance-tol tolerance --tol 6=-1
+  run err-tolerance-samples tolerance --tol 6=0.01 --samples 0
 
   # The same set of outputs for each gear.
   local gears=(
@@ -118,6 +124,13 @@ capture() {
     run "$g-diagram-port-both" diagram port "${opt[@]}" --mode B --out "$g-port-both.png"
     run "$g-diagram-port-pdf" diagram port "${opt[@]}" --mode B --out "$g-port-both.pdf"
     run "$g-report" report "${opt[@]}" --out "$g-report"
+    run "$g-sensitivity" sensitivity "${opt[@]}"
+    run "$g-sensitivity-table" sensitivity "${opt[@]}" --ids 6,8,119,25 --notches 0.3,0.9 \
+      --direction rev --format table
+    run "$g-tolerance" tolerance "${opt[@]}" --tol 6=0.01 --tol 119=0.003 --pin-clearance 0.002 \
+      --samples 300 --seed 5
+    run "$g-tolerance-csv" tolerance "${opt[@]}" --tol 8=0.02 --samples 40 --notches 0.5 \
+      --format csv
   done
   run convert-mvo-dst convert "$mvo/hand.mvo" hand.dst
   run convert-dst-mvo convert "$dst/overlay.dst" overlay.mvo

@@ -8,7 +8,7 @@ PACKAGES=(
   clang libclang-rt-14-dev clang-format clang-tidy
   libgtest-dev libgmock-dev libbenchmark-dev
   libtbb-dev libboost-dev libnlopt-cxx-dev
-  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-multimedia-dev qt6-svg-dev qt6-charts-dev qt6-tools-dev-tools
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-multimedia-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev qt6-tools-dev-tools
   libgl-dev
   fonts-liberation fontconfig
   xvfb xauth x11-utils xdotool imagemagick

@@ -16,6 +16,7 @@
 #include "diagrams/set_rev_arm.hpp"
 #include "diagrams/valve_events_window.hpp"
 #include "dialogs/dimension_dialogs.hpp"
+#include "dialogs/sensitivity_window.hpp"
 #include "dialogs/setting_dialogs.hpp"
 #include "help/help_windows.hpp"
 #include "mainwin/app_windows.hpp"
@@ -122,6 +123,7 @@ int main(int argc, char** argv) {
     windows.graphZoom = keep(std::make_unique<mv::TGraphZoom>(model, &form));
     windows.drawLines = keep(std::make_unique<mv::TDrawLines>(model, form, &form));
     windows.dataTable = keep(std::make_unique<mv::TDataTable>(model, &form));
+    windows.sensitivity = keep(std::make_unique<mv::TSensitivity>(model, &form));
     for (const mv::DiagramKindInfo& k : mv::DiagramKinds()) {
         if (!k.draw) {
             windows.Graph(k.kind) = keep(std::make_unique<TValveEvents>(model, &form));

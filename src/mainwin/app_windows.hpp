@@ -24,6 +24,8 @@ struct AppWindows {
     QDialog* graphZoom = nullptr;  // TGraphZoom
     QDialog* drawLines = nullptr;  // TDrawLines
     QDialog* dataTable = nullptr;  // TDataTable
+    // TSensitivity: the sensitivity and tolerance studies.
+    QDialog* sensitivity = nullptr;
     // The windows of the Draw&Graphs menu, by DiagramKind.
     std::array<QDialog*, kDiagramKindCount> graphs{};
 

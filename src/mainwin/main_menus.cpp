@@ -87,7 +87,8 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
           {{"FrameDim", "&FrameDimensions", Open(&AppWindows::frameDi)},
            {"CylDim", "&CylinderDimensions", Open(&AppWindows::cylDimen)},
            {"SetGraphicZoom", "Set&GraphicZoom", Open(&AppWindows::graphZoom)},
-           {"ResetAll", "&ResetAllDimensions", Do(C::ResetAll)}}});
+           {"ResetAll", "&ResetAllDimensions", Do(C::ResetAll)},
+           {"Sensitivity", "&Sensitivity", Open(&AppWindows::sensitivity)}}});
     barItem({"RefPoints", "&ReferPoints", Do(C::RefPoints)});
     barItem({"DrawLines1", "&DrawLinesCircles", Do(C::DrawLines)});
     Action("DrawLines1")->setEnabled(false);

@@ -87,6 +87,7 @@ TEST_F(MainFormTest, MenuBarHasEveryItemInOrder) {
         {"CylDim", "&CylinderDimensions"},
         {"SetGraphicZoom", "Set&GraphicZoom"},
         {"ResetAll", "&ResetAllDimensions"},
+        {"Sensitivity", "&Sensitivity"},
         {"SineDiag", "&SineDiagram"},
         {"OvalDiag", "&OvalDiagram"},
         {"SteamDiag", "S&teamDiagram"},
@@ -99,6 +100,11 @@ TEST_F(MainFormTest, MenuBarHasEveryItemInOrder) {
     const QList<QAction*> graphs = W<QMenu>("View1")->actions();
     ASSERT_FALSE(graphs.isEmpty());
     EXPECT_EQ(graphs.back()->text(), "&ValveEvents");
+    // The studies follow the four dimension items.
+    const QList<QAction*> edit = W<QMenu>("Edit1")->actions();
+    ASSERT_EQ(edit.size(), 5);
+    EXPECT_EQ(edit[3]->text(), "&ResetAllDimensions");
+    EXPECT_EQ(edit[4]->text(), "&Sensitivity");
 }
 
 TEST_F(MainFormTest, ToolBarButtonsInOrderWithHints) {

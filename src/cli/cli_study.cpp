@@ -1,0 +1,86 @@
+#include "cli/cli_study.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "cli/cli.hpp"
+#include "model/dimensions.hpp"
+#include "model/text.hpp"
+
+namespace mv::cli {
+namespace {
+
+std::vector<std::string> Items(const std::string& option, const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        std::string item =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        if (item.empty()) {
+            std::string message = option;
+            message.append(": empty value in '").append(text).append("'");
+            throw UsageError{message};
+        }
+        out.push_back(std::move(item));
+        if (comma == std::string::npos) return out;
+        start = comma + 1;
+    }
+}
+
+}  // namespace
+
+std::vector<float> NotchesValue(const std::string& option, const std::string& text) {
+    std::vector<float> out;
+    std::string error;
+    if (!ParseNotchList(text, out, error)) throw UsageError{option + ": " + error};
+    return out;
+}
+
+Directions DirectionsValue(const std::string& option, const std::string& text) {
+    if (text == "fwd") return Directions::Forward;
+    if (text == "rev") return Directions::Reverse;
+    if (text == "both") return Directions::Both;
+    throw UsageError{option + ": expected fwd, rev or both, got '" + text + "'"};
+}
+
+DimensionId IdValue(const std::string& option, const std::string& text) {
+    double v = 0;
+    if (!ParseStrict(text, v) || v != std::floor(v) || v < 0 || v > 1000 ||
+        !IsDimensionId(static_cast<DimensionId>(v)))
+        throw UsageError{option + ": '" + text + "' is not a dimension id (1..27, 101..122)"};
+    return static_cast<DimensionId>(v);
+}
+
+std::vector<DimensionId> IdsValue(const std::string& option, const std::string& text) {
+    std::vector<DimensionId> out;
+    for (const std::string& item : Items(option, text)) {
+        const DimensionId id = IdValue(option, item);
+        if (std::find(out.begin(), out.end(), id) != out.end()) {
+            std::string message = option;
+            message.append(": id ").append(item).append(" is given twice");
+            throw UsageError{message};
+        }
+        out.push_back(id);
+    }
+    return out;
+}
+
+std::string FormatValue(const std::string& option, const std::string& text) {
+    if (text != "table" && text != "csv" && text != "json")
+        throw UsageError{option + ": expected json, csv or table, got '" + text + "'"};
+    return text;
+}
+
+std::uint64_t SeedValue(const std::string& option, const std::string& text) {
+    std::uint64_t v = 0;
+    const char* end = text.data() + text.size();
+    const auto res = std::from_chars(text.data(), end, v);
+    if (text.empty() || res.ec != std::errc() || res.ptr != end)
+        throw UsageError{option + ": '" + text + "' is not a whole number from 0 to " +
+                         std::to_string(UINT64_MAX)};
+    return v;
+}
+
+}  // namespace mv::cli

@@ -1,0 +1,27 @@
+// Options of the study commands (sensitivity, tolerance): notch lists, directions, id lists,
+// output formats.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "analysis/study.hpp"
+#include "model/model.hpp"
+
+namespace mv::cli {
+
+// Comma-separated fractions of "Rev Arm to Cent Max", each 0..1, none twice.
+std::vector<float> NotchesValue(const std::string& option, const std::string& text);
+// fwd, rev or both.
+Directions DirectionsValue(const std::string& option, const std::string& text);
+// Comma-separated dimension ids, none twice.
+std::vector<DimensionId> IdsValue(const std::string& option, const std::string& text);
+// One dimension id (1..27, 101..122).
+DimensionId IdValue(const std::string& option, const std::string& text);
+// json, csv or table.
+std::string FormatValue(const std::string& option, const std::string& text);
+// A whole number 0..2^64-1.
+std::uint64_t SeedValue(const std::string& option, const std::string& text);
+
+}  // namespace mv::cli
