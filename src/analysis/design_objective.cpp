@@ -17,8 +17,9 @@ constexpr std::array<const char*, kGoalKinds> kGoalNames = {
     "cutoff-balance",      "lead-balance", "release-balance",
     "compression-balance", "lead",         "full-gear-cutoff"};
 
+// Numbers in messages: a float's value as the user typed it.
 std::string Num(double v) {
-    return FormatSignificant(v, 9);
+    return FormatSignificant(v, 7);
 }
 
 // The events a row can lose, with their names for messages.

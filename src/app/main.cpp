@@ -14,6 +14,7 @@
 #include "diagrams/diagram_windows.hpp"
 #include "diagrams/set_rev_arm.hpp"
 #include "diagrams/valve_events_window.hpp"
+#include "dialogs/design_assistant_window.hpp"
 #include "dialogs/dimension_dialogs.hpp"
 #include "dialogs/setting_dialogs.hpp"
 #include "help/help_windows.hpp"
@@ -123,6 +124,7 @@ int main(int argc, char** argv) {
     auto drawLines = std::make_unique<mv::TDrawLines>(model, form, &form);
     auto dataTable = std::make_unique<mv::TDataTable>(model, &form);
     auto valveEvents = std::make_unique<TValveEvents>(model, &form);
+    auto designAssistant = std::make_unique<mv::TDesignAssistant>(model, &form);
 
     for (mv::DiagramWindow* d : {static_cast<mv::DiagramWindow*>(sineDia.get()),
                                  static_cast<mv::DiagramWindow*>(ovalDia.get()),
@@ -149,6 +151,7 @@ int main(int argc, char** argv) {
     windows.drawLines = drawLines.get();
     windows.dataTable = dataTable.get();
     windows.valveEvents = valveEvents.get();
+    windows.designAssistant = designAssistant.get();
     form.SetAppWindows(windows);
 
     form.show();

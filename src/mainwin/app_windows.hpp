@@ -25,6 +25,9 @@ struct AppWindows {
     QDialog* drawLines = nullptr;    // TDrawLines
     QDialog* dataTable = nullptr;    // TDataTable
     QDialog* valveEvents = nullptr;  // valve-event table (beyond the classic set)
+
+    // The design assistant (beyond the classic set).
+    QDialog* designAssistant = nullptr;
 };
 
 }  // namespace mv

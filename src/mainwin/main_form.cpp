@@ -401,6 +401,7 @@ void TMainForm::BuildMenus() {
     item(edit, "CylDim", "&CylinderDimensions", open(&AppWindows::cylDimen));
     item(edit, "SetGraphicZoom", "Set&GraphicZoom", open(&AppWindows::graphZoom));
     item(edit, "ResetAll", "&ResetAllDimensions", [this] { ResetAllClick(); });
+    item(edit, "DesignAssistant", "&DesignAssistant", open(&AppWindows::designAssistant));
 
     RefPoints_ = item(nullptr, "RefPoints", "&ReferPoints", [this] { RefPointsClick(); });
     mb->addAction(RefPoints_);
@@ -442,9 +443,11 @@ void TMainForm::BuildToolBar() {
     toolBar1_->setIconSize(QSize(20, 16));
     toolBar1_->setMovable(false);
     toolBar1_->setFloatable(false);
+    // Buttons a little narrower than the classic 30 pixels, so that the two windows beyond the
+    // classic set still fit the 632-pixel bar.
     toolBar1_->setStyleSheet(
         QStringLiteral("QToolBar { spacing: 0px; padding: 0px; border: none; background: #c0c0c0; }"
-                       "QToolButton { min-width: 28px; max-width: 28px; padding: 0px; }"));
+                       "QToolButton { min-width: 27px; max-width: 27px; padding: 0px; }"));
     auto tool = [this](const char* name, ToolIcon icon, const char* hint, auto handler) {
         auto* a = new QAction(MakeToolIcon(icon), QString::fromLatin1(hint), this);
         a->setObjectName(QString::fromLatin1(name));
@@ -497,6 +500,9 @@ void TMainForm::BuildToolBar() {
          [this] { FourEventsClick(); });
     tool("ToolValveEvents", ToolIcon::ValveEvents, "Valve Event Table",
          open(&AppWindows::valveEvents));
+    tool("ToolDesignAssistant", ToolIcon::DesignAssistant,
+         "Design Assistant: Tune Dimensions to Balance the Valve Events",
+         open(&AppWindows::designAssistant));
 }
 
 void TMainForm::FormCreate() {

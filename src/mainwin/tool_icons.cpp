@@ -151,6 +151,23 @@ QIcon MakeToolIcon(ToolIcon icon) {
             p.drawLine(2, 10, 18, 10);
             p.drawLine(8, 2, 8, 14);
             break;
+        case ToolIcon::DesignAssistant: {
+            // A balance: front and rear brought level.
+            p.setPen(dark);
+            p.drawLine(QPointF(10, 2), QPointF(10, 14));
+            p.drawLine(QPointF(6, 14.5), QPointF(14, 14.5));
+            p.drawLine(QPointF(3, 4), QPointF(17, 4));
+            p.setBrush(QColor(0xE8, 0xC8, 0x50));
+            for (const double x : {4.0, 16.0}) {
+                QPainterPath pan;
+                pan.moveTo(x, 4);
+                pan.lineTo(x - 3, 10);
+                pan.lineTo(x + 3, 10);
+                pan.closeSubpath();
+                p.drawPath(pan);
+            }
+            break;
+        }
     }
     p.end();
     return QIcon(pm);

@@ -25,6 +25,7 @@ enum class ToolIcon {
     SteamDiagram,
     PortEvents,
     ValveEvents,
+    DesignAssistant,
 };
 
 QIcon MakeToolIcon(ToolIcon icon);
