@@ -24,12 +24,21 @@ constexpr int kRestarts = 3;
 constexpr double kRestartSpread = 0.25;  // restarts start this far (scaled) around the best
 // A restart that improves the best by less than this share ends the search.
 constexpr double kRestartGain = 0.01;
+// What an infeasible candidate scores, in multiples of the start's objective: well above
+// anything worth keeping, yet not so far that BOBYQA's quadratic model of the objective is
+// ruined by one such point (a huge constant makes it shrink its steps and stop early).
+constexpr double kPenaltyFactor = 10;
 
 class Search {
 public:
     Search(const Gear& g, const DesignProblem& p, std::stop_token stop,
            const std::function<void(const DesignProgress&)>& progress, DesignResult& result)
-        : base_(g), p_(p), stop_(std::move(stop)), progress_(progress), r_(result) {
+        : base_(g),
+          p_(p),
+          stop_(std::move(stop)),
+          progress_(progress),
+          r_(result),
+          penalty_(kPenaltyFactor * result.start.objective + 1) {
         for (std::size_t i = 0; i < p_.vary.size(); ++i)
             if (p_.vary[i].lower < p_.vary[i].upper) free_.push_back(i);
     }
@@ -99,7 +108,7 @@ private:
         DesignEvaluation e =
             EvaluateDesign(WithDimensions(base_, Changes(values)), p_, &r_.start.rows);
         ++r_.evaluations;
-        const double score = e.Score();
+        const double score = e.feasible ? e.objective : penalty_;
         if (e.feasible && score < r_.best.objective) {
             r_.best = std::move(e);
             r_.after = std::move(values);
@@ -131,6 +140,7 @@ private:
     const std::function<void(const DesignProgress&)>& progress_;
     DesignResult& r_;
     std::vector<std::size_t> free_;  // indices into p_.vary of the dimensions with room to move
+    double penalty_;
 };
 
 }  // namespace

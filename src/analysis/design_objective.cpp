@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -17,9 +18,8 @@ constexpr std::array<const char*, kGoalKinds> kGoalNames = {
     "cutoff-balance",      "lead-balance", "release-balance",
     "compression-balance", "lead",         "full-gear-cutoff"};
 
-// Numbers in messages: a float's value as the user typed it.
 std::string Num(double v) {
-    return FormatSignificant(v, 7);
+    return FloatText(static_cast<float>(v));
 }
 
 // The events a row can lose, with their names for messages.
@@ -160,10 +160,14 @@ std::vector<DimensionId> DesignPresetDimensions() {
 
 VaryDimension DefaultLimits(const Gear& g, DimensionId id) {
     const float v = GetDimension(g, id);
-    const LD d = v == 0.0f ? 0.1L : std::fabs(LD(v)) * 0.1L;
+    // From the value as shown (1.77, not 1.76999998), so that the limits read 1.593 and 1.947.
+    const std::string text = FloatText(v);
+    double shown = v;
+    std::from_chars(text.data(), text.data() + text.size(), shown);
+    const LD d = v == 0.0f ? 0.1L : std::fabs(LD(shown)) * 0.1L;
     constexpr LD kMax = std::numeric_limits<float>::max();
     const auto toFloat = [&](LD x) { return static_cast<float>(std::clamp(x, -kMax, kMax)); };
-    return VaryDimension{id, toFloat(LD(v) - d), toFloat(LD(v) + d)};
+    return VaryDimension{id, toFloat(shown - d), toFloat(shown + d)};
 }
 
 std::vector<DesignGoal> EffectiveGoals(const DesignProblem& p) {
@@ -190,6 +194,12 @@ std::string ValidateProblem(const Gear& g, const DesignProblem& p) {
         return "the number of evaluations must be from 1 to " +
                std::to_string(kMaxEvaluationsLimit);
     return {};
+}
+
+std::string FloatText(float v) {
+    std::array<char, 64> buf{};
+    const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), v);
+    return std::string(buf.data(), res.ec == std::errc{} ? res.ptr : buf.data());
 }
 
 std::string RowText(const NotchRow& r) {

@@ -71,9 +71,6 @@ std::vector<DesignGoal> EffectiveGoals(const DesignProblem& p);
 // out the current value, a goal twice or with a bad target or weight, bad notches).
 std::string ValidateProblem(const Gear& g, const DesignProblem& p);
 
-// A candidate that cannot be compared scores this, far above any real objective.
-inline constexpr double kInfeasiblePenalty = 1e12;
-
 struct DesignEvaluation {
     bool feasible = false;
     bool geometryError = false;      // the solver clamped something in one of the sweeps
@@ -81,9 +78,6 @@ struct DesignEvaluation {
     double objective = 0;            // weighted sum of the goal values; NaN if one is missing
     std::vector<double> goalValues;  // per effective goal, unweighted; NaN if not measured
     std::vector<NotchRow> rows;
-
-    // What the search minimises: the objective, or the penalty for an infeasible candidate.
-    double Score() const { return feasible ? objective : kInfeasiblePenalty; }
 };
 
 // Scores a gear whose dimensions are already set (mid gear computed). With `reference` (the
@@ -91,6 +85,10 @@ struct DesignEvaluation {
 // The rows of every evaluation come from one NotchRows call.
 DesignEvaluation EvaluateDesign(const Gear& g, const DesignProblem& p,
                                 const std::vector<NotchRow>* reference);
+
+// The shortest text that reads back as the same float ("7.56", not "7.5599999"), so that a
+// limit shown and typed back is the very same number.
+std::string FloatText(float v);
 
 // Text of a row for messages: "notch 0.25 fwd".
 std::string RowText(const NotchRow& r);

@@ -67,14 +67,14 @@ struct EventColumn {
 constexpr EventColumn kEventColumns[] = {
     {"Dir", "Running direction"},
     {"Notch", "Fraction of \"Rev Arm to Cent Max\""},
-    {"Cut F %", "Front cut-off, per cent of stroke"},
-    {"Cut R %", "Rear cut-off, per cent of stroke"},
+    {"Cut F", "Front cut-off, per cent of stroke"},
+    {"Cut R", "Rear cut-off, per cent of stroke"},
     {"Lead F", "Front lead"},
     {"Lead R", "Rear lead"},
-    {"Rel F %", "Front release, per cent of stroke"},
-    {"Rel R %", "Rear release, per cent of stroke"},
-    {"Comp F %", "Front compression, per cent of stroke"},
-    {"Comp R %", "Rear compression, per cent of stroke"},
+    {"Rel F", "Front release, per cent of stroke"},
+    {"Rel R", "Rear release, per cent of stroke"},
+    {"Comp F", "Front compression, per cent of stroke"},
+    {"Comp R", "Rear compression, per cent of stroke"},
 };
 constexpr int kEventColumnCount = static_cast<int>(std::size(kEventColumns));
 
@@ -233,7 +233,9 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
     cancel_->setObjectName(QStringLiteral("BtnCancel"));
     cancel_->setToolTip(QStringLiteral("Stop the search and keep the best gear so far"));
-    progress_ = new QLabel(this);
+    progress_ = new QLabel(QStringLiteral("Start searches a copy of the gear; the animation keeps "
+                                          "running and Cancel keeps the best so far."),
+                           this);
     progress_->setObjectName(QStringLiteral("LblProgress"));
     run->addWidget(start_);
     run->addWidget(cancel_);
@@ -339,13 +341,13 @@ void TDesignAssistant::RefreshValues() {
         const auto id =
             static_cast<DimensionId>(dims_->item(i, kDimName)->data(Qt::UserRole).toUInt());
         const float v = GetDimension(m_, id);
-        dims_->item(i, kDimValue)->setText(Q(FormatSignificant(v, 7)));
+        dims_->item(i, kDimValue)->setText(Q(FloatText(v)));
         float& shown = shownValues_[static_cast<std::size_t>(i)];
         if (std::bit_cast<std::uint32_t>(shown) == std::bit_cast<std::uint32_t>(v)) continue;
         shown = v;
         const VaryDimension d = DefaultLimits(m_, id);
-        dims_->item(i, kDimLower)->setText(Q(FormatSignificant(d.lower, 7)));
-        dims_->item(i, kDimUpper)->setText(Q(FormatSignificant(d.upper, 7)));
+        dims_->item(i, kDimLower)->setText(Q(FloatText(d.lower)));
+        dims_->item(i, kDimUpper)->setText(Q(FloatText(d.upper)));
     }
 }
 
@@ -522,8 +524,8 @@ void TDesignAssistant::ShowResult() {
             QString::fromLatin1(info ? info->shortName : "")));
         name->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         changes_->setItem(i, 0, name);
-        changes_->setItem(i, 1, Cell(Q(FormatSignificant(GetDimension(startGear_, c.id), 7))));
-        changes_->setItem(i, 2, Cell(Q(FormatSignificant(c.value, 7))));
+        changes_->setItem(i, 1, Cell(Q(FloatText(GetDimension(startGear_, c.id)))));
+        changes_->setItem(i, 2, Cell(Q(FloatText(c.value))));
     }
     FillEvents(before_, r->start.rows);
     if (hasBest) FillEvents(after_, r->best.rows);

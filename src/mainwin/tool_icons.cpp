@@ -153,16 +153,17 @@ QIcon MakeToolIcon(ToolIcon icon) {
             break;
         case ToolIcon::DesignAssistant: {
             // A balance: front and rear brought level.
+            p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.6));
+            p.drawLine(QPointF(10, 1), QPointF(10, 14));
+            p.drawLine(QPointF(5, 14.5), QPointF(15, 14.5));
+            p.drawLine(QPointF(1.5, 3), QPointF(18.5, 3));
             p.setPen(dark);
-            p.drawLine(QPointF(10, 2), QPointF(10, 14));
-            p.drawLine(QPointF(6, 14.5), QPointF(14, 14.5));
-            p.drawLine(QPointF(3, 4), QPointF(17, 4));
             p.setBrush(QColor(0xE8, 0xC8, 0x50));
-            for (const double x : {4.0, 16.0}) {
+            for (const double x : {4.5, 15.5}) {
                 QPainterPath pan;
-                pan.moveTo(x, 4);
-                pan.lineTo(x - 3, 10);
-                pan.lineTo(x + 3, 10);
+                pan.moveTo(x, 3);
+                pan.lineTo(x - 4, 10);
+                pan.lineTo(x + 4, 10);
                 pan.closeSubpath();
                 p.drawPath(pan);
             }

@@ -107,7 +107,6 @@ TEST(DesignObjective, AGearThatLosesAnEventOrHasAGeometryErrorIsInfeasible) {
         mv::EvaluateDesign(mv::WithDimensions(g, {{{119, 2.0f}}}), p, &start.rows);
     EXPECT_FALSE(lost.feasible);
     EXPECT_TRUE(Contains(lost.problem, "front admission lost at notch 0.5 fwd")) << lost.problem;
-    EXPECT_EQ(lost.Score(), mv::kInfeasiblePenalty);
 
     mv::Gear broken = mv::WithDimensions(g, {{{8, 0.5f}}});
     const mv::DesignEvaluation geometry = mv::EvaluateDesign(broken, p, &start.rows);

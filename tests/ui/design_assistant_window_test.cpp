@@ -73,8 +73,9 @@ TEST_F(DesignAssistantWindow, OffersThePresetDimensionsFirstWithTenPerCentLimits
     for (int i = 0; i < t->rowCount(); ++i) {
         const bool inPreset = i < static_cast<int>(preset.size());
         EXPECT_EQ(t->item(i, 0)->checkState() == Qt::Checked, inPreset) << i;
-        if (inPreset)
+        if (inPreset) {
             EXPECT_TRUE(t->item(i, 0)->text().startsWith(QString::number(preset[i]) + "  "));
+        }
     }
     EXPECT_EQ(t->item(0, 0)->text(), "5  Ecc Crank Length");
     EXPECT_EQ(t->item(0, 2)->text(), "1.593");
