@@ -225,7 +225,7 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
     right->addWidget(rowBox);
     right->addStretch(1);
     setup->addLayout(right, 2);
-    layout->addLayout(setup, 3);
+    layout->addLayout(setup, 5);
 
     auto* run = new QHBoxLayout;
     start_ = new QPushButton(QStringLiteral("Start"), this);
@@ -257,9 +257,9 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
                   {QStringLiteral("Dimension"), QStringLiteral("Before"), QStringLiteral("After")});
     changes_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     changes_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    summary->addWidget(goalTable_, 1);
-    summary->addWidget(changes_, 1);
-    layout->addLayout(summary, 1);
+    summary->addWidget(goalTable_, 2);
+    summary->addWidget(changes_, 3);
+    layout->addLayout(summary, 4);
 
     auto* events = new QHBoxLayout;
     auto* beforeBox = new QGroupBox(QStringLiteral("Before"), this);
@@ -270,9 +270,14 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
     auto* afterLayout = new QVBoxLayout(afterBox);
     after_ = MakeEventTable(afterBox, "TableAfter");
     afterLayout->addWidget(after_);
+    // Room for the eight rows of the default notches without scrolling.
+    const int row = before_->verticalHeader()->defaultSectionSize();
+    for (QTableWidget* t : {before_, after_}) t->setMinimumHeight(row * 9 + row / 2 + 4);
+    goalTable_->setMinimumHeight(row * 9 + row / 2);
+    changes_->setMinimumHeight(row * 9 + row / 2);
     events->addWidget(beforeBox, 1);
     events->addWidget(afterBox, 1);
-    layout->addLayout(events, 2);
+    layout->addLayout(events, 4);
 
     auto* buttons = new QHBoxLayout;
     apply_ = new QPushButton(QStringLiteral("Apply"), this);
