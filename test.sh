@@ -14,6 +14,13 @@ for preset in release asan; do
   ctest --preset "$preset" -j "$JOBS" --timeout 600
 done
 
+# The model's threaded tests under ThreadSanitizer; the other folders would only repeat the
+# single-threaded code at several times the cost.
+echo "=== tsan: model tests"
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan -j "$JOBS" --target test_model
+TSAN_OPTIONS=halt_on_error=1 ./build/tsan/bin/test_model
+
 if [ -x scripts/fuzz.sh ]; then
   echo "=== fuzz: bounded runs"
   bash scripts/fuzz.sh

@@ -2,25 +2,57 @@
 
 #include <vector>
 
+#include "analysis/event_finder.hpp"
 #include "analysis/event_table.hpp"
 #include "model/model.hpp"
 
 namespace {
 
-// 1000 settings across the reverse-arm range, one turn each at 1-degree steps.
-void BM_EventTable(benchmark::State& state) {
+mv::Model DefaultGear() {
     mv::Model m;
     mv::StartUp(m);
+    return m;
+}
+
+// 1000 settings across the forward range, rows in parallel; wall time is what a user waits.
+void BM_EventTable(benchmark::State& state) {
+    const mv::Model m = DefaultGear();
     const std::vector<float> settings =
         mv::DefaultEventSettings(m, mv::SweepDirection::Forward, 1000);
     for (auto _ : state) {
-        for (float s : settings) {
-            const mv::EventRow row = mv::ComputeEventRow(m, s, mv::SweepDirection::Forward, 1.0f);
-            benchmark::DoNotOptimize(row);
-        }
+        const std::vector<mv::EventRow> rows =
+            mv::ComputeEventTable(m, settings, mv::SweepDirection::Forward);
+        benchmark::DoNotOptimize(rows.data());
     }
     state.SetItemsProcessed(state.iterations() * static_cast<long>(settings.size()));
 }
-BENCHMARK(BM_EventTable)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EventTable)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The "Valve Events" window's table: 19 rows each way.
+void BM_EventTableDefault(benchmark::State& state) {
+    const mv::Model m = DefaultGear();
+    for (auto _ : state) {
+        const std::vector<mv::EventRow> rows = mv::ComputeDefaultEventTable(m);
+        benchmark::DoNotOptimize(rows.data());
+    }
+}
+BENCHMARK(BM_EventTableDefault)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// One row on one thread, with the number of solves it takes.
+void BM_EventRow(benchmark::State& state) {
+    const mv::Model m = DefaultGear();
+    const float setting = m.revArmPositions[0] + 0.5f * m.frame.revArmMax;
+    mv::EventFinderCost cost;
+    long rows = 0;
+    for (auto _ : state) {
+        const mv::EventRow row =
+            mv::FindEvents(m, setting, mv::SweepDirection::Forward, mv::kEventCoarseStep, &cost);
+        benchmark::DoNotOptimize(row);
+        ++rows;
+    }
+    state.counters["coarse_solves"] = static_cast<double>(cost.coarse) / static_cast<double>(rows);
+    state.counters["refine_solves"] = static_cast<double>(cost.refine) / static_cast<double>(rows);
+}
+BENCHMARK(BM_EventRow)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

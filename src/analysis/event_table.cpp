@@ -5,7 +5,7 @@
 #include <cmath>
 #include <execution>
 
-#include "model/port_events.hpp"
+#include "analysis/event_finder.hpp"
 #include "model/solver.hpp"
 #include "model/text.hpp"
 
@@ -13,25 +13,6 @@ namespace mv {
 namespace {
 
 using LD = long double;
-
-// A turn never has more samples than this, whatever step is asked for.
-constexpr int kMaxSweepSamples = 3'600'000;
-
-std::optional<float> Finite(LD v) {
-    const float f = static_cast<float>(v);
-    if (!std::isfinite(f)) return std::nullopt;
-    return f;
-}
-
-int SamplesPerTurn(float maxStep) {
-    if (!(maxStep > 0.0f) || !std::isfinite(maxStep)) maxStep = kEventSweepStep;
-    const LD n = std::ceil(360.0L / static_cast<LD>(maxStep) - 1e-9L);
-    int samples = n > kMaxSweepSamples ? kMaxSweepSamples : static_cast<int>(n);
-    if (samples < 2) samples = 2;
-    // Even, so that the rear dead centre (180 degrees) is one of the samples.
-    if (samples % 2 != 0) ++samples;
-    return samples;
-}
 
 void AppendPadded(std::string& out, const std::string& cell, std::size_t width) {
     // Width in characters, not bytes: the absent mark is one character of three bytes.
@@ -70,82 +51,8 @@ float RearStrokePercent(float piston) {
     return static_cast<float>((640.0L - piston) / 6.4L);
 }
 
-EventRow ComputeEventRow(const Gear& g, float revArm, SweepDirection dir, float maxStep) {
-    Gear m = g;
-    EventRow row;
-    row.direction = dir;
-    row.revArm = revArm;
-    const float max = m.frame.revArmMax;
-    if (max != 0.0f) row.notch = Finite((LD(revArm) - m.revArmPositions[0]) / LD(max));
-
-    const int n = SamplesPerTurn(maxStep);
-    m.gear.revArmSetting = revArm;
-    m.gear.geometryError = false;
-
-    auto solveAt = [&m](int k, int samples, SweepDirection d) {
-        const LD a = 360.0L * k / samples;
-        m.gear.driverAngle =
-            static_cast<float>(d == SweepDirection::Forward || k == 0 ? a : 360.0L - a);
-        SolveLinkage(m);
-        SolvePistonAndPorts(m);
-        return SampleOf(m.valve);
-    };
-
-    const PortSample first = solveAt(0, n, dir);
-    LD dMin = m.valve.displacement, dMax = m.valve.displacement;
-    LD fsMax = first.frontSteam, feMax = first.frontExhaust;
-    LD rsMax = first.rearSteam, reMax = first.rearExhaust;
-    const LD frontLead = first.frontSteam;
-    LD rearLead = 0;
-
-    // Piston position of the latest event of each kind in the turn; -1: none yet.
-    std::array<float, kPortEventKinds> latest;
-    latest.fill(-1.0f);
-    std::array<PortCrossing, kPortEventKinds> found{};
-
-    PortSample prev = first;
-    for (int k = 1; k <= n; ++k) {
-        // The turn closes on its own first sample, so a crossing at 0 degrees counts once.
-        const PortSample cur = k == n ? first : solveAt(k, n, dir);
-        if (k < n) {
-            dMin = std::min<LD>(dMin, m.valve.displacement);
-            dMax = std::max<LD>(dMax, m.valve.displacement);
-            fsMax = std::max<LD>(fsMax, cur.frontSteam);
-            feMax = std::max<LD>(feMax, cur.frontExhaust);
-            rsMax = std::max<LD>(rsMax, cur.rearSteam);
-            reMax = std::max<LD>(reMax, cur.rearExhaust);
-        }
-        if (2 * k == n) rearLead = cur.rearSteam;
-        const int count = DetectCrossings(prev, cur, found);
-        for (int c = 0; c < count; ++c) latest[static_cast<int>(found[c].kind)] = found[c].piston;
-        prev = cur;
-    }
-    row.geometryError = m.gear.geometryError;
-
-    auto event = [&latest](PortEvent kind, bool front) -> std::optional<float> {
-        const float p = latest[static_cast<int>(kind)];
-        if (p < 0.0f || !std::isfinite(p)) return std::nullopt;
-        return front ? FrontStrokePercent(p) : RearStrokePercent(p);
-    };
-    auto opening = [](LD v) -> std::optional<float> {
-        return v >= 0.0L ? Finite(v) : std::nullopt;
-    };
-    row.travel = Finite(dMax - dMin);
-    row.front.admission = event(PortEvent::FrontSteamOpen, true);
-    row.front.cutoff = event(PortEvent::FrontSteamClose, true);
-    row.front.release = event(PortEvent::FrontExhaustOpen, true);
-    row.front.compression = event(PortEvent::FrontExhaustClose, true);
-    row.front.lead = Finite(frontLead);
-    row.front.maxSteam = opening(fsMax);
-    row.front.maxExhaust = opening(feMax);
-    row.rear.admission = event(PortEvent::RearSteamOpen, false);
-    row.rear.cutoff = event(PortEvent::RearSteamClose, false);
-    row.rear.release = event(PortEvent::RearExhaustOpen, false);
-    row.rear.compression = event(PortEvent::RearExhaustClose, false);
-    row.rear.lead = Finite(rearLead);
-    row.rear.maxSteam = opening(rsMax);
-    row.rear.maxExhaust = opening(reMax);
-    return row;
+EventRow ComputeEventRow(const Gear& g, float revArm, SweepDirection dir, float coarseStep) {
+    return FindEvents(g, revArm, dir, coarseStep);
 }
 
 std::vector<float> DefaultEventSettings(const Gear& m, SweepDirection dir, int rows) {
@@ -163,11 +70,11 @@ std::vector<float> DefaultEventSettings(const Gear& m, SweepDirection dir, int r
 }
 
 std::vector<EventRow> ComputeEventTable(const Gear& m, std::span<const float> settings,
-                                        SweepDirection dir, float maxStep) {
+                                        SweepDirection dir, float coarseStep) {
     // Rows are independent, so computing them in parallel gives the same rows in the same order.
     std::vector<EventRow> rows(settings.size());
     std::transform(std::execution::par, settings.begin(), settings.end(), rows.begin(),
-                   [&](float s) { return ComputeEventRow(m, s, dir, maxStep); });
+                   [&](float s) { return ComputeEventRow(m, s, dir, coarseStep); });
     return rows;
 }
 
@@ -191,6 +98,7 @@ std::vector<std::string> EventColumnNames() {
              {"admission", "cutoff", "release", "compression", "lead", "max_steam", "max_exhaust"})
             names.push_back(std::string(end) + v);
     }
+    names.push_back("geometry_error");
     return names;
 }
 
@@ -216,6 +124,8 @@ std::string EventTableDelimited(std::span<const EventRow> rows, char separator) 
                 out += NumText(v);
             }
         }
+        out += separator;
+        out += r.geometryError ? "1" : "0";
         out += '\n';
     }
     return out;
@@ -225,7 +135,8 @@ std::string EventRowJson(const EventRow& r) {
     return std::string("{\"direction\":\"") + SweepDirectionText(r.direction) +
            "\",\"revarm\":" + JsonNum(r.revArm) + ",\"notch\":" + JsonNum(r.notch) +
            ",\"travel\":" + JsonNum(r.travel) + ",\"front\":" + EndJson(r.front) +
-           ",\"rear\":" + EndJson(r.rear) + "}";
+           ",\"rear\":" + EndJson(r.rear) +
+           ",\"geometry_error\":" + (r.geometryError ? "true" : "false") + "}";
 }
 
 std::string EventPercentText(const std::optional<float>& v) {
@@ -255,6 +166,8 @@ std::string EventTableText(std::span<const EventRow> rows) {
         out += "  |";
         for (const char* c : kEndCols) AppendPadded(out, c, kW);
     }
+    out += "  |";
+    AppendPadded(out, "geometry", kW);
     out += '\n';
     for (const EventRow& r : rows) {
         AppendPadded(out, SweepDirectionText(r.direction), 3);
@@ -273,6 +186,8 @@ std::string EventTableText(std::span<const EventRow> rows) {
             AppendPadded(out, EventLengthText(e->maxSteam), kW);
             AppendPadded(out, EventLengthText(e->maxExhaust), kW);
         }
+        out += "  |";
+        AppendPadded(out, r.geometryError ? "error" : "ok", kW);
         out += '\n';
     }
     return out;

@@ -17,8 +17,8 @@ enum class SweepDirection {
     Reverse,  // driver angle decreasing
 };
 
-// Finest step of the event sweep in degrees; a turn is sampled at least this closely.
-inline constexpr float kEventSweepStep = 0.25f;
+// Coarse step of the event finder in degrees (see analysis/event_finder.hpp).
+inline constexpr float kEventSweepStep = 10.0f;
 // Rows of the default table per direction: mid gear to "Rev Arm to Cent Max".
 inline constexpr int kDefaultEventRows = 19;
 
@@ -49,11 +49,11 @@ struct EventRow {
 float FrontStrokePercent(float piston);
 float RearStrokePercent(float piston);
 
-// Sweeps one turn from driver angle 0 in the given direction at steps of at most maxStep
-// degrees, on a copy of the gear: the gear itself is only read, so rows can be computed on
+// The exact events of one turn from driver angle 0 in the given direction (FindEvents, with a
+// coarse step of at most coarseStep degrees). The gear is only read, so rows can be computed on
 // any thread.
 EventRow ComputeEventRow(const Gear& g, float revArm, SweepDirection dir,
-                         float maxStep = kEventSweepStep);
+                         float coarseStep = kEventSweepStep);
 
 // Settings mid gear + i * Max / (rows - 1), i = 0..rows-1 (forward), mirrored for reverse.
 // One row is mid gear alone; Max = 0 puts every row at mid gear.
@@ -62,14 +62,16 @@ std::vector<float> DefaultEventSettings(const Gear& g, SweepDirection dir,
 
 // A row for every setting, in order.
 std::vector<EventRow> ComputeEventTable(const Gear& g, std::span<const float> settings,
-                                        SweepDirection dir, float maxStep = kEventSweepStep);
+                                        SweepDirection dir, float coarseStep = kEventSweepStep);
 // The default forward rows followed by the default reverse rows.
 std::vector<EventRow> ComputeDefaultEventTable(const Gear& g, int rows = kDefaultEventRows);
 
 const char* SweepDirectionText(SweepDirection d);  // "fwd" / "rev"
 
 // Text forms. Column order everywhere: direction, revarm, notch, travel, then front and rear
-// admission, cutoff, release, compression, lead, max_steam, max_exhaust.
+// admission, cutoff, release, compression, lead, max_steam, max_exhaust, then geometry_error
+// (the solver had to clamp during the row's turn: true/false in JSON, 1/0 in CSV, "error" in
+// the table).
 std::vector<std::string> EventColumnNames();
 // Header plus one line per row; numbers with 9 significant digits, absent cells empty.
 std::string EventTableDelimited(std::span<const EventRow> rows, char separator);

@@ -105,7 +105,8 @@ const bool kRegistered = Register(Command{
     "events",
     "events [--file F] [--set ID=VALUE]... [--rows N] [--settings X,Y,...] "
     "[--direction fwd|rev|both] [--format table|csv|json]",
-    "Valve events over one driver turn (from 0 degrees, steps of 0.25 degrees) for each row.\n"
+    "Valve events over one driver turn from 0 degrees for each row, found exactly: a coarse\n"
+    "sweep brackets every event and each is refined to 1e-6 degree.\n"
     "  --file PATH        load a .dst or .mvo dimension file first\n"
     "  --set ID=VALUE     commit dimension ID (1..27, 101..122) as a dialog does; repeatable\n"
     "  --rows N           N settings from mid gear to mid gear + \"Rev Arm to Cent Max\" for\n"
@@ -124,8 +125,9 @@ const bool kRegistered = Register(Command{
     "  max_steam, max_exhaust: largest steam and exhaust opening over the turn.\n"
     "An event that does not happen is absent: null in json, an empty cell in csv, a dash in\n"
     "the table. JSON keys: direction, revarm, notch, travel, front {admission, cutoff,\n"
-    "release, compression, lead, max_steam, max_exhaust}, rear {the same}.\n"
-    "A row whose geometry the solver had to clamp is reported on stderr.\n",
+    "release, compression, lead, max_steam, max_exhaust}, rear {the same}, geometry_error.\n"
+    "geometry_error: the solver had to clamp during the row's turn (true/false in json, 1/0\n"
+    "in csv, \"error\" in the table); such a row is also reported on stderr.\n",
     RunEvents});
 
 }  // namespace

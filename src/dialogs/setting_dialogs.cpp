@@ -36,10 +36,6 @@ QPushButton* MakeButton(const QString& caption, QWidget* parent, QRect r) {
     return b;
 }
 
-bool SignsEqual(const GearState& g) {
-    return (g.signFactor1 > 0) == (g.signFactor2 > 0);
-}
-
 }  // namespace
 
 float ClampSetting(float v, float lo, float hi) {
@@ -107,19 +103,11 @@ void TRevPos::FormActivate() {
         labels_[k]->setText(QString::fromLatin1(prefix) + Fmt(v, 5, 3));
         labels_[k]->adjustSize();
     };
-    if (SignsEqual(m_.gear)) {
-        set(2, "Min = ", mid - mx);
-        set(3, "Cen = ", mid);
-        set(4, "Max = ", mid + mx);
-        set(5, "Rev = ", mid - norm);
-        set(6, "Fwd = ", mid + norm);
-    } else {
-        set(2, "Max = ", mid + mx);
-        set(3, "Cen = ", mid);
-        set(4, "Min = ", mid - mx);
-        set(5, "Rev = ", mid + norm);
-        set(6, "Fwd = ", mid - norm);
-    }
+    set(2, "Min = ", mid - mx);
+    set(3, "Cen = ", mid);
+    set(4, "Max = ", mid + mx);
+    set(5, "Rev = ", mid - norm);
+    set(6, "Fwd = ", mid + norm);
     edit_->setText(Fmt(m_.gear.revArmSetting, 7, 3));
     cancel_->setFocus(Qt::OtherFocusReason);
 }
@@ -129,8 +117,7 @@ void TRevPos::OKClick() {
     const float mx = std::fabs(m_.frame.revArmMax);
     const float setting = ClampSetting(Typed(edit_), mid - mx, mid + mx);
     m_.gear.revArmSetting = setting;
-    const long double off = SignsEqual(m_.gear) ? static_cast<long double>(setting) - mid
-                                                : static_cast<long double>(mid) - setting;
+    const long double off = static_cast<long double>(setting) - mid;
     RequestRevArmBarPosition(m_, BarPosition(off * 1000.0L));
 }
 

@@ -9,8 +9,7 @@ namespace mv::files {
 int RevArmBarPositionAfterLoad(const Model& m) {
     const long double setting = m.gear.revArmSetting;
     const long double mid = m.revArmPositions[0];
-    const bool sameSign = (m.gear.signFactor1 > 0) == (m.gear.signFactor2 > 0);
-    const long double v = 1000.0L * (sameSign ? setting - mid : mid - setting);
+    const long double v = 1000.0L * (setting - mid);
     if (std::isnan(v)) return 0;
     constexpr long double kLimit = 2.0e9L;
     if (v >= kLimit) return 2000000000;

@@ -96,8 +96,6 @@ struct GearState {
     bool errorBeep = true;
     float scrollIncrement = 0.001f;
     float radiusHangerAngle = 0;  // radians from vertical
-    float signFactor1 = 1;        // the two sign factors the loaders and TRevPos read
-    float signFactor2 = 1;
 };
 
 // Valve-event thresholds and laps: dimensions only, computed at the end of SolveLinkage.

@@ -8,6 +8,7 @@ namespace mv {
 namespace {
 
 using LD = long double;
+using C = Construction;
 constexpr LD kPi = std::numbers::pi_v<long double>;
 constexpr LD kHalfPi = kPi / 2.0L;
 
@@ -29,89 +30,81 @@ float F(LD v) {
     return static_cast<float>(v);
 }
 
-}  // namespace
-
-void MarkGeometryError(Gear& m) {
-    if (m.gear.errorBeep) m.gear.geometryError = true;
-}
-
-long double ClampDivisor(Gear& m, long double v) {
+LD Divisor(ClampLog& log, C step, LD v) {
     const LD lim = kDivisorLimit;
     if (v >= 0.0L && v < lim) {
-        MarkGeometryError(m);
+        log.Mark(step);
         return lim;
     }
     if (v < 0.0L && v > -lim) {
-        MarkGeometryError(m);
+        log.Mark(step);
         return -lim;
     }
     if (std::isnan(v)) {
         // Not a number cannot be divided by; treat it like a vanishing divisor.
-        MarkGeometryError(m);
+        log.Mark(step);
         return lim;
     }
     return v;
 }
 
-long double ClampCosine(Gear& m, long double c) {
+LD Cosine(ClampLog& log, C step, LD c) {
     const LD lim = kCosineLimit;
     if (c > lim || std::isnan(c)) {
-        MarkGeometryError(m);
+        log.Mark(step);
         c = lim;
     }
     if (c < -lim) {
-        MarkGeometryError(m);
+        log.Mark(step);
         c = -lim;
     }
     return c;
 }
 
-long double ClampRadicand(Gear& m, long double r) {
+LD Radicand(ClampLog& log, C step, LD r) {
     if (r < 0.0L) {
-        MarkGeometryError(m);
+        log.Mark(step);
         return -r;
     }
     return r;
 }
 
-void SolveLinkage(Gear& m) {
-    const FrameDimensions& f = m.frame;
-    auto& P = m.pivots;
-    const LD th = static_cast<LD>(m.gear.driverAngle) * kPi / 180.0L;
-    const LD S = f.stroke, MR = f.mainRod, D = f.eccCircleDia, ECL = f.eccCrankLen;
-    const LD ERL = f.eccRodLeft, ERR = f.eccRodRight, RH = f.radiusHanger;
-    const LD GLR = f.guideLinkRadius, TY = f.transYoke;
-    const LD BCV = f.bcVert, BCB = f.bcBackset, BCH = f.bcHorz, VCR = f.valveConRod;
-    const LD ARV = f.auxVert, ARH = f.auxHorz, RAU = f.revArmUpper, RAL = f.revArmLower;
+LD Radians(LD degrees) {
+    return degrees * kPi / 180.0L;
+}
+
+// The one-argument arctangents pick the right intersection only while the points lie the way
+// round the drawing has them; the other way they give a point off the second circle, with no
+// clamp acting. Such a construction is as impossible as a clamped one.
+template <class Point>
+void CheckReach(ClampLog& log, C step, LD px, LD py, const Point& centre, LD radius) {
+    const LD dist2 = Sq(px - centre.x) + Sq(py - centre.y);
+    const LD err = std::fabs(dist2 - Sq(radius));
+    if (!(err <= 1e-6L * (dist2 + Sq(radius)) + 1e-12L)) log.Mark(step);
+}
+
+// Steps 1 and 5 to 9: the reverse arm, the auxiliary reach rod and the guide link end, which
+// depend on the reverse-arm setting only.
+void ArmSteps(const FrameDimensions& f, float setting, PivotArray& P, ClampLog& log) {
+    const LD RAU = f.revArmUpper, RAL = f.revArmLower;
+    const LD ARV = f.auxVert, ARH = f.auxHorz, GLR = f.guideLinkRadius;
 
     // 1. Reverse arm top end.
-    P[18].x = m.gear.revArmSetting;
-
-    // 2. Main crank pin.
-    P[2].x = F(P[1].x + std::cos(th) * S / 2.0L);
-    P[2].y = F(P[1].y - std::sin(th) * S / 2.0L);
-
-    // 3. Crosshead on the cylinder line.
-    P[3].x = F(P[2].x + std::sqrt(ClampRadicand(m, Sq(MR) - Sq(LD(P[2].y) - P[3].y))));
-
-    // 4. Eccentric crank pin.
-    {
-        LD t = (Sq(S / 2.0L) + Sq(D / 2.0L) - Sq(ECL)) / ClampDivisor(m, S);
-        t = t / ClampDivisor(m, D) * 2.0L;
-        const LD c = ClampCosine(m, t);
-        const LD eps = ArcSin(c) - th - kHalfPi;
-        P[11].x = F(std::cos(eps) * D / 2.0L);
-        P[11].y = F(std::sin(eps) * D / 2.0L);
-    }
+    P[pv::RevArmTop].x = setting;
 
     // 5. Reverse arm top, upper root.
-    P[18].y = F(P[17].y + std::sqrt(ClampRadicand(m, Sq(RAL + RAU) - Sq(LD(P[18].x) - P[17].x))));
+    P[pv::RevArmTop].y =
+        F(P[pv::RevArmPivot2].y +
+          std::sqrt(Radicand(log, C::ReverseArmTop,
+                             Sq(RAL + RAU) - Sq(LD(P[pv::RevArmTop].x) - P[pv::RevArmPivot2].x))));
 
     // 6. Reverse arm pin.
     {
-        const LD L = ClampDivisor(m, RAL + RAU);
-        P[15].x = F(P[17].x + (LD(P[18].x) - P[17].x) * RAL / L);
-        P[15].y = F(P[17].y + RAL * (LD(P[18].y) - P[17].y) / L);
+        const LD L = Divisor(log, C::ReverseArmPin, RAL + RAU);
+        P[pv::RevArmPin].x =
+            F(P[pv::RevArmPivot2].x + (LD(P[pv::RevArmTop].x) - P[pv::RevArmPivot2].x) * RAL / L);
+        P[pv::RevArmPin].y =
+            F(P[pv::RevArmPivot2].y + RAL * (LD(P[pv::RevArmTop].y) - P[pv::RevArmPivot2].y) / L);
     }
 
     // 7. Auxiliary reach rod length.
@@ -120,125 +113,154 @@ void SolveLinkage(Gear& m) {
     // 8. Guide link end.
     LD gamma8;
     {
-        const LD dx = LD(P[12].x) - P[15].x, dy = LD(P[15].y) - P[12].y;
-        const LD beta = std::atan(dy / ClampDivisor(m, dx));
-        const LD d = ClampDivisor(m, std::sqrt(Sq(dx) + Sq(dy)));
-        const LD c = ClampCosine(m, (Sq(d) + Sq(A) - Sq(GLR)) / 2.0L / d / ClampDivisor(m, A));
+        const Pivot& p15 = P[pv::RevArmPin];
+        const Pivot& p12 = P[pv::GuideCentre];
+        const LD dx = LD(p12.x) - p15.x, dy = LD(p15.y) - p12.y;
+        const LD beta = std::atan(dy / Divisor(log, C::GuideLinkEnd, dx));
+        const LD d = Divisor(log, C::GuideLinkEnd, std::sqrt(Sq(dx) + Sq(dy)));
+        const LD c =
+            Cosine(log, C::GuideLinkEnd,
+                   (Sq(d) + Sq(A) - Sq(GLR)) / 2.0L / d / Divisor(log, C::GuideLinkEnd, A));
         gamma8 = ArcSin(c) + beta - kHalfPi;
-        P[13].x = F(P[15].x + A * std::cos(gamma8));
-        P[13].y = F(P[15].y - A * std::sin(gamma8));
+        const LD x = p15.x + A * std::cos(gamma8), y = p15.y - A * std::sin(gamma8);
+        CheckReach(log, C::GuideLinkEnd, x, y, p12, GLR);
+        P[pv::GuideEnd].x = F(x);
+        P[pv::GuideEnd].y = F(y);
     }
 
     // 9. Corner of the auxiliary reach rod.
     {
-        const LD delta = gamma8 - std::atan(ARV / ClampDivisor(m, ARH));
-        P[14].x = F(P[15].x + ARH * std::cos(delta));
-        P[14].y = F(P[15].y - ARH * std::sin(delta));
+        const LD delta = gamma8 - std::atan(ARV / Divisor(log, C::ReachRodCorner, ARH));
+        const LD x = P[pv::RevArmPin].x + ARH * std::cos(delta);
+        const LD y = P[pv::RevArmPin].y - ARH * std::sin(delta);
+        CheckReach(log, C::ReachRodCorner, x, y, P[pv::GuideEnd], ARV);
+        P[pv::ReachCorner].x = F(x);
+        P[pv::ReachCorner].y = F(y);
     }
+}
+
+// Stores a construction's result: rounded to a float in the pivot table, kept whole in the
+// extended-precision table of the exact sweep.
+void Put(float& dst, LD v) {
+    dst = F(v);
+}
+void Put(LD& dst, LD v) {
+    dst = v;
+}
+
+// Step 4: the eccentric crank pin.
+template <class Pivots>
+void EccentricCrankStep(const FrameDimensions& f, LD th, Pivots& P, ClampLog& log) {
+    const LD S = f.stroke, D = f.eccCircleDia, ECL = f.eccCrankLen;
+    LD t = (Sq(S / 2.0L) + Sq(D / 2.0L) - Sq(ECL)) / Divisor(log, C::EccentricCrank, S);
+    t = t / Divisor(log, C::EccentricCrank, D) * 2.0L;
+    const LD c = Cosine(log, C::EccentricCrank, t);
+    const LD eps = ArcSin(c) - th - kHalfPi;
+    Put(P[pv::EccCrankPin].x, std::cos(eps) * D / 2.0L);
+    Put(P[pv::EccCrankPin].y, std::sin(eps) * D / 2.0L);
+}
+
+// Steps 10 to 14: from the eccentric crank pin through the eccentric rod, transmission yoke and
+// bell crank to the valve-stem joint.
+template <class Pivots>
+void ValveTrainSteps(const FrameDimensions& f, Pivots& P, ClampLog& log) {
+    const LD ERL = f.eccRodLeft, ERR = f.eccRodRight, RH = f.radiusHanger, TY = f.transYoke;
+    const LD BCV = f.bcVert, BCB = f.bcBackset, BCH = f.bcHorz, VCR = f.valveConRod;
+    const auto& p11 = P[pv::EccCrankPin];
 
     // 10. Radius-hanger pin on the eccentric rod.
     {
-        const LD dx = LD(P[13].x) - P[11].x, dy = LD(P[13].y) - P[11].y;
-        const LD beta = std::atan(dy / ClampDivisor(m, dx));
-        const LD d = ClampDivisor(m, std::sqrt(Sq(dx) + Sq(dy)));
-        const LD c = ClampCosine(m, (Sq(d) + Sq(ERL) - Sq(RH)) / 2.0L / d / ClampDivisor(m, ERL));
+        const auto& p13 = P[pv::GuideEnd];
+        const LD dx = LD(p13.x) - p11.x, dy = LD(p13.y) - p11.y;
+        const LD beta = std::atan(dy / Divisor(log, C::RadiusHangerPin, dx));
+        const LD d = Divisor(log, C::RadiusHangerPin, std::sqrt(Sq(dx) + Sq(dy)));
+        const LD c =
+            Cosine(log, C::RadiusHangerPin,
+                   (Sq(d) + Sq(ERL) - Sq(RH)) / 2.0L / d / Divisor(log, C::RadiusHangerPin, ERL));
         const LD gamma = ArcSin(c) + beta - kHalfPi;
-        P[10].x = F(P[11].x + ERL * std::cos(gamma));
-        P[10].y = F(P[11].y + ERL * std::sin(gamma));
+        const LD x = p11.x + ERL * std::cos(gamma), y = p11.y + ERL * std::sin(gamma);
+        CheckReach(log, C::RadiusHangerPin, x, y, p13, RH);
+        Put(P[pv::HangerPin].x, x);
+        Put(P[pv::HangerPin].y, y);
     }
 
     // 11. Eccentric rod right end.
     {
-        const LD k = (ERL + ERR) / ClampDivisor(m, ERL);
-        P[9].x = F(P[11].x + (LD(P[10].x) - P[11].x) * k);
-        P[9].y = F(P[11].y + (LD(P[10].y) - P[11].y) * k);
+        const LD k = (ERL + ERR) / Divisor(log, C::EccentricRodEnd, ERL);
+        Put(P[pv::EccRodEnd].x, p11.x + (LD(P[pv::HangerPin].x) - p11.x) * k);
+        Put(P[pv::EccRodEnd].y, p11.y + (LD(P[pv::HangerPin].y) - p11.y) * k);
     }
 
     // 12. Bell crank horizontal-arm pin.
     LD gamma12;
+    const auto& p7 = P[pv::BellPivot2];
     {
-        const LD dx = LD(P[7].x) - P[9].x, dy = LD(P[7].y) - P[9].y;
-        const LD beta = std::atan(dx / ClampDivisor(m, dy));
-        const LD d = ClampDivisor(m, std::sqrt(Sq(dx) + Sq(dy)));
-        const LD c = ClampCosine(m, (Sq(d) + Sq(BCH) - Sq(TY)) / 2.0L / d / ClampDivisor(m, BCH));
+        const auto& p9 = P[pv::EccRodEnd];
+        const LD dx = LD(p7.x) - p9.x, dy = LD(p7.y) - p9.y;
+        const LD beta = std::atan(dx / Divisor(log, C::BellCrankHorzPin, dy));
+        const LD d = Divisor(log, C::BellCrankHorzPin, std::sqrt(Sq(dx) + Sq(dy)));
+        const LD c =
+            Cosine(log, C::BellCrankHorzPin,
+                   (Sq(d) + Sq(BCH) - Sq(TY)) / 2.0L / d / Divisor(log, C::BellCrankHorzPin, BCH));
         gamma12 = kHalfPi + beta - ArcSin(c);
-        P[8].x = F(P[7].x - BCH * std::sin(gamma12));
-        P[8].y = F(P[7].y - BCH * std::cos(gamma12));
+        const LD x = p7.x - BCH * std::sin(gamma12), y = p7.y - BCH * std::cos(gamma12);
+        CheckReach(log, C::BellCrankHorzPin, x, y, p9, TY);
+        Put(P[pv::BellHorzPin].x, x);
+        Put(P[pv::BellHorzPin].y, y);
     }
 
     // 13. Bell crank vertical-arm pin, rigid with the horizontal arm.
     {
-        const LD mu = std::atan(BCB / ClampDivisor(m, BCV)) + gamma12 - kHalfPi;
+        const LD mu = std::atan(BCB / Divisor(log, C::BellCrankVertPin, BCV)) + gamma12 - kHalfPi;
         LD rho = std::sqrt(Sq(BCV) + Sq(BCB));
         if (BCV < 0.0L) rho = -rho;
-        P[5].x = F(P[7].x - rho * std::sin(mu));
-        P[5].y = F(P[7].y - rho * std::cos(mu));
+        Put(P[pv::BellVertPin].x, p7.x - rho * std::sin(mu));
+        Put(P[pv::BellVertPin].y, p7.y - rho * std::cos(mu));
     }
 
     // 14. Valve-stem joint, ahead of P5.
-    P[4].x = F(P[5].x + std::sqrt(ClampRadicand(m, Sq(VCR) - Sq(LD(P[5].y) - P[4].y))));
+    const auto& p5 = P[pv::BellVertPin];
+    Put(P[pv::ValveJoint].x,
+        p5.x +
+            std::sqrt(Radicand(log, C::ValveJoint, Sq(VCR) - Sq(LD(p5.y) - P[pv::ValveJoint].y))));
+}
+
+// Steps 2 to 4 and 10 to 15: everything that moves with the driver. Returns the radius-hanger
+// angle.
+template <class Pivots>
+LD DrivenSteps(const FrameDimensions& f, LD th, Pivots& P, ClampLog& log) {
+    const LD S = f.stroke, MR = f.mainRod;
+
+    // 2. Main crank pin.
+    Put(P[pv::CrankPin].x, P[pv::Driver].x + std::cos(th) * S / 2.0L);
+    Put(P[pv::CrankPin].y, P[pv::Driver].y - std::sin(th) * S / 2.0L);
+
+    // 3. Crosshead on the cylinder line.
+    Put(P[pv::Crosshead].x,
+        P[pv::CrankPin].x +
+            std::sqrt(Radicand(log, C::Crosshead,
+                               Sq(MR) - Sq(LD(P[pv::CrankPin].y) - P[pv::Crosshead].y))));
+
+    // 4. Eccentric crank pin; 10 to 14 the valve train.
+    EccentricCrankStep(f, th, P, log);
+    ValveTrainSteps(f, P, log);
 
     // 15. Radius-hanger angle from vertical.
-    m.gear.radiusHangerAngle =
-        F(std::atan((LD(P[13].x) - P[10].x) / ClampDivisor(m, LD(P[13].y) - P[10].y)));
-
-    // 16. Sign factors.
-    m.gear.signFactor1 = 1;
-    m.gear.signFactor2 = 1;
-
-    // 17.
-    ComputeValveThresholds(m);
+    const auto& p13 = P[pv::GuideEnd];
+    const auto& p10 = P[pv::HangerPin];
+    return std::atan((LD(p13.x) - p10.x) / Divisor(log, C::RadiusHangerAngle, LD(p13.y) - p10.y));
 }
 
-void ComputeMidGear(Gear& m) {
-    FrameDimensions& f = m.frame;
-    auto& P = m.pivots;
-    const float savedAngle = m.gear.driverAngle;
+}  // namespace
 
-    const LD GLR = f.guideLinkRadius;
-    const LD off = static_cast<LD>(f.offsetAngle) * kPi / 180.0L;
-    P[13].x = F(P[12].x + GLR * std::sin(off));
-    P[13].y = F(P[12].y + GLR * std::cos(off));
+// --- Pure functions ----------------------------------------------------------------------------
 
-    const LD A = std::sqrt(Sq(LD(f.auxVert)) + Sq(LD(f.auxHorz)));
-    const LD dx = LD(P[13].x) - P[17].x, dy = LD(P[13].y) - P[17].y;
-    // Coincident or vertically aligned points: clamp instead of dividing by zero.
-    const LD beta = std::atan(dy / ClampDivisor(m, dx));
-    const LD d = ClampDivisor(m, std::sqrt(Sq(dx) + Sq(dy)));
-
-    if (f.revArmLower == 0.0f) f.revArmLower = kDivisorLimit;
-    const LD RAL = f.revArmLower, RAU = f.revArmUpper;
-
-    LD c = (Sq(d) + Sq(RAL) - Sq(A)) / 2.0L / d / RAL;
-    if (c >= 1.0L) {
-        c = kCosineLimit;
-    } else if (c <= -1.0L) {
-        // Unreachable from below: without this the arcsine is not a number.
-        MarkGeometryError(m);
-        c = -static_cast<LD>(kCosineLimit);
-    } else if (std::isnan(c)) {
-        MarkGeometryError(m);
-        c = kCosineLimit;
-    }
-    const LD gamma = kHalfPi + beta - ArcSin(c);
-    const float mid = F(P[17].x + (RAL + RAU) * std::cos(gamma));
-
-    P[18].x = mid;
-    m.revArmPositions[0] = mid;
-    m.revArmPositions[1] = mid;
-    m.revArmPositions[2] = mid + f.revArmNorm;
-    m.revArmPositions[3] = mid - f.revArmNorm;
-    m.gear.revArmSetting = mid;
-    m.gear.driverAngle = savedAngle;
-}
-
-void ComputeValveThresholds(Gear& m) {
-    const CylinderDimensions& c = m.cyl;
-    ValveThresholds& t = m.thresholds;
+ValveThresholds ValveThresholdsOf(const CylinderDimensions& c) {
+    ValveThresholds t;
     const LD E2 = LD(c.exhaustPort) / 2.0L;
     const LD BF = c.bridgeFront, BR = c.bridgeRear, SF = c.steamPortFront, SR = c.steamPortRear;
     const LD VF = c.valveFrontHalf, VR = c.valveRearHalf, XF = c.exhCavFront, XR = c.exhCavRear;
-    const LD J = c.valveStem, C = c.cylCtr;
+    const LD J = c.valveStem, Cc = c.cylCtr;
     const LD Tfs = E2 + BF + SF - VF, Tfx = E2 + BF - XF;
     const LD Trs = E2 + BR + SR - VR, Trx = E2 + BR - XR;
     t.frontSteamEdge = F(Tfs);
@@ -247,29 +269,197 @@ void ComputeValveThresholds(Gear& m) {
     t.rearSteamEdge = F(Trs);
     t.rearSteamFull = F(E2 + BR - VR);
     t.rearExhaustEdge = F(Trx);
-    t.rearSteamJointEdge = F(Trs + J - C);
-    t.frontSteamJointEdge = F(Tfs + C - J);
+    t.rearSteamJointEdge = F(Trs + J - Cc);
+    t.frontSteamJointEdge = F(Tfs + Cc - J);
     t.frontSteamLap = F(-Tfs);
     t.rearSteamLap = F(-Trs);
     t.frontExhaustLap = F(-Tfx);
     t.rearExhaustLap = F(-Trx);
+    return t;
 }
 
-void SolvePistonAndPorts(Gear& m) {
-    const LD th = static_cast<LD>(m.gear.driverAngle) * kPi / 180.0L;
-    const LD S = ClampDivisor(m, m.frame.stroke);
-    const LD MR = m.frame.mainRod;
-    const LD s = LD(m.pivots[4].x) + m.cyl.valveStem - m.cyl.cylCtr;
-    const LD rad = ClampRadicand(m, Sq(MR) - Sq(std::sin(th) * S / 2.0L));
-    const LD p = 320.0L - 320.0L * (std::cos(th) + 2.0L * std::sqrt(rad) / S - 2.0L * MR / S);
-    const ValveThresholds& t = m.thresholds;
-    ValveEvents& v = m.valve;
+LinkageSolution SolveLinkageOf(const Gear& g, float driverAngle, float revArmSetting,
+                               bool errorBeep) {
+    LinkageSolution s;
+    s.pivots = g.pivots;
+    ClampLog log{errorBeep};
+    // The arm steps come first in the table but do not depend on the driven ones, and the
+    // first clamp is taken in construction order, so the order here changes nothing.
+    ArmSteps(g.frame, revArmSetting, s.pivots, log);
+    s.radiusHangerAngle = F(DrivenSteps(g.frame, Radians(driverAngle), s.pivots, log));
+    s.thresholds = ValveThresholdsOf(g.cyl);
+    s.geometryError = log.raised;
+    s.firstClamp = log.first;
+    return s;
+}
+
+long double PistonAt(const Gear& g, long double driverAngle, ClampLog& log) {
+    const LD th = Radians(driverAngle);
+    const LD S = Divisor(log, C::Piston, g.frame.stroke);
+    const LD MR = g.frame.mainRod;
+    const LD rad = Radicand(log, C::Piston, Sq(MR) - Sq(std::sin(th) * S / 2.0L));
+    return 320.0L - 320.0L * (std::cos(th) + 2.0L * std::sqrt(rad) / S - 2.0L * MR / S);
+}
+
+ValveEvents PistonAndPortsOf(const Gear& g, float driverAngle, float valveJointX,
+                             const ValveThresholds& t, ClampLog& log) {
+    const LD p = PistonAt(g, driverAngle, log);
+    const LD s = LD(valveJointX) + g.cyl.valveStem - g.cyl.cylCtr;
+    ValveEvents v;
     v.displacement = F(s);
     v.piston = F(p);
     v.frontSteam = F(t.frontSteamEdge - s);
     v.frontExhaust = F(s - t.frontExhaustEdge);
     v.rearSteam = F(t.rearSteamEdge + s);
     v.rearExhaust = F(-s - t.rearExhaustEdge);
+    return v;
+}
+
+GearSolution SolveGear(const Gear& g, float driverAngle, float revArmSetting, bool errorBeep) {
+    GearSolution s;
+    s.linkage = SolveLinkageOf(g, driverAngle, revArmSetting, errorBeep);
+    ClampLog log{errorBeep, s.linkage.geometryError, s.linkage.firstClamp};
+    s.valve = PistonAndPortsOf(g, driverAngle, s.linkage.pivots[pv::ValveJoint].x,
+                               s.linkage.thresholds, log);
+    s.geometryError = log.raised;
+    s.firstClamp = log.first;
+    return s;
+}
+
+MidGearSolution SolveMidGear(const Gear& g, bool errorBeep) {
+    const FrameDimensions& f = g.frame;
+    const auto& P = g.pivots;
+    ClampLog log{errorBeep};
+    MidGearSolution s;
+
+    const LD GLR = f.guideLinkRadius;
+    const LD off = Radians(f.offsetAngle);
+    s.guideEnd = P[pv::GuideEnd];
+    s.guideEnd.x = F(P[pv::GuideCentre].x + GLR * std::sin(off));
+    s.guideEnd.y = F(P[pv::GuideCentre].y + GLR * std::cos(off));
+
+    const LD A = std::sqrt(Sq(LD(f.auxVert)) + Sq(LD(f.auxHorz)));
+    const Pivot& p17 = P[pv::RevArmPivot2];
+    const LD dx = LD(s.guideEnd.x) - p17.x, dy = LD(s.guideEnd.y) - p17.y;
+    // Coincident or vertically aligned points: clamp instead of dividing by zero.
+    const LD beta = std::atan(dy / Divisor(log, C::MidGear, dx));
+    const LD d = Divisor(log, C::MidGear, std::sqrt(Sq(dx) + Sq(dy)));
+
+    s.revArmLower = f.revArmLower == 0.0f ? kDivisorLimit : f.revArmLower;
+    const LD RAL = s.revArmLower, RAU = f.revArmUpper;
+
+    LD c = (Sq(d) + Sq(RAL) - Sq(A)) / 2.0L / d / RAL;
+    if (c >= 1.0L) {
+        c = kCosineLimit;
+    } else if (c <= -1.0L) {
+        // Unreachable from below: without this the arcsine is not a number.
+        log.Mark(C::MidGear);
+        c = -static_cast<LD>(kCosineLimit);
+    } else if (std::isnan(c)) {
+        log.Mark(C::MidGear);
+        c = kCosineLimit;
+    }
+    const LD gamma = kHalfPi + beta - ArcSin(c);
+    s.midGear = F(p17.x + (RAL + RAU) * std::cos(gamma));
+    s.geometryError = log.raised;
+    s.firstClamp = log.first;
+    return s;
+}
+
+ArmStage SolveArmStage(const Gear& g, float revArmSetting, bool errorBeep) {
+    ArmStage a;
+    a.pivots = g.pivots;
+    a.log.errorBeep = errorBeep;
+    ArmSteps(g.frame, revArmSetting, a.pivots, a.log);
+    return a;
+}
+
+float ValveJointXAt(const Gear& g, const ArmStage& arm, long double driverAngle, ClampLog& log,
+                    bool wholeLinkage) {
+    PivotArray P = arm.pivots;
+    if (wholeLinkage) {
+        (void)DrivenSteps(g.frame, Radians(driverAngle), P, log);
+    } else {
+        EccentricCrankStep(g.frame, Radians(driverAngle), P, log);
+        ValveTrainSteps(g.frame, P, log);
+    }
+    return P[pv::ValveJoint].x;
+}
+
+long double ValveJointXExact(const Gear& g, const ArmStage& arm, long double driverAngle,
+                             ClampLog& log, bool wholeLinkage) {
+    struct Point {
+        LD x = 0, y = 0;
+    };
+    std::array<Point, kPivotCount> P;
+    for (int k = 0; k < kPivotCount; ++k) P[k] = {arm.pivots[k].x, arm.pivots[k].y};
+    if (wholeLinkage) {
+        (void)DrivenSteps(g.frame, Radians(driverAngle), P, log);
+    } else {
+        EccentricCrankStep(g.frame, Radians(driverAngle), P, log);
+        ValveTrainSteps(g.frame, P, log);
+    }
+    return P[pv::ValveJoint].x;
+}
+
+// --- Model wrappers ----------------------------------------------------------------------------
+
+void MarkGeometryError(Gear& m) {
+    if (m.gear.errorBeep) m.gear.geometryError = true;
+}
+
+long double ClampDivisor(Gear& m, long double v) {
+    ClampLog log{m.gear.errorBeep};
+    const LD r = Divisor(log, C::None, v);
+    if (log.raised) m.gear.geometryError = true;
+    return r;
+}
+
+long double ClampCosine(Gear& m, long double c) {
+    ClampLog log{m.gear.errorBeep};
+    const LD r = Cosine(log, C::None, c);
+    if (log.raised) m.gear.geometryError = true;
+    return r;
+}
+
+long double ClampRadicand(Gear& m, long double r) {
+    ClampLog log{m.gear.errorBeep};
+    const LD v = Radicand(log, C::None, r);
+    if (log.raised) m.gear.geometryError = true;
+    return v;
+}
+
+void SolveLinkage(Gear& m) {
+    const LinkageSolution s =
+        SolveLinkageOf(m, m.gear.driverAngle, m.gear.revArmSetting, m.gear.errorBeep);
+    m.pivots = s.pivots;
+    m.gear.radiusHangerAngle = s.radiusHangerAngle;
+    m.thresholds = s.thresholds;
+    if (s.geometryError) m.gear.geometryError = true;
+}
+
+void ComputeMidGear(Gear& m) {
+    const MidGearSolution s = SolveMidGear(m, m.gear.errorBeep);
+    m.pivots[pv::GuideEnd] = s.guideEnd;
+    m.frame.revArmLower = s.revArmLower;
+    m.pivots[pv::RevArmTop].x = s.midGear;
+    m.revArmPositions[0] = s.midGear;
+    m.revArmPositions[1] = s.midGear;
+    m.revArmPositions[2] = s.midGear + m.frame.revArmNorm;
+    m.revArmPositions[3] = s.midGear - m.frame.revArmNorm;
+    m.gear.revArmSetting = s.midGear;
+    if (s.geometryError) m.gear.geometryError = true;
+}
+
+void ComputeValveThresholds(Gear& m) {
+    m.thresholds = ValveThresholdsOf(m.cyl);
+}
+
+void SolvePistonAndPorts(Gear& m) {
+    ClampLog log{m.gear.errorBeep};
+    m.valve =
+        PistonAndPortsOf(m, m.gear.driverAngle, m.pivots[pv::ValveJoint].x, m.thresholds, log);
+    if (log.raised) m.gear.geometryError = true;
 }
 
 }  // namespace mv

@@ -83,9 +83,9 @@ TEST(EventsCli, CsvHasAHeaderAndARowPerSettingAndDirection) {
     const QStringList lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 1 + 38);
     EXPECT_TRUE(lines[0].startsWith("direction,revarm,notch,travel,front_admission,"));
-    EXPECT_TRUE(lines[0].endsWith(",rear_max_steam,rear_max_exhaust"));
+    EXPECT_TRUE(lines[0].endsWith(",rear_max_steam,rear_max_exhaust,geometry_error"));
     const int columns = lines[0].split(',').size();
-    EXPECT_EQ(columns, 18);
+    EXPECT_EQ(columns, 19);
     for (int i = 1; i < lines.size(); ++i) {
         EXPECT_EQ(lines[i].split(',').size(), columns) << i;
         EXPECT_TRUE(lines[i].startsWith(i <= 19 ? "fwd," : "rev,")) << i;

@@ -112,8 +112,6 @@ TEST_F(SettingDialogTest, ReverseArmPositionIsClampedToMidGearPlusMinusMax) {
     m.revArmPositions[0] = 0.25f;
     m.frame.revArmMax = 0.5f;
     m.frame.revArmNorm = 0.3f;
-    m.gear.signFactor1 = 1;
-    m.gear.signFactor2 = 1;
     mv::TRevPos d(m);
     EXPECT_EQ(d.windowTitle(), "Reverse Arm Position");
     ASSERT_TRUE(mvtest::ShowActive(d));
@@ -133,23 +131,6 @@ TEST_F(SettingDialogTest, ReverseArmPositionIsClampedToMidGearPlusMinusMax) {
     EXPECT_EQ(m.revArmBarPosition, -500);
     EnterAndOk(d, "0.35");
     EXPECT_EQ(m.revArmBarPosition, 100);
-}
-
-TEST_F(SettingDialogTest, ReverseArmWithOppositeSignsMirrorsLabelsAndBar) {
-    m.revArmPositions[0] = 0.0f;
-    m.frame.revArmMax = 0.5f;
-    m.frame.revArmNorm = 0.3f;
-    m.gear.signFactor1 = 1;
-    m.gear.signFactor2 = -1;
-    mv::TRevPos d(m);
-    ASSERT_TRUE(mvtest::ShowActive(d));
-    EXPECT_EQ(d.RangeLabel(2)->text(), "Max = 0.500");
-    EXPECT_EQ(d.RangeLabel(4)->text(), "Min = -0.500");
-    EXPECT_EQ(d.RangeLabel(5)->text(), "Rev = 0.300");
-    EXPECT_EQ(d.RangeLabel(6)->text(), "Fwd = -0.300");
-    d.hide();
-    EnterAndOk(d, "0.2");
-    EXPECT_EQ(m.revArmBarPosition, -200);
 }
 
 TEST_F(SettingDialogTest, ReverseArmFilterAllowsOneMinusAndEnterDoesNothing) {

@@ -118,7 +118,7 @@ TEST_F(ValveEventsWindow, CopyPutsTabSeparatedRowsOnTheClipboard) {
     const QStringList lines = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1 + 38);
     EXPECT_TRUE(lines[0].startsWith("direction\trevarm\tnotch\ttravel\tfront_admission"));
-    EXPECT_EQ(lines[1].split('\t').size(), 18);
+    EXPECT_EQ(lines[1].split('\t').size(), 19);
     EXPECT_TRUE(lines[1].startsWith("fwd\t"));
     EXPECT_TRUE(lines[20].startsWith("rev\t"));
 }
@@ -135,7 +135,7 @@ TEST_F(ValveEventsWindow, SaveCsvWritesTheWholeTableOrNothing) {
     const QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 1 + 38);
     EXPECT_TRUE(lines[0].startsWith("direction,revarm,notch,travel,"));
-    EXPECT_EQ(lines[38].split(',').size(), 18);
+    EXPECT_EQ(lines[38].split(',').size(), 19);
 
     const QString bad = dir.filePath("no/such/folder/events.csv");
     EXPECT_FALSE(w->SaveCsv(bad, &error));

@@ -1,0 +1,246 @@
+#include "analysis/event_finder.hpp"
+
+#include <algorithm>
+#include <array>
+#include <boost/math/tools/minima.hpp>
+#include <boost/math/tools/toms748_solve.hpp>
+#include <cmath>
+#include <cstdint>
+#include <exception>
+#include <limits>
+#include <vector>
+
+#include "model/solver.hpp"
+
+namespace mv {
+namespace {
+
+using LD = long double;
+
+constexpr int kMaxCoarseSamples = 4 * 900'000;
+// Root brackets are narrowed to this width in degrees.
+constexpr double kRootTolerance = 1e-6;
+// Bits of the turning point's angle; its displacement is then exact to far below a float's
+// resolution, the error being quadratic in the angle's.
+constexpr int kExtremumBits = 16;
+constexpr std::uintmax_t kMaxRefineSteps = 100;
+
+// A value that fits a float, else absent (narrowing beyond the float range is undefined).
+std::optional<float> Finite(LD v) {
+    constexpr LD kMax = std::numeric_limits<float>::max();
+    if (!(v >= -kMax && v <= kMax)) return std::nullopt;
+    return static_cast<float>(v);
+}
+
+enum OpeningIndex { kFrontSteam, kFrontExhaust, kRearSteam, kRearExhaust };
+
+// The valve motion of one row: sweep parameter u (degrees along the turn in the running
+// direction, any real number, taken modulo 360) to valve displacement.
+class ValveMotion {
+public:
+    ValveMotion(const Gear& g, float revArm, SweepDirection dir, EventFinderCost* cost)
+        : g_(g), arm_(SolveArmStage(g, revArm, true)), dir_(dir), cost_(cost) {}
+
+    LD AngleOf(LD u) const {
+        LD a = std::fmod(u, 360.0L);
+        if (a < 0) a += 360.0L;
+        if (dir_ == SweepDirection::Reverse && a != 0.0L) a = 360.0L - a;
+        return a;
+    }
+
+    // Coarse samples make every moving construction, so their clamps flag the row as the
+    // whole linkage would; refinements make only what the valve hangs on.
+    // The sweep follows the constructions in extended precision, a smooth function of the
+    // angle, so that the root finder converges quickly to a true root.
+    LD Sample(LD u) {
+        if (cost_) ++cost_->coarse;
+        const LD a = AngleOf(u);
+        (void)PistonAt(g_, a, log_);
+        return Displacement(ValveJointXExact(g_, arm_, a, log_, true));
+    }
+    LD Refine(LD u) {
+        if (cost_) ++cost_->refine;
+        return Displacement(ValveJointXExact(g_, arm_, AngleOf(u), log_));
+    }
+    // What the valve values show: the joint rounded to a float, as the model's solve has it.
+    LD Shown(LD u) {
+        if (cost_) ++cost_->refine;
+        const float x4 = ValveJointXAt(g_, arm_, AngleOf(u), log_);
+        return LD(x4) + g_.cyl.valveStem - g_.cyl.cylCtr;
+    }
+    LD PistonAtU(LD u) { return PistonAt(g_, AngleOf(u), log_); }
+    bool GeometryError() const { return arm_.log.raised || log_.raised; }
+
+private:
+    LD Displacement(LD x4) const { return x4 + g_.cyl.valveStem - g_.cyl.cylCtr; }
+
+    const Gear& g_;
+    ArmStage arm_;
+    SweepDirection dir_;
+    ClampLog log_;
+    EventFinderCost* cost_;
+};
+
+struct Point {
+    LD u;  // sweep parameter, unwrapped
+    LD s;  // valve displacement
+};
+
+// A turning point of the displacement near coarse sample u, refined with Brent's method.
+Point RefineTurn(const std::function<LD(LD)>& fine, LD u, LD h, bool maximum, LD sampled) {
+    const LD sign = maximum ? -1.0L : 1.0L;
+    auto f = [&](double x) { return static_cast<double>(sign * fine(x)); };
+    std::uintmax_t steps = kMaxRefineSteps;
+    const auto [x, fx] = boost::math::tools::brent_find_minima(
+        f, static_cast<double>(u - h), static_cast<double>(u + h), kExtremumBits, steps);
+    const LD s = sign * LD(fx);
+    // Never worse than the sample it started from.
+    if (maximum ? s < sampled : s > sampled) return {u, sampled};
+    return {LD(x), s};
+}
+
+// Sign of a value: -1, 0 or +1.
+int SignOf(LD v) {
+    return v > 0 ? 1 : (v < 0 ? -1 : 0);
+}
+
+}  // namespace
+
+int CoarseSamplesPerTurn(float coarseStep) {
+    if (!(coarseStep > 0.0f) || !std::isfinite(coarseStep) || coarseStep > kEventCoarseStep)
+        coarseStep = kEventCoarseStep;
+    const LD quarters = std::ceil(90.0L / static_cast<LD>(coarseStep) - 1e-9L);
+    const LD n = 4.0L * quarters;
+    return n > kMaxCoarseSamples ? kMaxCoarseSamples : static_cast<int>(n);
+}
+
+TurnCrossings FindTurnCrossings(const std::function<LD(LD)>& coarse,
+                                const std::function<LD(LD)>& fine,
+                                const std::array<OpeningLine, 4>& openings, int n) {
+    TurnCrossings out;
+    // 1. Coarse sweep.
+    const LD h = 360.0L / n;
+    std::vector<LD> s(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k) s[static_cast<std::size_t>(k)] = coarse(h * k);
+    auto S = [&s, n](int k) { return s[static_cast<std::size_t>(((k % n) + n) % n)]; };
+
+    // 2. Turning points of the displacement, refined.
+    std::vector<Point> turns;
+    out.sMin = out.sMax = S(0);
+    for (int k = 0; k < n; ++k) {
+        const LD prev = S(k - 1), cur = S(k), next = S(k + 1);
+        out.sMin = std::min(out.sMin, cur);
+        out.sMax = std::max(out.sMax, cur);
+        const bool isMax = cur > prev && cur >= next;
+        const bool isMin = cur < prev && cur <= next;
+        if (!isMax && !isMin) continue;
+        Point p = RefineTurn(fine, h * k, h, isMax, cur);
+        // Keep the parameter within the turn so that segments can be ordered.
+        if (p.u < 0) p.u += 360.0L;
+        if (p.u >= 360.0L) p.u -= 360.0L;
+        turns.push_back(p);
+        out.sMin = std::min(out.sMin, p.s);
+        out.sMax = std::max(out.sMax, p.s);
+    }
+    std::sort(turns.begin(), turns.end(), [](const Point& a, const Point& b) { return a.u < b.u; });
+
+    // 3. Crossings. Between two turning points every opening is monotone: a strict change of
+    // sign from one end to the other is exactly one crossing. The latest crossing of each kind
+    // in the turn is kept.
+    const std::size_t m = turns.size();
+    std::vector<Point> seg;
+    for (std::size_t i = 0; i < m; ++i) {
+        const Point a = turns[i];
+        Point b = turns[(i + 1) % m];
+        if (i + 1 == m) b.u += 360.0L;  // the segment that wraps past the turn's end
+        // The segment's points in order: its ends and the coarse samples strictly inside.
+        seg.clear();
+        seg.push_back(a);
+        for (int k = static_cast<int>(std::floor(a.u / h)) + 1; h * k < b.u; ++k)
+            if (h * k > a.u) seg.push_back({h * k, S(k)});
+        seg.push_back(b);
+
+        for (std::size_t o = 0; o < openings.size(); ++o) {
+            const OpeningLine& op = openings[o];
+            const int from = SignOf(op.At(a.s)), to = SignOf(op.At(b.s));
+            if (from == 0 || to == 0 || from == to) continue;
+            // First point at or past zero, seen from the start's side.
+            std::size_t j = 1;
+            while (j + 1 < seg.size() && SignOf(op.At(seg[j].s)) == from) ++j;
+            LD root;
+            const LD vj = op.At(seg[j].s);
+            if (vj == 0.0L) {
+                root = seg[j].u;
+            } else {
+                auto f = [&](double u) { return static_cast<double>(op.At(fine(u))); };
+                std::uintmax_t steps = kMaxRefineSteps;
+                const auto [r0, r1] = boost::math::tools::toms748_solve(
+                    f, static_cast<double>(seg[j - 1].u), static_cast<double>(seg[j].u),
+                    static_cast<double>(op.At(seg[j - 1].s)), static_cast<double>(vj),
+                    [](double x, double y) { return std::fabs(y - x) <= kRootTolerance; }, steps);
+                root = (LD(r0) + LD(r1)) / 2.0L;
+            }
+            root = std::fmod(root, 360.0L);
+            if (root <= 0.0L) root += 360.0L;
+            auto& slot = out.latest[o + (to > 0 ? 0 : 4)];
+            if (!slot || root > *slot) slot = root;
+        }
+    }
+    return out;
+}
+
+EventRow FindEvents(const Gear& g, float revArm, SweepDirection dir, float coarseStep,
+                    EventFinderCost* cost) {
+    EventRow row;
+    row.direction = dir;
+    row.revArm = revArm;
+    const float max = g.frame.revArmMax;
+    if (max != 0.0f) row.notch = Finite((LD(revArm) - g.revArmPositions[0]) / LD(max));
+
+    const ValveThresholds t = ValveThresholdsOf(g.cyl);
+    const std::array<OpeningLine, 4> openings = {
+        OpeningLine{t.frontSteamEdge, -1.0L}, OpeningLine{-LD(t.frontExhaustEdge), 1.0L},
+        OpeningLine{t.rearSteamEdge, 1.0L}, OpeningLine{-LD(t.rearExhaustEdge), -1.0L}};
+    ValveMotion motion(g, revArm, dir, cost);
+
+    // Coarse samples make every moving construction, so their clamps flag the row as the whole
+    // linkage would; refinements make only what the valve hangs on.
+    const int n = CoarseSamplesPerTurn(coarseStep);
+    const TurnCrossings found =
+        FindTurnCrossings([&motion](LD u) { return motion.Sample(u); },
+                          [&motion](LD u) { return motion.Refine(u); }, openings, n);
+
+    // Leads: the steam openings at the dead centres (u = 0 and 180 in either direction), as the
+    // valve values give them.
+    row.front.lead = Finite(t.frontSteamEdge - motion.Shown(0.0L));
+    row.rear.lead = Finite(t.rearSteamEdge + motion.Shown(180.0L));
+
+    row.travel = Finite(found.sMax - found.sMin);
+    auto opening = [](LD v) -> std::optional<float> {
+        return v >= 0.0L ? Finite(v) : std::nullopt;
+    };
+    row.front.maxSteam = opening(openings[kFrontSteam].At(found.sMin));
+    row.front.maxExhaust = opening(openings[kFrontExhaust].At(found.sMax));
+    row.rear.maxSteam = opening(openings[kRearSteam].At(found.sMax));
+    row.rear.maxExhaust = opening(openings[kRearExhaust].At(found.sMin));
+
+    auto event = [&](int kind, bool front) -> std::optional<float> {
+        const std::optional<LD> u = found.latest[static_cast<std::size_t>(kind)];
+        if (!u) return std::nullopt;
+        const std::optional<float> p = Finite(motion.PistonAtU(*u));
+        if (!p) return std::nullopt;
+        return front ? FrontStrokePercent(*p) : RearStrokePercent(*p);
+    };
+    row.front.admission = event(kFrontSteam, true);
+    row.front.cutoff = event(4 + kFrontSteam, true);
+    row.front.release = event(kFrontExhaust, true);
+    row.front.compression = event(4 + kFrontExhaust, true);
+    row.rear.admission = event(kRearSteam, false);
+    row.rear.cutoff = event(4 + kRearSteam, false);
+    row.rear.release = event(kRearExhaust, false);
+    row.rear.compression = event(4 + kRearExhaust, false);
+    row.geometryError = motion.GeometryError();
+    return row;
+}
+
+}  // namespace mv
