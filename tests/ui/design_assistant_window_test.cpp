@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QStringList>
 #include <QTableWidget>
 #include <bit>
 #include <memory>
@@ -105,11 +106,17 @@ TEST_F(DesignAssistantWindow, BadFieldsAreReportedAndNothingStarts) {
 TEST_F(DesignAssistantWindow, CancelAndDiscardLeaveTheModelUntouched) {
     const std::vector<std::uint32_t> before = Bits(m);
     const int undoCount = m.undoCount;
+    // A hundred notches each way: each evaluation takes long enough to cancel the search.
+    QStringList notches;
+    for (int k = 1; k <= 100; ++k) notches << QString::number(k / 100.0);
+    Child<QLineEdit>("EditNotches")->setText(notches.join(", "));
+    Child<QComboBox>("ComboDirection")->setCurrentIndex(0);
     Child<QSpinBox>("SpinEvaluations")->setValue(100000);
     QSignalSpy progressed(w.get(), &mv::TDesignAssistant::Progressed);
     QSignalSpy done(w.get(), &mv::TDesignAssistant::SearchFinished);
     w->StartClick();
     ASSERT_TRUE(progressed.wait(60000));
+    ASSERT_TRUE(done.isEmpty());
     EXPECT_FALSE(Child<QPushButton>("BtnStart")->isEnabled());
     EXPECT_TRUE(Child<QPushButton>("BtnCancel")->isEnabled());
     Child<QPushButton>("BtnCancel")->click();
