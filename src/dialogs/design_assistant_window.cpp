@@ -293,6 +293,10 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
     buttons->addWidget(close_);
     layout->addLayout(buttons);
 
+    connect(this, &TDesignAssistant::WorkerProgress, this, &TDesignAssistant::OnProgress,
+            Qt::QueuedConnection);
+    connect(this, &TDesignAssistant::WorkerFinished, this, &TDesignAssistant::OnFinished,
+            Qt::QueuedConnection);
     connect(start_, &QPushButton::clicked, this, [this] { StartClick(); });
     connect(cancel_, &QPushButton::clicked, this, [this] { CancelClick(); });
     connect(apply_, &QPushButton::clicked, this, [this] { ApplyClick(); });
@@ -432,8 +436,9 @@ void TDesignAssistant::StartClick() {
     status_->clear();
     UpdateButtons();
 
-    // The worker has its own copies of the gear and the problem; it reaches the window only
-    // through queued calls, which Qt drops if the window has gone.
+    // The worker has its own copies of the gear and the problem. It reaches the window only
+    // through signals, queued to the UI thread; the result it leaves in workerResult_ is read
+    // there after the thread has been joined.
     worker_ = std::jthread([this, gear = startGear_, problem = problem_](std::stop_token stop) {
         using Clock = std::chrono::steady_clock;
         Clock::time_point last{};
@@ -441,13 +446,10 @@ void TDesignAssistant::StartClick() {
             const Clock::time_point now = Clock::now();
             if (now - last < std::chrono::milliseconds(40) && d.evaluations > 1) return;
             last = now;
-            QMetaObject::invokeMethod(
-                this, [this, d] { OnProgress(d); }, Qt::QueuedConnection);
+            Q_EMIT WorkerProgress(d.evaluations, d.bestObjective);
         };
-        auto result =
-            std::make_shared<DesignResult>(RunDesignSearch(gear, problem, stop, progress));
-        QMetaObject::invokeMethod(
-            this, [this, result] { OnFinished(result); }, Qt::QueuedConnection);
+        workerResult_ = RunDesignSearch(gear, problem, stop, progress);
+        Q_EMIT WorkerFinished();
     });
 }
 
@@ -458,19 +460,20 @@ void TDesignAssistant::CancelClick() {
     cancel_->setEnabled(false);
 }
 
-void TDesignAssistant::OnProgress(const DesignProgress& p) {
+void TDesignAssistant::OnProgress(int evaluations, double bestObjective) {
     if (!running_) return;
     progress_->setText(QStringLiteral("Evaluations %1 of %2, best objective %3")
-                           .arg(p.evaluations)
+                           .arg(evaluations)
                            .arg(problem_.maxEvaluations)
-                           .arg(Significant(p.bestObjective)));
-    Q_EMIT Progressed(p.evaluations);
+                           .arg(Significant(bestObjective)));
+    Q_EMIT Progressed(evaluations);
 }
 
-void TDesignAssistant::OnFinished(std::shared_ptr<DesignResult> result) {
+void TDesignAssistant::OnFinished() {
     if (worker_.joinable()) worker_.join();
     running_ = false;
-    result_ = std::move(*result);
+    result_ = std::move(workerResult_);
+    workerResult_.reset();
     const DesignResult& r = *result_;
     progress_->setText(QStringLiteral("Evaluations %1, best objective %2")
                            .arg(r.evaluations)

@@ -7,7 +7,6 @@
 #include <QDialog>
 #include <QString>
 #include <array>
-#include <memory>
 #include <optional>
 #include <stop_token>
 #include <thread>
@@ -48,6 +47,9 @@ public:
 Q_SIGNALS:
     void Progressed(int evaluations);
     void SearchFinished();
+    // Sent by the worker thread only.
+    void WorkerProgress(int evaluations, double bestObjective);
+    void WorkerFinished();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -62,8 +64,8 @@ private:
 
     void BuildDimensionTable();
     void RefreshValues();
-    void OnProgress(const DesignProgress& p);
-    void OnFinished(std::shared_ptr<DesignResult> result);
+    void OnProgress(int evaluations, double bestObjective);
+    void OnFinished();
     void ShowResult();
     void ClearResult();
     void UpdateButtons();
@@ -91,6 +93,7 @@ private:
     Gear startGear_;         // the gear the running or finished search started from
     DesignProblem problem_;  // and its problem
     std::optional<DesignResult> result_;
+    std::optional<DesignResult> workerResult_;  // written by the worker, read after the join
 };
 
 }  // namespace mv
