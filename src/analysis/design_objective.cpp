@@ -18,8 +18,17 @@ constexpr std::array<const char*, kGoalKinds> kGoalNames = {
     "cutoff-balance",      "lead-balance", "release-balance",
     "compression-balance", "lead",         "full-gear-cutoff"};
 
-std::string Num(double v) {
-    return FloatText(static_cast<float>(v));
+std::string Num(float v) {
+    return FloatText(v);
+}
+
+// Goal values can exceed the double range (a tiny stroke, a huge target); they become infinite
+// rather than an undefined conversion.
+double ToDouble(LD v) {
+    constexpr LD kMax = std::numeric_limits<double>::max();
+    if (v > kMax) return std::numeric_limits<double>::infinity();
+    if (v < -kMax) return -std::numeric_limits<double>::infinity();
+    return static_cast<double>(v);
 }
 
 // The events a row can lose, with their names for messages.
@@ -32,7 +41,7 @@ constexpr std::array<EventRef, 4> kEvents = {{{&EndEvents::admission, "admission
                                               {&EndEvents::release, "release"},
                                               {&EndEvents::compression, "compression"}}};
 
-// The front and rear values a balance goal compares, absent for the lead goals.
+// The end value a goal reads at the front and the rear.
 std::optional<float> EndEvents::*BalancedEvent(GoalKind k) {
     switch (k) {
         case GoalKind::CutoffBalance: return &EndEvents::cutoff;
@@ -75,7 +84,8 @@ std::string CheckGoals(const DesignProblem& p) {
         if (seen[static_cast<std::size_t>(k)]) return "goal " + name + " given twice";
         seen[static_cast<std::size_t>(k)] = true;
         if (!std::isfinite(goal.weight) || goal.weight < 0 || goal.weight > kMaxGoalWeight)
-            return "goal " + name + ": weight must be from 0 to " + Num(kMaxGoalWeight);
+            return "goal " + name + ": weight must be from 0 to " +
+                   Num(static_cast<float>(kMaxGoalWeight));
         if (!std::isfinite(goal.target)) return "goal " + name + ": target must be finite";
         if (goal.kind == GoalKind::FullGearCutoff && (goal.target < 0 || goal.target > 100))
             return "goal " + name + ": target must be a per cent from 0 to 100";
@@ -142,7 +152,8 @@ std::optional<DesignGoal> ParseGoal(std::string_view text, std::string& error) {
         return std::nullopt;
     }
     if (goal.weight < 0 || goal.weight > kMaxGoalWeight) {
-        error = "goal '" + std::string(text) + "': weight must be from 0 to " + Num(kMaxGoalWeight);
+        error = "goal '" + std::string(text) + "': weight must be from 0 to " +
+                Num(static_cast<float>(kMaxGoalWeight));
         return std::nullopt;
     }
     return goal;
@@ -288,16 +299,15 @@ DesignEvaluation EvaluateDesign(const Gear& g, const DesignProblem& p,
         }
         if (!measured) continue;
         const LD value = count > 0 ? sum / count : 0.0L;
-        e.goalValues[k] = static_cast<double>(value);
+        e.goalValues[k] = ToDouble(value);
         total += goal.weight * value;
     }
-    if (e.problem.empty() && !std::isfinite(static_cast<double>(total)))
+    if (e.problem.empty() && !std::isfinite(ToDouble(total)))
         e.problem = "the objective is not a finite number";
     e.feasible = e.problem.empty();
     bool allMeasured = true;
     for (double v : e.goalValues) allMeasured = allMeasured && !std::isnan(v);
-    e.objective =
-        allMeasured ? static_cast<double>(total) : std::numeric_limits<double>::quiet_NaN();
+    e.objective = allMeasured ? ToDouble(total) : std::numeric_limits<double>::quiet_NaN();
     return e;
 }
 
