@@ -125,7 +125,14 @@ std::string ResultTable(const DesignProblem& p, const DesignResult& r) {
         out += padded(GoalName(goals[k].kind), 20) + Cell(r.start.goalValues[k]) +
                Cell(r.start.feasible ? r.best.goalValues[k] : nan) + "\n";
     out += padded("objective", 20) + Cell(r.start.objective) +
-           Cell(r.start.feasible ? r.best.objective : nan) + "\n\n";
+           Cell(r.start.feasible ? r.best.objective : nan) + "\n";
+    // What the balance means on the shop floor: the worst row, in per cent of the stroke.
+    const auto worst = [](const DesignEvaluation& e) {
+        const std::optional<float> d = LargestCutoffDifference(e.rows);
+        return d ? static_cast<double>(*d) : std::numeric_limits<double>::quiet_NaN();
+    };
+    out += padded("largest |F-R| cutoff", 20) + Cell(worst(r.start)) +
+           Cell(r.start.feasible ? worst(r.best) : nan) + "\n\n";
     out += " id  " + padded("dimension", 26) + "     before" + "         after\n";
     for (std::size_t i = 0; i < p.vary.size(); ++i) {
         const DimensionInfo* info = FindDimension(p.vary[i].id);

@@ -230,6 +230,7 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
     auto* run = new QHBoxLayout;
     start_ = new QPushButton(QStringLiteral("Start"), this);
     start_->setObjectName(QStringLiteral("BtnStart"));
+    start_->setDefault(true);  // Enter in a field starts the search
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
     cancel_->setObjectName(QStringLiteral("BtnCancel"));
     cancel_->setToolTip(QStringLiteral("Stop the search and keep the best gear so far"));
