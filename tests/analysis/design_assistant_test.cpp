@@ -235,9 +235,6 @@ TEST(DesignGoalText, ParsesNamesTargetsAndWeights) {
 // the largest front/rear cut-off difference falls by at least 70 % within 400 evaluations,
 // with no geometry error and every event still present.
 TEST(DesignSearch, BalancesTheNominalGearsCutoffs) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "hundreds of full sweeps: measured in the release build and the benchmark";
-#endif
     const mv::Gear g = Nominal();
     DesignProblem p;
     for (mv::DimensionId id : mv::DesignPresetDimensions())
