@@ -84,6 +84,26 @@ struct Pivot {
     int sy = 0;
 };
 
+// The constructions of the solver, numbered in the order they are made. A clamp names the
+// construction that could not be made as drawn.
+enum class Construction : std::uint8_t {
+    None = 0,
+    Crosshead = 3,          // main rod from the crank pin to the cylinder line
+    EccentricCrank = 4,     // eccentric crank pin on its circle
+    ReverseArmTop = 5,      // reverse arm top end above its pivot
+    ReverseArmPin = 6,      // pin on the reverse arm
+    GuideLinkEnd = 8,       // auxiliary reach rod meets the guide link radius
+    ReachRodCorner = 9,     // corner of the L-shaped auxiliary reach rod
+    RadiusHangerPin = 10,   // radius hanger meets the eccentric rod
+    EccentricRodEnd = 11,   // eccentric rod extended to its right end
+    BellCrankHorzPin = 12,  // transmission yoke meets the bell crank horizontal arm
+    BellCrankVertPin = 13,  // bell crank vertical arm
+    ValveJoint = 14,        // valve connecting rod to the valve-stem line
+    RadiusHangerAngle = 15,
+    Piston = 16,   // piston position from the stroke and main rod
+    MidGear = 17,  // reverse arm at the guide link's centre position
+};
+
 enum class RunDirection { Fwd, Rev };
 
 struct GearState {
@@ -96,6 +116,9 @@ struct GearState {
     bool errorBeep = true;
     float scrollIncrement = 0.001f;
     float radiusHangerAngle = 0;  // radians from vertical
+    // The construction that clamped first in the latest solve; None while the geometry is sound
+    // (and always with the error beep off).
+    Construction clampedConstruction = Construction::None;
 };
 
 // Valve-event thresholds and laps: dimensions only, computed at the end of SolveLinkage.

@@ -19,26 +19,6 @@ inline constexpr float kDivisorLimit = 0.00001f;
 
 using PivotArray = std::array<Pivot, kPivotCount>;
 
-// The constructions of the solver, numbered in the order they are made. A clamp names the
-// construction that could not be made as drawn.
-enum class Construction : std::uint8_t {
-    None = 0,
-    Crosshead = 3,          // main rod from the crank pin to the cylinder line
-    EccentricCrank = 4,     // eccentric crank pin on its circle
-    ReverseArmTop = 5,      // reverse arm top end above its pivot
-    ReverseArmPin = 6,      // pin on the reverse arm
-    GuideLinkEnd = 8,       // auxiliary reach rod meets the guide link radius
-    ReachRodCorner = 9,     // corner of the L-shaped auxiliary reach rod
-    RadiusHangerPin = 10,   // radius hanger meets the eccentric rod
-    EccentricRodEnd = 11,   // eccentric rod extended to its right end
-    BellCrankHorzPin = 12,  // transmission yoke meets the bell crank horizontal arm
-    BellCrankVertPin = 13,  // bell crank vertical arm
-    ValveJoint = 14,        // valve connecting rod to the valve-stem line
-    RadiusHangerAngle = 15,
-    Piston = 16,   // piston position from the stroke and main rod
-    MidGear = 17,  // reverse arm at the guide link's centre position
-};
-
 // The clamps of one solve: whether they raise the geometry-error flag (only with the error
 // beep on), and the construction that clamped first in construction order.
 struct ClampLog {

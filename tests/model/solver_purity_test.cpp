@@ -184,6 +184,14 @@ TEST(PureSolver, FirstClampNamesTheConstructionInOrder) {
     EXPECT_TRUE(b.geometryError);
     EXPECT_EQ(b.firstClamp, mv::Construction::GuideLinkEnd);
 
+    // The model's solve keeps the name until a sound solve clears it.
+    mv::Model live = hanger;
+    mv::SolveLinkage(live);
+    EXPECT_EQ(live.gear.clampedConstruction, mv::Construction::RadiusHangerPin);
+    live.frame.radiusHanger = m.frame.radiusHanger;
+    mv::SolveLinkage(live);
+    EXPECT_EQ(live.gear.clampedConstruction, mv::Construction::None);
+
     // With the error beep off nothing is raised and nothing is named.
     const mv::GearSolution quiet = mv::SolveGear(shortRod, 90, m.revArmPositions[0], false);
     EXPECT_FALSE(quiet.geometryError);
