@@ -20,6 +20,7 @@
 #include <limits>
 #include <span>
 
+#include "dialogs/design_assistant_tables.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
 #include "model/solver.hpp"
@@ -32,89 +33,6 @@ enum DimColumn { kDimName, kDimValue, kDimLower, kDimUpper, kDimColumns };
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
-}
-
-// Objectives span from thousands to thousandths: six significant digits.
-QString Significant(double v) {
-    return std::isfinite(v) ? Q(FormatSignificant(v, 6)) : QString::fromUtf8(kAbsentText);
-}
-
-QTableWidgetItem* Cell(const QString& text, bool editable = false) {
-    auto* item = new QTableWidgetItem(text);
-    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-    if (editable) flags |= Qt::ItemIsEditable;
-    item->setFlags(flags);
-    return item;
-}
-
-QTableWidget* MakeTable(QWidget* parent, const char* name, const QStringList& headers) {
-    auto* t = new QTableWidget(0, static_cast<int>(headers.size()), parent);
-    t->setObjectName(QString::fromLatin1(name));
-    t->setHorizontalHeaderLabels(headers);
-    t->verticalHeader()->setVisible(false);
-    t->verticalHeader()->setDefaultSectionSize(t->fontMetrics().height() + 6);
-    t->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    t->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    return t;
-}
-
-// The event columns of the before and after tables.
-struct EventColumn {
-    const char* label;
-    const char* tip;
-};
-constexpr EventColumn kEventColumns[] = {
-    {"Dir", "Running direction"},
-    {"Notch", "Fraction of \"Rev Arm to Cent Max\""},
-    {"Cut F", "Front cut-off, per cent of stroke"},
-    {"Cut R", "Rear cut-off, per cent of stroke"},
-    {"Lead F", "Front lead"},
-    {"Lead R", "Rear lead"},
-    {"Rel F", "Front release, per cent of stroke"},
-    {"Rel R", "Rear release, per cent of stroke"},
-    {"Comp F", "Front compression, per cent of stroke"},
-    {"Comp R", "Rear compression, per cent of stroke"},
-};
-constexpr int kEventColumnCount = static_cast<int>(std::size(kEventColumns));
-
-QTableWidget* MakeEventTable(QWidget* parent, const char* name) {
-    QStringList headers;
-    for (const EventColumn& c : kEventColumns) headers << QString::fromLatin1(c.label);
-    QTableWidget* t = MakeTable(parent, name, headers);
-    for (int c = 0; c < kEventColumnCount; ++c)
-        t->horizontalHeaderItem(c)->setToolTip(QString::fromLatin1(kEventColumns[c].tip));
-    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    return t;
-}
-
-void FillEvents(QTableWidget* t, const std::vector<NotchRow>& rows) {
-    t->setRowCount(static_cast<int>(rows.size()));
-    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-        const NotchRow& r = rows[static_cast<std::size_t>(i)];
-        const EndEvents& f = r.events.front;
-        const EndEvents& b = r.events.rear;
-        const QString cells[kEventColumnCount] = {
-            QString::fromLatin1(SweepDirectionText(r.direction)),
-            Q(FormatFixed(r.notch, 0, 3)),
-            Q(EventPercentText(f.cutoff)),
-            Q(EventPercentText(b.cutoff)),
-            Q(EventLengthText(f.lead)),
-            Q(EventLengthText(b.lead)),
-            Q(EventPercentText(f.release)),
-            Q(EventPercentText(b.release)),
-            Q(EventPercentText(f.compression)),
-            Q(EventPercentText(b.compression)),
-        };
-        for (int c = 0; c < kEventColumnCount; ++c) {
-            QTableWidgetItem* item = Cell(cells[c]);
-            if (r.events.geometryError) {
-                item->setForeground(Qt::red);
-                item->setToolTip(QStringLiteral("Geometry error in this sweep"));
-            }
-            t->setItem(i, c, item);
-        }
-    }
 }
 
 bool ParseFloat(const QString& text, float& out) {
@@ -330,9 +248,7 @@ void TDesignAssistant::BuildDimensionTable() {
     shownValues_.assign(ids.size(), std::numeric_limits<float>::quiet_NaN());
     for (int i = 0; i < static_cast<int>(ids.size()); ++i) {
         const DimensionId id = ids[static_cast<std::size_t>(i)];
-        const DimensionInfo* info = FindDimension(id);
-        auto* name = new QTableWidgetItem(
-            QStringLiteral("%1  %2").arg(id).arg(QString::fromLatin1(info ? info->shortName : "")));
+        auto* name = new QTableWidgetItem(DimensionCaption(id));
         name->setData(Qt::UserRole, static_cast<uint>(id));
         name->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         const bool inPreset = std::find(preset.begin(), preset.end(), id) != preset.end();
@@ -502,42 +418,11 @@ void TDesignAssistant::OnFinished() {
 
 void TDesignAssistant::ShowResult() {
     const DesignResult* r = Result();
-    const std::vector<DesignGoal> goals = EffectiveGoals(problem_);
-    goalTable_->setRowCount(r ? static_cast<int>(goals.size()) + 1 : 0);
-    changes_->setRowCount(0);
-    before_->setRowCount(0);
-    after_->setRowCount(0);
-    if (!r) return;
-    const bool hasBest = r->start.feasible;
-    for (int k = 0; k <= static_cast<int>(goals.size()); ++k) {
-        const bool total = k == static_cast<int>(goals.size());
-        const auto uk = static_cast<std::size_t>(k);
-        auto* name = new QTableWidgetItem(total ? QStringLiteral("objective")
-                                                : QString::fromLatin1(GoalName(goals[uk].kind)));
-        name->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        goalTable_->setItem(k, 0, name);
-        goalTable_->setItem(k, 1, Cell(total ? QString() : Significant(goals[uk].weight)));
-        goalTable_->setItem(
-            k, 2, Cell(Significant(total ? r->start.objective : r->start.goalValues[uk])));
-        goalTable_->setItem(
-            k, 3,
-            Cell(hasBest ? Significant(total ? r->best.objective : r->best.goalValues[uk])
-                         : QString::fromUtf8(kAbsentText)));
-    }
-    const std::vector<DimensionValue> changed = ChangedDimensions(problem_, *r);
-    changes_->setRowCount(static_cast<int>(changed.size()));
-    for (int i = 0; i < static_cast<int>(changed.size()); ++i) {
-        const DimensionValue& c = changed[static_cast<std::size_t>(i)];
-        const DimensionInfo* info = FindDimension(c.id);
-        auto* name = new QTableWidgetItem(QStringLiteral("%1  %2").arg(c.id).arg(
-            QString::fromLatin1(info ? info->shortName : "")));
-        name->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        changes_->setItem(i, 0, name);
-        changes_->setItem(i, 1, Cell(Q(FloatText(GetDimension(startGear_, c.id)))));
-        changes_->setItem(i, 2, Cell(Q(FloatText(c.value))));
-    }
-    FillEvents(before_, r->start.rows);
-    if (hasBest) FillEvents(after_, r->best.rows);
+    FillGoals(goalTable_, problem_, r);
+    FillChanges(changes_, startGear_, problem_, r);
+    FillEvents(before_, r ? r->start.rows : std::vector<NotchRow>{});
+    // An infeasible start was not searched: there is no after.
+    FillEvents(after_, r && r->start.feasible ? r->best.rows : std::vector<NotchRow>{});
 }
 
 void TDesignAssistant::ClearResult() {

@@ -16,11 +16,11 @@
 #include <memory>
 #include <vector>
 
-#include "dialogs_support.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
 #include "model/model.hpp"
 #include "model/solver.hpp"
+#include "support/widgets_support.hpp"
 
 namespace {
 
@@ -143,7 +143,14 @@ TEST_F(DesignAssistantWindow, ApplyCommitsEachChangeAndUndoRestoresEveryBit) {
     const mv::DesignProblem problem = *w->Problem(error);
     const std::vector<mv::DimensionValue> changed = mv::ChangedDimensions(problem, result);
     ASSERT_FALSE(changed.empty());
-    EXPECT_GT(Child<QTableWidget>("TableAfter")->rowCount(), 0);
+    // Before and after in the valve-event table's columns, front beside rear.
+    QTableWidget* after = Child<QTableWidget>("TableAfter");
+    EXPECT_EQ(after->rowCount(), static_cast<int>(result.best.rows.size()));
+    ASSERT_EQ(after->columnCount(), 10);
+    EXPECT_EQ(after->horizontalHeaderItem(2)->text(), "Front\nCut-off %");
+    EXPECT_EQ(after->horizontalHeaderItem(3)->text(), "Rear\nCut-off %");
+    EXPECT_EQ(after->item(0, 2)->text().toStdString(),
+              mv::EventPercentText(result.best.rows[0].events.front.cutoff));
     EXPECT_EQ(Child<QTableWidget>("TableChanges")->rowCount(), static_cast<int>(changed.size()));
 
     Child<QPushButton>("BtnApply")->click();
