@@ -24,7 +24,10 @@ struct AppWindows {
     QDialog* graphZoom = nullptr;  // TGraphZoom
     QDialog* drawLines = nullptr;  // TDrawLines
     QDialog* dataTable = nullptr;  // TDataTable
-    QDialog* designAssistant = nullptr;  // the design assistant (beyond the classic set)
+
+    // The design assistant (beyond the classic set).
+    QDialog* designAssistant = nullptr;
+
     // The windows of the Draw&Graphs menu, by DiagramKind.
     std::array<QDialog*, kDiagramKindCount> graphs{};
 
