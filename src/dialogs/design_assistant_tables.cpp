@@ -71,7 +71,8 @@ QTableWidget* MakeEventTable(QWidget* parent, const char* name) {
         const char* end = c->end == EventEnd::Front  ? "Front\n"
                           : c->end == EventEnd::Rear ? "Rear\n"
                                                      : "";
-        headers << QString::fromLatin1(end) + QString::fromUtf8(c->label);
+        // The short headings of the text table: ten columns share half the window.
+        headers << QString::fromLatin1(end) + QString::fromUtf8(c->heading);
     }
     QTableWidget* t = MakeTable(parent, name, headers);
     for (int i = 0; i < static_cast<int>(columns.size()); ++i)

@@ -147,8 +147,8 @@ TEST_F(DesignAssistantWindow, ApplyCommitsEachChangeAndUndoRestoresEveryBit) {
     QTableWidget* after = Child<QTableWidget>("TableAfter");
     EXPECT_EQ(after->rowCount(), static_cast<int>(result.best.rows.size()));
     ASSERT_EQ(after->columnCount(), 10);
-    EXPECT_EQ(after->horizontalHeaderItem(2)->text(), "Front\nCut-off %");
-    EXPECT_EQ(after->horizontalHeaderItem(3)->text(), "Rear\nCut-off %");
+    EXPECT_EQ(after->horizontalHeaderItem(2)->text(), "Front\ncut %");
+    EXPECT_EQ(after->horizontalHeaderItem(3)->text(), "Rear\ncut %");
     EXPECT_EQ(after->item(0, 2)->text().toStdString(),
               mv::EventPercentText(result.best.rows[0].events.front.cutoff));
     EXPECT_EQ(Child<QTableWidget>("TableChanges")->rowCount(), static_cast<int>(changed.size()));
