@@ -50,7 +50,7 @@ capture() {
   run help --help
   run no-command
   run unknown-command frobnicate
-  for c in solve events render diagram report convert save-defaults data-files; do
+  for c in solve events render diagram report convert save-defaults data-files optimize; do
     run "help-$c" "$c" --help
   done
   run err-set solve --set 99=1
@@ -73,6 +73,13 @@ capture() {
   run err-bad-mvo solve --file "$mvo/bad.mvo"
   run err-short-dst solve --file "$dst/short.dst"
   run err-convert convert only-one
+  run err-optimize-limits optimize --vary 5=2:1
+  run err-optimize-goal optimize --vary 5 --goal lead
+  # The design assistant: a short deterministic search, both forms.
+  run optimize-json optimize --vary 6 --vary 22=1.85:1.95 --goal cutoff-balance@2 \
+    --goal lead=0.03@0.5 --notches 0.25,0.75 --max-evals 40
+  run optimize-table optimize --vary 6 --vary 22 --notches 0.5 --direction rev --max-evals 40 \
+    --format table
 
   # The same set of outputs for each gear.
   local gears=(
