@@ -19,6 +19,7 @@
 #include <cmath>
 #include <limits>
 #include <span>
+#include <utility>
 
 #include "dialogs/design_assistant_tables.hpp"
 #include "model/dimensions.hpp"
@@ -365,7 +366,7 @@ void TDesignAssistant::StartClick() {
             last = now;
             Q_EMIT WorkerProgress(d.evaluations, d.bestObjective);
         };
-        workerResult_ = RunDesignSearch(gear, problem, stop, progress);
+        workerResult_ = RunDesignSearch(gear, problem, std::move(stop), progress);
         Q_EMIT WorkerFinished();
     });
 }
