@@ -51,7 +51,7 @@ capture() {
   run no-command
   run unknown-command frobnicate
   for c in solve events render diagram report convert save-defaults data-files sensitivity \
-    tolerance; do
+    tolerance optimize; do
     run "help-$c" "$c" --help
   done
   run err-set solve --set 99=1
@@ -79,6 +79,13 @@ capture() {
   run err-tolerance-none tolerance --samples 10
   run err-tolerance-tol tolerance --tol 6=-1
   run err-tolerance-samples tolerance --tol 6=0.01 --samples 0
+  run err-optimize-limits optimize --vary 5=2:1
+  run err-optimize-goal optimize --vary 5 --goal lead
+  # The design assistant: a short deterministic search, both forms.
+  run optimize-json optimize --vary 6 --vary 22=1.85:1.95 --goal cutoff-balance@2 \
+    --goal lead=0.03@0.5 --notches 0.25,0.75 --max-evals 40
+  run optimize-table optimize --vary 6 --vary 22 --notches 0.5 --direction rev --max-evals 40 \
+    --format table
 
   # The same set of outputs for each gear.
   local gears=(

@@ -15,6 +15,7 @@
 #include "diagrams/diagram_windows.hpp"
 #include "diagrams/set_rev_arm.hpp"
 #include "diagrams/valve_events_window.hpp"
+#include "dialogs/design_assistant_window.hpp"
 #include "dialogs/dimension_dialogs.hpp"
 #include "dialogs/sensitivity_window.hpp"
 #include "dialogs/setting_dialogs.hpp"
@@ -123,6 +124,7 @@ int main(int argc, char** argv) {
     windows.graphZoom = keep(std::make_unique<mv::TGraphZoom>(model, &form));
     windows.drawLines = keep(std::make_unique<mv::TDrawLines>(model, form, &form));
     windows.dataTable = keep(std::make_unique<mv::TDataTable>(model, &form));
+    windows.designAssistant = keep(std::make_unique<mv::TDesignAssistant>(model, &form));
     windows.sensitivity = keep(std::make_unique<mv::TSensitivity>(model, &form));
     for (const mv::DiagramKindInfo& k : mv::DiagramKinds()) {
         if (!k.draw) {

@@ -24,6 +24,10 @@ struct AppWindows {
     QDialog* graphZoom = nullptr;  // TGraphZoom
     QDialog* drawLines = nullptr;  // TDrawLines
     QDialog* dataTable = nullptr;  // TDataTable
+
+    // The design assistant (beyond the classic set).
+    QDialog* designAssistant = nullptr;
+
     // TSensitivity: the sensitivity and tolerance studies.
     QDialog* sensitivity = nullptr;
     // The windows of the Draw&Graphs menu, by DiagramKind.

@@ -88,6 +88,8 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
            {"CylDim", "&CylinderDimensions", Open(&AppWindows::cylDimen)},
            {"SetGraphicZoom", "Set&GraphicZoom", Open(&AppWindows::graphZoom)},
            {"ResetAll", "&ResetAllDimensions", Do(C::ResetAll)},
+           // Beyond the classic set, so after its items.
+           {"DesignAssistant", "&DesignAssistant", Open(&AppWindows::designAssistant)},
            {"Sensitivity", "&Sensitivity", Open(&AppWindows::sensitivity)}}});
     barItem({"RefPoints", "&ReferPoints", Do(C::RefPoints)});
     barItem({"DrawLines1", "&DrawLinesCircles", Do(C::DrawLines)});
@@ -119,7 +121,9 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
     toolBar_->setFloatable(false);
     toolBar_->setStyleSheet(
         QStringLiteral("QToolBar { spacing: 0px; padding: 0px; border: none; background: #c0c0c0; }"
-                       "QToolButton { min-width: 28px; max-width: 28px; padding: 0px; }"));
+                       // A little narrower than the classic 30 pixels, so that the buttons
+                       // beyond the classic set still fit the bar.
+                       "QToolButton { min-width: 27px; max-width: 27px; padding: 0px; }"));
     auto tool = [this](const char* name, const QIcon& icon, const char* hint,
                        const MenuRequest& r) {
         auto* a = new QAction(icon, QString::fromLatin1(hint), &window_);
@@ -165,6 +169,9 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
     for (const DiagramKindInfo& k : DiagramKinds())
         tool(k.toolName, PaintedToolIcon(k.paintIcon), k.toolHint,
              MenuRequest{C::OpenGraph, nullptr, k.kind});
+    tool("ToolDesignAssistant", MakeToolIcon(ToolIcon::DesignAssistant),
+         "Design Assistant: Tune Dimensions to Balance the Valve Events",
+         Open(&AppWindows::designAssistant));
     Action("ToolDrawLines")->setEnabled(false);
 
     ShowToggles({});

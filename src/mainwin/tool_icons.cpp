@@ -111,6 +111,24 @@ QIcon MakeToolIcon(ToolIcon icon) {
             p.drawLine(QPointF(5, 6), QPointF(4, 2));
             p.drawLine(QPointF(5, 6), QPointF(9, 6));
             break;
+        case ToolIcon::DesignAssistant: {
+            // A balance: front and rear brought level.
+            p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.6));
+            p.drawLine(QPointF(10, 1), QPointF(10, 14));
+            p.drawLine(QPointF(5, 14.5), QPointF(15, 14.5));
+            p.drawLine(QPointF(1.5, 3), QPointF(18.5, 3));
+            p.setPen(dark);
+            p.setBrush(QColor(0xE8, 0xC8, 0x50));
+            for (const double x : {4.5, 15.5}) {
+                QPainterPath pan;
+                pan.moveTo(x, 3);
+                pan.lineTo(x - 4, 10);
+                pan.lineTo(x + 4, 10);
+                pan.closeSubpath();
+                p.drawPath(pan);
+            }
+            break;
+        }
     }
     p.end();
     return QIcon(pm);

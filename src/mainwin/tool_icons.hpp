@@ -22,6 +22,7 @@ enum class ToolIcon {
     PivotData,
     DynVars,
     Undo,
+    DesignAssistant,
 };
 
 QIcon MakeToolIcon(ToolIcon icon);

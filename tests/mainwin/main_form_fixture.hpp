@@ -37,6 +37,7 @@ protected:
         windows.dataTable = Dialog(5);
         windows.Graph(mv::DiagramKind::ValveEvents) = Dialog(6);
         windows.Graph(mv::DiagramKind::Sine) = Dialog(7);
+        windows.designAssistant = Dialog(8);
         form->SetAppWindows(windows);
         form->runModal = [this](QDialog* d) { opened.push_back(d); };
         form->showMessage = [this](const QString& s) { messages.push_back(s); };
@@ -96,7 +97,7 @@ protected:
     mv::Model m;
     std::unique_ptr<mv::TMainForm> form;
     mv::AppWindows windows;
-    QDialog* dialogs[8]{};
+    QDialog* dialogs[9]{};
     std::vector<QDialog*> opened;
     std::vector<QString> messages;
     int beeps = 0;

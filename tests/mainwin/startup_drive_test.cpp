@@ -100,11 +100,15 @@ TEST_F(MainFormTest, MenuBarHasEveryItemInOrder) {
     const QList<QAction*> graphs = W<QMenu>("View1")->actions();
     ASSERT_FALSE(graphs.isEmpty());
     EXPECT_EQ(graphs.back()->text(), "&ValveEvents");
-    // The studies follow the four dimension items.
+    // The design assistant and the studies follow the classic items of the dimensions menu.
     const QList<QAction*> edit = W<QMenu>("Edit1")->actions();
-    ASSERT_EQ(edit.size(), 5);
+    ASSERT_EQ(edit.size(), 6);
     EXPECT_EQ(edit[3]->text(), "&ResetAllDimensions");
-    EXPECT_EQ(edit[4]->text(), "&Sensitivity");
+    EXPECT_EQ(edit[4]->text(), "&DesignAssistant");
+    EXPECT_EQ(edit[5]->text(), "&Sensitivity");
+    edit[4]->trigger();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], windows.designAssistant);
 }
 
 TEST_F(MainFormTest, ToolBarButtonsInOrderWithHints) {
@@ -138,12 +142,22 @@ TEST_F(MainFormTest, ToolBarButtonsInOrderWithHints) {
                               "View Oval Diagram",
                               "View Steam Diagram",
                               "View Port Events vs Reverse Arm Position",
-                              "Valve Event Table"};
+                              "Valve Event Table",
+                              "Design Assistant: Tune Dimensions to Balance the Valve Events"};
     EXPECT_EQ(hints, want);
+    // Every button fits the bar: none is pushed into an overflow menu.
+    for (QAction* a : tb->actions()) {
+        const QWidget* w = tb->widgetForAction(a);
+        ASSERT_NE(w, nullptr) << a->toolTip().toStdString();
+        EXPECT_TRUE(w->isVisible()) << a->toolTip().toStdString();
+        EXPECT_LE(w->geometry().right(), tb->width() - 1) << a->toolTip().toStdString();
+    }
     EXPECT_FALSE(Action("ToolDrawLines")->isEnabled());
     Action("ToolValveEvents")->trigger();
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], windows.Graph(mv::DiagramKind::ValveEvents));
+    Action("ToolDesignAssistant")->trigger();
+    const std::vector<QDialog*> opens = {windows.Graph(mv::DiagramKind::ValveEvents),
+                                         windows.designAssistant};
+    EXPECT_EQ(opened, opens);
 }
 
 TEST_F(MainFormTest, RunStopsAndRestarts) {

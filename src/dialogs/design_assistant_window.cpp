@@ -1,0 +1,497 @@
+#include "dialogs/design_assistant_window.hpp"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <span>
+#include <utility>
+
+#include "dialogs/design_assistant_tables.hpp"
+#include "model/dimensions.hpp"
+#include "model/edits.hpp"
+#include "model/solver.hpp"
+#include "model/text.hpp"
+
+namespace mv {
+namespace {
+
+enum DimColumn { kDimName, kDimValue, kDimLower, kDimUpper, kDimColumns };
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+bool ParseFloat(const QString& text, float& out) {
+    double v = 0;
+    if (!ParseStrict(text.trimmed().toStdString(), v) ||
+        std::fabs(v) > std::numeric_limits<float>::max())
+        return false;
+    out = static_cast<float>(v);
+    return true;
+}
+
+// Every dimension a search can vary, the preset list first.
+std::vector<DimensionId> TableOrder() {
+    std::vector<DimensionId> ids = DesignPresetDimensions();
+    auto add = [&ids](std::span<const DimensionInfo> infos) {
+        for (const DimensionInfo& d : infos)
+            if (IsVariableDimension(d.id) && std::find(ids.begin(), ids.end(), d.id) == ids.end())
+                ids.push_back(d.id);
+    };
+    add(FrameDimensionInfo());
+    add(CylinderDimensionInfo());
+    return ids;
+}
+
+}  // namespace
+
+TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent), m_(m) {
+    setWindowTitle(QStringLiteral("Design Assistant"));
+    setObjectName(QStringLiteral("TDesignAssistant"));
+    auto* layout = new QVBoxLayout(this);
+
+    // What to vary, and toward what.
+    auto* setup = new QHBoxLayout;
+    auto* dimBox = new QGroupBox(QStringLiteral("Dimensions to vary"), this);
+    auto* dimLayout = new QVBoxLayout(dimBox);
+    dims_ = MakeTable(dimBox, "TableDimensions",
+                      {QStringLiteral("Dimension"), QStringLiteral("Value"),
+                       QStringLiteral("Lower"), QStringLiteral("Upper")});
+    dims_->horizontalHeader()->setSectionResizeMode(kDimName, QHeaderView::ResizeToContents);
+    dims_->setToolTip(
+        QStringLiteral("Tick the dimensions the search may change; type their limits"));
+    dimLayout->addWidget(dims_);
+    setup->addWidget(dimBox, 3);
+
+    auto* right = new QVBoxLayout;
+    auto* goalBox = new QGroupBox(QStringLiteral("Goals"), this);
+    auto* goalGrid = new QGridLayout(goalBox);
+    goalGrid->addWidget(new QLabel(QStringLiteral("Target"), goalBox), 0, 1);
+    goalGrid->addWidget(new QLabel(QStringLiteral("Weight"), goalBox), 0, 2);
+    static const char* const kGoalTips[kGoalKinds] = {
+        "(front cut-off - rear cut-off)^2, per cent of stroke",
+        "((front lead - rear lead) / stroke x 100)^2",
+        "(front release - rear release)^2, per cent of stroke",
+        "(front compression - rear compression)^2, per cent of stroke",
+        "both ends' ((lead - target) / stroke x 100)^2; target in dimension units",
+        "(mean cut-off at the largest notch - target)^2; target in per cent",
+    };
+    static const char* const kTargets[kGoalKinds] = {"", "", "", "", "0.03", "75"};
+    for (int k = 0; k < kGoalKinds; ++k) {
+        const auto kind = static_cast<GoalKind>(k);
+        GoalRow& g = goals_[static_cast<std::size_t>(k)];
+        g.use = new QCheckBox(QString::fromLatin1(GoalName(kind)), goalBox);
+        g.use->setObjectName(QStringLiteral("Goal_") + QString::fromLatin1(GoalName(kind)));
+        g.use->setToolTip(QString::fromLatin1(kGoalTips[k]) +
+                          QStringLiteral(", mean over the chosen notches"));
+        g.use->setChecked(kind == GoalKind::CutoffBalance);
+        goalGrid->addWidget(g.use, k + 1, 0);
+        if (GoalHasTarget(kind)) {
+            g.target = new QLineEdit(QString::fromLatin1(kTargets[k]), goalBox);
+            g.target->setObjectName(QStringLiteral("Target_") +
+                                    QString::fromLatin1(GoalName(kind)));
+            g.target->setMaximumWidth(70);
+            goalGrid->addWidget(g.target, k + 1, 1);
+        }
+        g.weight = new QLineEdit(QStringLiteral("1"), goalBox);
+        g.weight->setObjectName(QStringLiteral("Weight_") + QString::fromLatin1(GoalName(kind)));
+        g.weight->setMaximumWidth(70);
+        goalGrid->addWidget(g.weight, k + 1, 2);
+    }
+    right->addWidget(goalBox);
+
+    auto* rowBox = new QGroupBox(QStringLiteral("Rows and search"), this);
+    auto* rowGrid = new QGridLayout(rowBox);
+    notches_ = new QLineEdit(QStringLiteral("0.25, 0.5, 0.75, 1"), rowBox);
+    notches_->setObjectName(QStringLiteral("EditNotches"));
+    notches_->setToolTip(QStringLiteral("Fractions of \"Rev Arm to Cent Max\", 0 to 1"));
+    direction_ = new QComboBox(rowBox);
+    direction_->setObjectName(QStringLiteral("ComboDirection"));
+    direction_->addItems(
+        {QStringLiteral("Both"), QStringLiteral("Forward"), QStringLiteral("Reverse")});
+    evaluations_ = new QSpinBox(rowBox);
+    evaluations_->setObjectName(QStringLiteral("SpinEvaluations"));
+    evaluations_->setRange(1, kMaxEvaluationsLimit);
+    evaluations_->setValue(kDefaultMaxEvaluations);
+    seed_ = new QSpinBox(rowBox);
+    seed_->setObjectName(QStringLiteral("SpinSeed"));
+    seed_->setRange(0, 1'000'000'000);
+    seed_->setValue(1);
+    seed_->setToolTip(QStringLiteral("Seed of the restarts: the same seed gives the same result"));
+    rowGrid->addWidget(new QLabel(QStringLiteral("Notches"), rowBox), 0, 0);
+    rowGrid->addWidget(notches_, 0, 1);
+    rowGrid->addWidget(new QLabel(QStringLiteral("Direction"), rowBox), 1, 0);
+    rowGrid->addWidget(direction_, 1, 1);
+    rowGrid->addWidget(new QLabel(QStringLiteral("Evaluations at most"), rowBox), 2, 0);
+    rowGrid->addWidget(evaluations_, 2, 1);
+    rowGrid->addWidget(new QLabel(QStringLiteral("Seed"), rowBox), 3, 0);
+    rowGrid->addWidget(seed_, 3, 1);
+    right->addWidget(rowBox);
+    right->addStretch(1);
+    setup->addLayout(right, 2);
+    layout->addLayout(setup, 5);
+
+    auto* run = new QHBoxLayout;
+    start_ = new QPushButton(QStringLiteral("Start"), this);
+    start_->setObjectName(QStringLiteral("BtnStart"));
+    start_->setDefault(true);  // Enter in a field starts the search
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_->setObjectName(QStringLiteral("BtnCancel"));
+    cancel_->setToolTip(QStringLiteral("Stop the search and keep the best gear so far"));
+    progress_ = new QLabel(QStringLiteral("Start searches a copy of the gear; the animation keeps "
+                                          "running and Cancel keeps the best so far."),
+                           this);
+    progress_->setObjectName(QStringLiteral("LblProgress"));
+    run->addWidget(start_);
+    run->addWidget(cancel_);
+    run->addWidget(progress_, 1);
+    layout->addLayout(run);
+    status_ = new QLabel(this);
+    status_->setObjectName(QStringLiteral("LblStatus"));
+    status_->setWordWrap(true);
+    layout->addWidget(status_);
+
+    // Before and after, side by side.
+    auto* summary = new QHBoxLayout;
+    goalTable_ = MakeTable(this, "TableGoals",
+                           {QStringLiteral("Goal"), QStringLiteral("Weight"),
+                            QStringLiteral("Before"), QStringLiteral("After")});
+    goalTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    changes_ =
+        MakeTable(this, "TableChanges",
+                  {QStringLiteral("Dimension"), QStringLiteral("Before"), QStringLiteral("After")});
+    changes_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    changes_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    summary->addWidget(goalTable_, 2);
+    summary->addWidget(changes_, 3);
+    layout->addLayout(summary, 4);
+
+    auto* events = new QHBoxLayout;
+    auto* beforeBox = new QGroupBox(QStringLiteral("Before"), this);
+    auto* beforeLayout = new QVBoxLayout(beforeBox);
+    before_ = MakeEventTable(beforeBox, "TableBefore");
+    beforeLayout->addWidget(before_);
+    auto* afterBox = new QGroupBox(QStringLiteral("After"), this);
+    auto* afterLayout = new QVBoxLayout(afterBox);
+    after_ = MakeEventTable(afterBox, "TableAfter");
+    afterLayout->addWidget(after_);
+    // Room for the eight rows of the default notches without scrolling.
+    const int row = before_->verticalHeader()->defaultSectionSize();
+    for (QTableWidget* t : {before_, after_}) t->setMinimumHeight(row * 9 + row / 2 + 4);
+    goalTable_->setMinimumHeight(row * 9 + row / 2);
+    changes_->setMinimumHeight(row * 9 + row / 2);
+    events->addWidget(beforeBox, 1);
+    events->addWidget(afterBox, 1);
+    layout->addLayout(events, 4);
+
+    auto* buttons = new QHBoxLayout;
+    apply_ = new QPushButton(QStringLiteral("Apply"), this);
+    apply_->setObjectName(QStringLiteral("BtnApply"));
+    apply_->setToolTip(QStringLiteral("Commit each changed dimension; UnDo takes each back"));
+    discard_ = new QPushButton(QStringLiteral("Discard"), this);
+    discard_->setObjectName(QStringLiteral("BtnDiscard"));
+    close_ = new QPushButton(QStringLiteral("Close"), this);
+    close_->setObjectName(QStringLiteral("BtnClose"));
+    buttons->addWidget(apply_);
+    buttons->addWidget(discard_);
+    buttons->addStretch(1);
+    buttons->addWidget(close_);
+    layout->addLayout(buttons);
+
+    connect(this, &TDesignAssistant::WorkerProgress, this, &TDesignAssistant::OnProgress,
+            Qt::QueuedConnection);
+    connect(this, &TDesignAssistant::WorkerFinished, this, &TDesignAssistant::OnFinished,
+            Qt::QueuedConnection);
+    connect(start_, &QPushButton::clicked, this, [this] { StartClick(); });
+    connect(cancel_, &QPushButton::clicked, this, [this] { CancelClick(); });
+    connect(apply_, &QPushButton::clicked, this, [this] { ApplyClick(); });
+    connect(discard_, &QPushButton::clicked, this, [this] { DiscardClick(); });
+    connect(close_, &QPushButton::clicked, this, [this] { reject(); });
+    for (GoalRow& g : goals_) {
+        auto enable = [g] {
+            if (g.target) g.target->setEnabled(g.use->isChecked());
+            g.weight->setEnabled(g.use->isChecked());
+        };
+        connect(g.use, &QCheckBox::toggled, this, enable);
+        enable();
+    }
+
+    BuildDimensionTable();
+    UpdateButtons();
+    resize(1180, 860);
+}
+
+TDesignAssistant::~TDesignAssistant() {
+    // The worker reads only its own copies; it ends at its next evaluation.
+    worker_.request_stop();
+    if (worker_.joinable()) worker_.join();
+}
+
+void TDesignAssistant::BuildDimensionTable() {
+    const std::vector<DimensionId> ids = TableOrder();
+    const std::vector<DimensionId> preset = DesignPresetDimensions();
+    dims_->setRowCount(static_cast<int>(ids.size()));
+    shownValues_.assign(ids.size(), std::numeric_limits<float>::quiet_NaN());
+    for (int i = 0; i < static_cast<int>(ids.size()); ++i) {
+        const DimensionId id = ids[static_cast<std::size_t>(i)];
+        auto* name = new QTableWidgetItem(DimensionCaption(id));
+        name->setData(Qt::UserRole, static_cast<uint>(id));
+        name->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        const bool inPreset = std::find(preset.begin(), preset.end(), id) != preset.end();
+        name->setCheckState(inPreset ? Qt::Checked : Qt::Unchecked);
+        dims_->setItem(i, kDimName, name);
+        dims_->setItem(i, kDimValue, Cell(QString()));
+        dims_->setItem(i, kDimLower, Cell(QString(), true));
+        dims_->setItem(i, kDimUpper, Cell(QString(), true));
+    }
+    RefreshValues();
+}
+
+void TDesignAssistant::RefreshValues() {
+    // Limits typed for a value stay while the value does; a changed value gets fresh defaults.
+    for (int i = 0; i < dims_->rowCount(); ++i) {
+        const auto id =
+            static_cast<DimensionId>(dims_->item(i, kDimName)->data(Qt::UserRole).toUInt());
+        const float v = GetDimension(m_, id);
+        dims_->item(i, kDimValue)->setText(Q(FloatText(v)));
+        float& shown = shownValues_[static_cast<std::size_t>(i)];
+        if (std::bit_cast<std::uint32_t>(shown) == std::bit_cast<std::uint32_t>(v)) continue;
+        shown = v;
+        const VaryDimension d = DefaultLimits(m_, id);
+        dims_->item(i, kDimLower)->setText(Q(FloatText(d.lower)));
+        dims_->item(i, kDimUpper)->setText(Q(FloatText(d.upper)));
+    }
+}
+
+std::optional<DesignProblem> TDesignAssistant::Problem(QString& error) const {
+    DesignProblem p;
+    for (int i = 0; i < dims_->rowCount(); ++i) {
+        const QTableWidgetItem* name = dims_->item(i, kDimName);
+        if (name->checkState() != Qt::Checked) continue;
+        VaryDimension v{static_cast<DimensionId>(name->data(Qt::UserRole).toUInt()), 0, 0};
+        if (!ParseFloat(dims_->item(i, kDimLower)->text(), v.lower) ||
+            !ParseFloat(dims_->item(i, kDimUpper)->text(), v.upper)) {
+            error = QStringLiteral("%1: the limits must be numbers").arg(name->text());
+            return std::nullopt;
+        }
+        p.vary.push_back(v);
+    }
+    for (int k = 0; k < kGoalKinds; ++k) {
+        const GoalRow& g = goals_[static_cast<std::size_t>(k)];
+        if (!g.use->isChecked()) continue;
+        DesignGoal goal{static_cast<GoalKind>(k), 0, 1};
+        float number = 0;
+        if (g.target) {
+            if (!ParseFloat(g.target->text(), number)) {
+                error = QStringLiteral("Goal %1: the target must be a number")
+                            .arg(QString::fromLatin1(GoalName(goal.kind)));
+                return std::nullopt;
+            }
+            goal.target = number;
+        }
+        if (!ParseFloat(g.weight->text(), number)) {
+            error = QStringLiteral("Goal %1: the weight must be a number")
+                        .arg(QString::fromLatin1(GoalName(goal.kind)));
+            return std::nullopt;
+        }
+        goal.weight = number;
+        p.goals.push_back(goal);
+    }
+    if (p.goals.empty()) {
+        error = QStringLiteral("Tick at least one goal");
+        return std::nullopt;
+    }
+    p.notches.clear();
+    for (const QString& part : notches_->text().split(QLatin1Char(','))) {
+        float n = 0;
+        if (!ParseFloat(part, n)) {
+            error = QStringLiteral("Notches: '%1' is not a number").arg(part.trimmed());
+            return std::nullopt;
+        }
+        p.notches.push_back(n);
+    }
+    static constexpr Directions kDirections[] = {Directions::Both, Directions::Forward,
+                                                 Directions::Reverse};
+    p.directions = kDirections[std::clamp(direction_->currentIndex(), 0, 2)];
+    p.maxEvaluations = evaluations_->value();
+    p.seed = static_cast<std::uint64_t>(seed_->value());
+    if (const std::string e = ValidateProblem(m_, p); !e.empty()) {
+        error = Q(e);
+        error[0] = error[0].toUpper();
+        return std::nullopt;
+    }
+    return p;
+}
+
+void TDesignAssistant::StartClick() {
+    if (running_) return;
+    QString error;
+    std::optional<DesignProblem> p = Problem(error);
+    if (!p) {
+        status_->setText(error);
+        return;
+    }
+    ClearResult();
+    problem_ = *p;
+    startGear_ = static_cast<const Gear&>(m_);
+    running_ = true;
+    progress_->setText(QStringLiteral("Starting\u2026"));
+    status_->clear();
+    UpdateButtons();
+
+    // The worker has its own copies of the gear and the problem. It reaches the window only
+    // through signals, queued to the UI thread; the result it leaves in workerResult_ is read
+    // there after the thread has been joined.
+    worker_ = std::jthread([this, gear = startGear_, problem = problem_](std::stop_token stop) {
+        using Clock = std::chrono::steady_clock;
+        Clock::time_point last{};
+        auto progress = [&](const DesignProgress& d) {
+            const Clock::time_point now = Clock::now();
+            if (now - last < std::chrono::milliseconds(40) && d.evaluations > 1) return;
+            last = now;
+            Q_EMIT WorkerProgress(d.evaluations, d.bestObjective);
+        };
+        workerResult_ = RunDesignSearch(gear, problem, std::move(stop), progress);
+        Q_EMIT WorkerFinished();
+    });
+}
+
+void TDesignAssistant::CancelClick() {
+    if (!running_) return;
+    worker_.request_stop();
+    progress_->setText(progress_->text() + QStringLiteral("  \u2014 stopping"));
+    cancel_->setEnabled(false);
+}
+
+void TDesignAssistant::OnProgress(int evaluations, double bestObjective) {
+    if (!running_) return;
+    progress_->setText(QStringLiteral("Evaluations %1 of %2, best objective %3")
+                           .arg(evaluations)
+                           .arg(problem_.maxEvaluations)
+                           .arg(Significant(bestObjective)));
+    Q_EMIT Progressed(evaluations);
+}
+
+void TDesignAssistant::OnFinished() {
+    if (worker_.joinable()) worker_.join();
+    running_ = false;
+    result_ = std::move(workerResult_);
+    workerResult_.reset();
+    const DesignResult& r = *result_;
+    progress_->setText(QStringLiteral("Evaluations %1, best objective %2")
+                           .arg(r.evaluations)
+                           .arg(Significant(r.start.feasible ? r.best.objective : NAN)));
+    QString text;
+    if (!r.start.feasible) {
+        text = QStringLiteral("The present gear cannot be tuned: %1. Nothing was searched.")
+                   .arg(Q(r.start.problem));
+    } else if (r.improved) {
+        text =
+            QStringLiteral(
+                "%1 objective %2 \u2192 %3. Apply commits the changes; UnDo takes "
+                "each back.")
+                .arg(r.stopped ? QStringLiteral("Stopped; best so far:") : QStringLiteral("Done:"))
+                .arg(Significant(r.start.objective), Significant(r.best.objective));
+    } else {
+        text = r.stopped ? QStringLiteral("Stopped before anything better was found.")
+                         : QStringLiteral("No better gear within these limits.");
+    }
+    status_->setText(text);
+    ShowResult();
+    UpdateButtons();
+    Q_EMIT SearchFinished();
+}
+
+void TDesignAssistant::ShowResult() {
+    const DesignResult* r = Result();
+    FillGoals(goalTable_, problem_, r);
+    FillChanges(changes_, startGear_, problem_, r);
+    FillEvents(before_, r ? r->start.rows : std::vector<NotchRow>{});
+    // An infeasible start was not searched: there is no after.
+    FillEvents(after_, r && r->start.feasible ? r->best.rows : std::vector<NotchRow>{});
+}
+
+void TDesignAssistant::ClearResult() {
+    result_.reset();
+    ShowResult();
+}
+
+void TDesignAssistant::UpdateButtons() {
+    const bool canApply = result_ && result_->improved;
+    start_->setEnabled(!running_);
+    cancel_->setEnabled(running_);
+    apply_->setEnabled(!running_ && canApply);
+    discard_->setEnabled(!running_ && result_.has_value());
+    dims_->setEnabled(!running_);
+}
+
+bool TDesignAssistant::ModelChangedSinceStart() const {
+    auto same = [](float a, float b) {
+        return std::bit_cast<std::uint32_t>(a) == std::bit_cast<std::uint32_t>(b);
+    };
+    for (std::span<const DimensionInfo> infos : {FrameDimensionInfo(), CylinderDimensionInfo()})
+        for (const DimensionInfo& d : infos)
+            if (!same(GetDimension(m_, d.id), GetDimension(startGear_, d.id))) return true;
+    return false;
+}
+
+void TDesignAssistant::ApplyClick() {
+    if (running_ || !result_ || !result_->improved) return;
+    if (ModelChangedSinceStart()) {
+        // The result was found for other dimensions; applying it would mix two gears.
+        ClearResult();
+        UpdateButtons();
+        status_->setText(
+            QStringLiteral("The dimensions changed after the search started; start it again."));
+        return;
+    }
+    const std::vector<DimensionValue> changed = ChangedDimensions(problem_, *result_);
+    for (const DimensionValue& c : changed) {
+        // As if typed: the key handler raised the pending flag, so each commit makes an entry.
+        m_.pendingEdit = true;
+        CommitDimension(m_, c.id, c.value);
+    }
+    // Mid gear follows the new dimensions, as when the frame dialog closes.
+    ComputeMidGear(m_);
+    RequestRevArmBarPosition(m_, 0);
+    ClearResult();
+    RefreshValues();
+    UpdateButtons();
+    status_->setText(QStringLiteral("Applied %1 changed dimension(s); UnDo takes each back.")
+                         .arg(changed.size()));
+}
+
+void TDesignAssistant::DiscardClick() {
+    if (running_) return;
+    ClearResult();
+    UpdateButtons();
+    status_->setText(QStringLiteral("Discarded; the gear is unchanged."));
+}
+
+void TDesignAssistant::showEvent(QShowEvent* e) {
+    if (!running_ && !e->spontaneous()) RefreshValues();
+    QDialog::showEvent(e);
+}
+
+void TDesignAssistant::reject() {
+    // Closing stops a running search; its best so far waits for the next opening.
+    if (running_) CancelClick();
+    QDialog::reject();
+}
+
+}  // namespace mv

@@ -1,0 +1,99 @@
+// "Design Assistant": the user picks dimensions to vary within limits and goals with weights; the
+// search runs on a worker thread over a copy of the gear while the animation goes on, and the
+// result is shown beside the start. Apply commits each changed dimension as a typed change, so
+// "UnDo" takes it back; Discard and Cancel leave the model alone.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <array>
+#include <optional>
+#include <stop_token>
+#include <thread>
+#include <vector>
+
+#include "analysis/design_assistant.hpp"
+#include "model/model.hpp"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+
+namespace mv {
+
+class TDesignAssistant : public QDialog {
+    Q_OBJECT
+public:
+    explicit TDesignAssistant(Model& m, QWidget* parent = nullptr);
+    ~TDesignAssistant() override;
+
+    // The search the widgets describe for the model's present gear; nothing, with the reason in
+    // `error`, when a field is not valid.
+    std::optional<DesignProblem> Problem(QString& error) const;
+
+    void StartClick();
+    void CancelClick();
+    void ApplyClick();
+    void DiscardClick();
+
+    bool Running() const { return running_; }
+    // The finished search waiting for Apply or Discard.
+    const DesignResult* Result() const { return result_ ? &*result_ : nullptr; }
+
+Q_SIGNALS:
+    void Progressed(int evaluations);
+    void SearchFinished();
+    // Sent by the worker thread only.
+    void WorkerProgress(int evaluations, double bestObjective);
+    void WorkerFinished();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void reject() override;
+
+private:
+    struct GoalRow {
+        QCheckBox* use = nullptr;
+        QLineEdit* target = nullptr;  // lead and full-gear-cutoff only
+        QLineEdit* weight = nullptr;
+    };
+
+    void BuildDimensionTable();
+    void RefreshValues();
+    void OnProgress(int evaluations, double bestObjective);
+    void OnFinished();
+    void ShowResult();
+    void ClearResult();
+    void UpdateButtons();
+    bool ModelChangedSinceStart() const;
+
+    Model& m_;
+    QTableWidget* dims_ = nullptr;
+    std::array<GoalRow, kGoalKinds> goals_{};
+    QLineEdit* notches_ = nullptr;
+    QComboBox* direction_ = nullptr;
+    QSpinBox* evaluations_ = nullptr;
+    QSpinBox* seed_ = nullptr;
+    QPushButton *start_ = nullptr, *cancel_ = nullptr, *apply_ = nullptr, *discard_ = nullptr;
+    QPushButton* close_ = nullptr;
+    QLabel* progress_ = nullptr;
+    QLabel* status_ = nullptr;
+    QTableWidget* goalTable_ = nullptr;
+    QTableWidget* changes_ = nullptr;
+    QTableWidget* before_ = nullptr;
+    QTableWidget* after_ = nullptr;
+
+    std::vector<float> shownValues_;  // per table row: the value the limits were made for
+    bool running_ = false;
+    std::jthread worker_;
+    Gear startGear_;         // the gear the running or finished search started from
+    DesignProblem problem_;  // and its problem
+    std::optional<DesignResult> result_;
+    std::optional<DesignResult> workerResult_;  // written by the worker, read after the join
+};
+
+}  // namespace mv
