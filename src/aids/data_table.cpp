@@ -24,7 +24,7 @@ namespace {
 constexpr int kMaxRows = 36001;
 
 std::string F(double v, int w, int d) {
-    return FormatField(v, w, d);
+    return FormatFieldFit(v, w, d);
 }
 
 int PivotIndex(float stored) {
@@ -66,7 +66,12 @@ TDataTable::TDataTable(Model& m, QWidget* parent) : QDialog(parent), m_(m) {
     memo_ = new QPlainTextEdit(this);
     memo_->setObjectName(QStringLiteral("DataMemo"));
     memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    QFont f(QStringLiteral("Times New Roman"));
+    // Fixed pitch, so the columns of numbers line up under their headings.
+    QFont f;
+    f.setFamilies({QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono"),
+                   QStringLiteral("Courier New"), QStringLiteral("monospace")});
+    f.setStyleHint(QFont::Monospace);
+    f.setFixedPitch(true);
     f.setPixelSize(12);
     memo_->setFont(f);
 
@@ -109,6 +114,7 @@ void TDataTable::FormActivate() {
     const float savedAngle = g.driverAngle;
     const float savedStep = g.currentStep;
     const bool savedError = g.geometryError;
+    const Construction savedClamp = g.clampedConstruction;
     const float step = g.chosenStep;
     g.driverAngle = 0;
     g.currentStep = 0;
@@ -135,6 +141,7 @@ void TDataTable::FormActivate() {
     g.driverAngle = savedAngle;
     g.currentStep = savedStep;
     g.geometryError = savedError;
+    g.clampedConstruction = savedClamp;
 
     memo_->setPlainText(lines.join(QLatin1Char('\n')));
 }

@@ -557,7 +557,8 @@ void TMainForm::Timer1Timer() {
     PictureOutput out;
     {
         QPainter painter(&buffer_);
-        out = RenderPicture(m_, painter, PictureInput{QDateTime::currentDateTime(), &rng_});
+        out = RenderPicture(m_, painter,
+                            PictureInput{QDateTime::currentDateTime(), &rng_, picture_->size()});
     }
     picture_->update();
     ApplyPictureOutput(out);
