@@ -94,14 +94,19 @@ TEST(GeometryFault, ShownInRedAtTheLowerLeftOnlyWithTheErrorBeepOn) {
     EXPECT_GT(RedIn(bare, QRect(0, 0, 632, 340)), RedIn(off, QRect(0, 0, 632, 340)) + 200);
 }
 
-TEST(ScreenDataOverflow, AHugeValueShowsStarsInsteadOfRunningOn) {
-    mv::Model m = DefaultGear();
-    m.frame.mainRod = 1e30f;
-    m.gear.driverAngle = 90;
-    const QImage img = Frame(m);
-    // "Piston % " at (545, 25): forty digits would run far past the window's edge.
-    EXPECT_GT(InkIn(img, QRect(545, 25, 87, 11)), 20);
-    EXPECT_EQ(InkIn(img, QRect(640, 20, 640, 20)), 0);
+TEST(ScreenDataOverflow, AValueTooWideShowsStarsInsteadOfRunningOn) {
+    auto frame = [](float value) {
+        mv::Model m = DefaultGear();
+        m.display.dynamicVariablesVisible = true;
+        for (int k = 1; k <= 4; ++k) m.dynSlots[k] = {3, 1.0f, "Main Rod Length"};
+        m.dynSlots[1].value = value;
+        return Frame(m);
+    };
+    const QImage huge = frame(1e30f);
+    // Thirty-odd digits from (498, 71) would run off the classic window's edge.
+    EXPECT_EQ(InkIn(huge, QRect(640, 71, 640, 11)), 0);
+    EXPECT_EQ(Differences(huge, frame(-12.345f)), 0) << "both show the same six stars";
+    EXPECT_GT(Differences(huge, frame(12.345f)), 20) << "a value that fits is shown";
 }
 
 TEST(PictureArea, TheFrameCoversALargerDeviceAndTheViewReachesIt) {

@@ -21,6 +21,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 [ -n "$BIN" ] || { echo "usage: monkey.sh path/to/merrovan [--seconds N] [--seed N]" >&2; exit 2; }
+BIN=$(cd "$(dirname "$BIN")" && pwd)/$(basename "$BIN")
 case "$SECONDS_TO_RUN" in ''|*[!0-9]*) echo "monkey.sh: --seconds wants a whole number" >&2; exit 2 ;; esac
 case "$SEED" in ''|*[!0-9]*) echo "monkey.sh: --seed wants a whole number" >&2; exit 2 ;; esac
 for tool in Xvfb xdotool; do
