@@ -93,15 +93,29 @@ restarts=0 actions=0
 keys=(0 1 2 3 4 5 6 7 8 9 period minus e Return Return Escape Escape Escape Tab space
       BackSpace Left Right Up Down Page_Up Page_Down F5 ctrl+0 ctrl+z ctrl+o ctrl+s alt+f alt+e
       alt+s alt+h)
+# A point near (x, y), kept on the screen.
+near() {
+  local a=$(($1 + RANDOM % (2 * $3) - $3)) b=$(($2 + RANDOM % (2 * $3) - $3))
+  echo $((a < 0 ? 0 : a > 1279 ? 1279 : a)) $((b < 0 ? 0 : b > 1023 ? 1023 : b))
+}
 end=$((SECONDS + SECONDS_TO_RUN))
+WX=0 WY=0 WW=1280 WH=1024
 while [ $SECONDS -lt $end ]; do
-  x=$((RANDOM % 1280)) y=$((RANDOM % 1024))
+  # Mostly on the main window, where the controls are; now and then anywhere (dialogs).
+  if [ $((actions % 20)) -eq 0 ]; then
+    eval "$(xdotool getwindowgeometry --shell "$win" 2>/dev/null | sed 's/^/W/')" 2>/dev/null
+    WX=${WX:-0} WY=${WY:-0} WW=${WWIDTH:-1280} WH=${WHEIGHT:-1024}
+  fi
+  if [ $((RANDOM % 10)) -lt 7 ]; then
+    read -r x y < <(near $((WX + WW / 2)) $((WY + WH / 2)) $(((WW + 1) / 2)))
+    y=$((WY + RANDOM % (WH > 0 ? WH : 1)))
+  else
+    x=$((RANDOM % 1280)) y=$((RANDOM % 1024))
+  fi
   case $((RANDOM % 10)) in
     0|1|2) xdotool mousemove "$x" "$y" click $((RANDOM % 3 == 0 ? 3 : 1)) ;;
-    3) xdotool mousemove "$x" "$y" mousedown 1 mousemove $((x + RANDOM % 200 - 100)) \
-         $((y + RANDOM % 200 - 100)) mouseup 1 ;;
-    4) xdotool mousemove "$x" "$y" mousedown 2 mousemove $((x + RANDOM % 300 - 150)) \
-         $((y + RANDOM % 300 - 150)) mouseup 2 ;;
+    3) xdotool mousemove "$x" "$y" mousedown 1 mousemove $(near "$x" "$y" 100) mouseup 1 ;;
+    4) xdotool mousemove "$x" "$y" mousedown 2 mousemove $(near "$x" "$y" 150) mouseup 2 ;;
     5) xdotool mousemove "$x" "$y" click --repeat $((1 + RANDOM % 5)) $((RANDOM % 2 + 4)) ;;
     *) xdotool key --clearmodifiers "${keys[RANDOM % ${#keys[@]}]}" ;;
   esac 2>/dev/null
