@@ -25,8 +25,10 @@ LD Sq(LD v) {
 // which the drawing code saturates.
 float F(LD v) {
     constexpr LD kMax = std::numeric_limits<float>::max();
-    if (v > kMax) return std::numeric_limits<float>::infinity();
-    if (v < -kMax) return -std::numeric_limits<float>::infinity();
+    // One test on the magnitude: every pivot of every solve passes through here.
+    if (std::fabs(v) > kMax) [[unlikely]]
+        return v > 0 ? std::numeric_limits<float>::infinity()
+                     : -std::numeric_limits<float>::infinity();
     return static_cast<float>(v);
 }
 
@@ -74,8 +76,9 @@ LD Radians(LD degrees) {
 }
 
 // The one-argument arctangents pick the right intersection only while the points lie the way
-// round the drawing has them; the other way they give a point off the second circle, with no
-// clamp acting. Such a construction is as impossible as a clamped one.
+// round the drawing has them; the other way (the callers test the sign that decides it) they
+// give a point off the second circle, with no clamp acting. Such a construction is as
+// impossible as a clamped one.
 template <class Point>
 void CheckReach(ClampLog& log, C step, LD px, LD py, const Point& centre, LD radius) {
     const LD dist2 = Sq(px - centre.x) + Sq(py - centre.y);
@@ -85,7 +88,8 @@ void CheckReach(ClampLog& log, C step, LD px, LD py, const Point& centre, LD rad
 
 // Steps 1 and 5 to 9: the reverse arm, the auxiliary reach rod and the guide link end, which
 // depend on the reverse-arm setting only.
-void ArmSteps(const FrameDimensions& f, float setting, PivotArray& P, ClampLog& log) {
+[[gnu::always_inline]] inline void ArmSteps(const FrameDimensions& f, float setting, PivotArray& P,
+                                            ClampLog& log) {
     const LD RAU = f.revArmUpper, RAL = f.revArmLower;
     const LD ARV = f.auxVert, ARH = f.auxHorz, GLR = f.guideLinkRadius;
 
@@ -123,7 +127,7 @@ void ArmSteps(const FrameDimensions& f, float setting, PivotArray& P, ClampLog& 
                    (Sq(d) + Sq(A) - Sq(GLR)) / 2.0L / d / Divisor(log, C::GuideLinkEnd, A));
         gamma8 = ArcSin(c) + beta - kHalfPi;
         const LD x = p15.x + A * std::cos(gamma8), y = p15.y - A * std::sin(gamma8);
-        CheckReach(log, C::GuideLinkEnd, x, y, p12, GLR);
+        if (dx < 0.0L) CheckReach(log, C::GuideLinkEnd, x, y, p12, GLR);
         P[pv::GuideEnd].x = F(x);
         P[pv::GuideEnd].y = F(y);
     }
@@ -133,7 +137,7 @@ void ArmSteps(const FrameDimensions& f, float setting, PivotArray& P, ClampLog& 
         const LD delta = gamma8 - std::atan(ARV / Divisor(log, C::ReachRodCorner, ARH));
         const LD x = P[pv::RevArmPin].x + ARH * std::cos(delta);
         const LD y = P[pv::RevArmPin].y - ARH * std::sin(delta);
-        CheckReach(log, C::ReachRodCorner, x, y, P[pv::GuideEnd], ARV);
+        if (ARH < 0.0L) CheckReach(log, C::ReachRodCorner, x, y, P[pv::GuideEnd], ARV);
         P[pv::ReachCorner].x = F(x);
         P[pv::ReachCorner].y = F(y);
     }
@@ -150,7 +154,8 @@ void Put(LD& dst, LD v) {
 
 // Step 4: the eccentric crank pin.
 template <class Pivots>
-void EccentricCrankStep(const FrameDimensions& f, LD th, Pivots& P, ClampLog& log) {
+[[gnu::always_inline]] inline void EccentricCrankStep(const FrameDimensions& f, LD th, Pivots& P,
+                                                      ClampLog& log) {
     const LD S = f.stroke, D = f.eccCircleDia, ECL = f.eccCrankLen;
     LD t = (Sq(S / 2.0L) + Sq(D / 2.0L) - Sq(ECL)) / Divisor(log, C::EccentricCrank, S);
     t = t / Divisor(log, C::EccentricCrank, D) * 2.0L;
@@ -163,7 +168,8 @@ void EccentricCrankStep(const FrameDimensions& f, LD th, Pivots& P, ClampLog& lo
 // Steps 10 to 14: from the eccentric crank pin through the eccentric rod, transmission yoke and
 // bell crank to the valve-stem joint.
 template <class Pivots>
-void ValveTrainSteps(const FrameDimensions& f, Pivots& P, ClampLog& log) {
+[[gnu::always_inline]] inline void ValveTrainSteps(const FrameDimensions& f, Pivots& P,
+                                                   ClampLog& log) {
     const LD ERL = f.eccRodLeft, ERR = f.eccRodRight, RH = f.radiusHanger, TY = f.transYoke;
     const LD BCV = f.bcVert, BCB = f.bcBackset, BCH = f.bcHorz, VCR = f.valveConRod;
     const auto& p11 = P[pv::EccCrankPin];
@@ -179,7 +185,7 @@ void ValveTrainSteps(const FrameDimensions& f, Pivots& P, ClampLog& log) {
                    (Sq(d) + Sq(ERL) - Sq(RH)) / 2.0L / d / Divisor(log, C::RadiusHangerPin, ERL));
         const LD gamma = ArcSin(c) + beta - kHalfPi;
         const LD x = p11.x + ERL * std::cos(gamma), y = p11.y + ERL * std::sin(gamma);
-        CheckReach(log, C::RadiusHangerPin, x, y, p13, RH);
+        if (dx < 0.0L) CheckReach(log, C::RadiusHangerPin, x, y, p13, RH);
         Put(P[pv::HangerPin].x, x);
         Put(P[pv::HangerPin].y, y);
     }
@@ -204,7 +210,7 @@ void ValveTrainSteps(const FrameDimensions& f, Pivots& P, ClampLog& log) {
                    (Sq(d) + Sq(BCH) - Sq(TY)) / 2.0L / d / Divisor(log, C::BellCrankHorzPin, BCH));
         gamma12 = kHalfPi + beta - ArcSin(c);
         const LD x = p7.x - BCH * std::sin(gamma12), y = p7.y - BCH * std::cos(gamma12);
-        CheckReach(log, C::BellCrankHorzPin, x, y, p9, TY);
+        if (dy < 0.0L) CheckReach(log, C::BellCrankHorzPin, x, y, p9, TY);
         Put(P[pv::BellHorzPin].x, x);
         Put(P[pv::BellHorzPin].y, y);
     }
@@ -228,7 +234,8 @@ void ValveTrainSteps(const FrameDimensions& f, Pivots& P, ClampLog& log) {
 // Steps 2 to 4 and 10 to 15: everything that moves with the driver. Returns the radius-hanger
 // angle.
 template <class Pivots>
-LD DrivenSteps(const FrameDimensions& f, LD th, Pivots& P, ClampLog& log) {
+[[gnu::always_inline]] inline LD DrivenSteps(const FrameDimensions& f, LD th, Pivots& P,
+                                             ClampLog& log) {
     const LD S = f.stroke, MR = f.mainRod;
 
     // 2. Main crank pin.
@@ -430,13 +437,14 @@ long double ClampRadicand(Gear& m, long double r) {
 }
 
 void SolveLinkage(Gear& m) {
-    const LinkageSolution s =
-        SolveLinkageOf(m, m.gear.driverAngle, m.gear.revArmSetting, m.gear.errorBeep);
-    m.pivots = s.pivots;
-    m.gear.radiusHangerAngle = s.radiusHangerAngle;
-    m.thresholds = s.thresholds;
-    m.gear.clampedConstruction = s.firstClamp;
-    if (s.geometryError) m.gear.geometryError = true;
+    // The same constructions as SolveLinkageOf, made in the gear's own table: the animation
+    // solves every frame, and the two copies of the table would cost more than the checks.
+    ClampLog log{m.gear.errorBeep};
+    ArmSteps(m.frame, m.gear.revArmSetting, m.pivots, log);
+    m.gear.radiusHangerAngle = F(DrivenSteps(m.frame, Radians(m.gear.driverAngle), m.pivots, log));
+    m.thresholds = ValveThresholdsOf(m.cyl);
+    m.gear.clampedConstruction = log.first;
+    if (log.raised) m.gear.geometryError = true;
 }
 
 void ComputeMidGear(Gear& m) {
