@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, runs every test (release, then under the sanitizers).
+# Installs what is missing, builds, runs every test (release, then under the sanitizers), checks
+# the format and clang-tidy, and fuzzes for a bounded time.
 #   ./test.sh [--monkey-seconds N]   the GUI monkey on the sanitizer build runs N s (default 30)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -13,6 +14,9 @@ done
 
 bash scripts/deps.sh
 
+# The format first: it takes seconds.
+bash scripts/style.sh format
+
 JOBS="$(nproc)"
 for preset in release asan; do
   echo "=== $preset: configure and build"
@@ -20,6 +24,10 @@ for preset in release asan; do
   cmake --build --preset "$preset" -j "$JOBS"
   echo "=== $preset: tests"
   ctest --preset "$preset" -j "$JOBS" --timeout 600
+  if [ "$preset" = release ]; then
+    # The release tree has the compile commands clang-tidy reads.
+    bash scripts/style.sh tidy
+  fi
 done
 
 # The model's threaded tests under ThreadSanitizer; the other folders would only repeat the

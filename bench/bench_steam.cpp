@@ -7,7 +7,7 @@
 #include <random>
 
 #include "mainwin/draw_picture.hpp"
-#include "mainwin/draw_steam.hpp"
+#include "mainwin/steam_layer.hpp"
 #include "model/model.hpp"
 #include "model/screen_math.hpp"
 #include "model/solver.hpp"

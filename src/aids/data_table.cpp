@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "mainwin/look.hpp"
 #include "model/solver.hpp"
 #include "model/text.hpp"
 
@@ -66,14 +67,7 @@ TDataTable::TDataTable(Model& m, QWidget* parent) : QDialog(parent), m_(m) {
     memo_ = new QPlainTextEdit(this);
     memo_->setObjectName(QStringLiteral("DataMemo"));
     memo_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    // Fixed pitch, so the columns of numbers line up under their headings.
-    QFont f;
-    f.setFamilies({QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono"),
-                   QStringLiteral("Courier New"), QStringLiteral("monospace")});
-    f.setStyleHint(QFont::Monospace);
-    f.setFixedPitch(true);
-    f.setPixelSize(12);
-    memo_->setFont(f);
+    memo_->setFont(DataTableFont());
 
     auto* lay = new QVBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);

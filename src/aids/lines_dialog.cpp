@@ -17,6 +17,7 @@
 
 #include "dialogs/number_edit.hpp"
 #include "model/text.hpp"
+#include "model/view.hpp"
 
 namespace mv {
 namespace {
@@ -24,7 +25,8 @@ namespace {
 const char* const kTypes[] = {"Line", "Circle"};
 const char* const kColours[] = {"Black", "Red", "Green", "Yellow", "Blue", "Gray"};
 const char* const kReferences[] = {"0 , 0", "Pivot1", "Piv1/0,0", "Piv1/P2"};
-constexpr int kMaxPivot = 20;  // pivots with a place in the picture, reference points included
+// Pivots with a place in the picture, reference points included.
+constexpr int kMaxPivot = pv::Ref2;
 const char* const kColumnTips[] = {
     "Pivot 1: the pivot the entry is measured from, 0 to 20 (19 and 20 are the reference "
     "points)",
@@ -56,20 +58,6 @@ int ParsePivot(const std::string& s) {
 }
 
 }  // namespace
-
-int NearestPivot(const Model& m, float h, float v) {
-    long double best = 10000;
-    int found = -1;
-    for (int i = 1; i <= 18; ++i) {
-        const long double d = std::fabs(static_cast<long double>(v) - m.pivots[i].y) +
-                              std::fabs(static_cast<long double>(h) - m.pivots[i].x);
-        if (d < best) {
-            best = d;
-            found = i;
-        }
-    }
-    return found;
-}
 
 QString DescribeLine(const LineEntry& e) {
     const QString p = QStringLiteral("pivot %1").arg(e.p);
@@ -252,8 +240,8 @@ void TDrawLines::TakePick() {
     m_.lines.promptOn = false;
     if (pickEntry_ < 1 || pickEntry_ > kLineEntries) return;
     LineEntry& e = m_.lines.entries[pickEntry_ - 1];
-    const Pivot& r1 = m_.pivots[19];
-    const Pivot& r2 = m_.pivots[20];
+    const Pivot& r1 = m_.pivots[pv::Ref1];
+    const Pivot& r2 = m_.pivots[pv::Ref2];
     const bool moved1 = r1.x != pickStart_[0] || r1.y != pickStart_[1];
     const bool moved2 = r2.x != pickStart_[2] || r2.y != pickStart_[3];
     const bool two = NeedsQ(e);
@@ -262,10 +250,10 @@ void TDrawLines::TakePick() {
         pickEntry_ = 0;
         return;
     }
-    const int p = NearestPivot(m_, r1.x, r1.y);
+    const int p = NearestPivot(m_, WorldPoint{r1.x, r1.y});
     if (p >= 0) e.p = p;
     if (two) {
-        const int q = NearestPivot(m_, r2.x, r2.y);
+        const int q = NearestPivot(m_, WorldPoint{r2.x, r2.y});
         if (q >= 0) e.q = q;
         pickResult_ = QStringLiteral("Picked pivots %1 and %2.").arg(e.p).arg(e.q);
     } else {
@@ -369,8 +357,8 @@ void TDrawLines::PickClick() {
     const int n = m_.lines.selected;
     if (!CanPick(n)) return;
     pickEntry_ = n;
-    const Pivot& r1 = m_.pivots[19];
-    const Pivot& r2 = m_.pivots[20];
+    const Pivot& r1 = m_.pivots[pv::Ref1];
+    const Pivot& r2 = m_.pivots[pv::Ref2];
     pickStart_ = {r1.x, r1.y, r2.x, r2.y};
     m_.lines.promptOn = true;
     // Clicks on the picture place the reference points, so they must be on.

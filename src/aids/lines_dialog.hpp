@@ -16,10 +16,6 @@ class QTableWidget;
 
 namespace mv {
 
-// The pivot (1..18) nearest to the world point (h, v) by |dv| + |dh|; on equal distances the
-// lower number wins. -1 when no pivot is within reach (distance 10000 or more, or NaN).
-int NearestPivot(const Model& m, float h, float v);
-
 // What the entry's numbers mean, for the dialog's hint line.
 QString DescribeLine(const LineEntry& e);
 

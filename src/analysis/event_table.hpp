@@ -68,14 +68,49 @@ std::vector<EventRow> ComputeDefaultEventTable(const Gear& g, int rows = kDefaul
 
 const char* SweepDirectionText(SweepDirection d);  // "fwd" / "rev"
 
-// Text forms. Column order everywhere: direction, revarm, notch, travel, then front and rear
-// admission, cutoff, release, compression, lead, max_steam, max_exhaust, then geometry_error
-// (the solver had to clamp during the row's turn: true/false in JSON, 1/0 in CSV, "error" in
-// the table).
+// --- The columns of the table: defined here once, read by every text form, the window and the
+// report.
+
+// What a column holds, and so how it is shown.
+enum class EventColumnKind {
+    Direction,  // "fwd" / "rev"
+    Length,     // shown with 4 decimals
+    Notch,      // shown with 3 decimals
+    Percent,    // per cent of the stroke, shown with 2 decimals
+    // The solver had to clamp during the row's turn: true/false in JSON, 1/0 in CSV, "error"
+    // or "ok" where it is shown.
+    GeometryError,
+};
+
+// The cylinder end a column belongs to; the row's own columns belong to none.
+enum class EventEnd { None, Front, Rear };
+const char* EventEndName(EventEnd end);  // "front", "rear"; "" for none
+
+struct EventColumn {
+    const char* key;      // CSV header, e.g. "front_admission"
+    const char* jsonKey;  // JSON key, inside the end's object for an end's column: "admission"
+    const char* heading;  // heading in the aligned text table, e.g. "adm %"
+    const char* label;    // heading in the window, e.g. "Adm. %"
+    const char* tip;      // what the column means, for the window
+    EventColumnKind kind;
+    EventEnd end;
+    std::optional<float> (*value)(const EventRow&);  // the number; nullptr for the words
+};
+
+// Every column in its order: direction, revarm, notch, travel, then the front and the rear
+// end's admission, cutoff, release, compression, lead, max_steam, max_exhaust, then
+// geometry_error.
+std::span<const EventColumn> EventColumns();
+// The CSV header names, in column order.
 std::vector<std::string> EventColumnNames();
+// The shown text of one cell: per cent with 2 decimals, lengths with 4, the notch with 3, the
+// direction and the geometry flag as words, an absent value as an em dash.
+std::string EventCellText(const EventColumn& column, const EventRow& row);
+
 // Header plus one line per row; numbers with 9 significant digits, absent cells empty.
 std::string EventTableDelimited(std::span<const EventRow> rows, char separator);
-// One JSON object, no line end; absent values are null.
+// One JSON object, no line end; absent values are null; each end's values in an object of
+// its own ("front", "rear").
 std::string EventRowJson(const EventRow& row);
 // Aligned text for reading; absent values are shown as an em dash.
 std::string EventTableText(std::span<const EventRow> rows);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "aids/data_table.hpp"
 #include "aids/lines_dialog.hpp"
@@ -18,6 +19,7 @@
 #include "dialogs/setting_dialogs.hpp"
 #include "help/help_windows.hpp"
 #include "mainwin/app_windows.hpp"
+#include "mainwin/look.hpp"
 #include "mainwin/main_form.hpp"
 #include "model/model.hpp"
 #include "model/text.hpp"
@@ -95,60 +97,41 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("merrovan"));
     // The window fonts are named after the classic faces; use metric-compatible ones.
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans")});
-    QFont::insertSubstitutions(
-        QStringLiteral("Times New Roman"),
-        {QStringLiteral("Liberation Serif"), QStringLiteral("Nimbus Roman")});
+    mv::InstallFontSubstitutions();
 
     mv::Model model;
     mv::TMainForm form(model, options);
 
-    // Every secondary window, created once in this order and kept until the program ends.
-    auto drivAng = std::make_unique<mv::TDrivAng>(model, form, &form);
-    auto ovalDia = std::make_unique<mv::TOvalDia>(model, form, &form);
-    auto portDia = std::make_unique<mv::TPortDia>(model, form, &form);
-    auto refPnts = std::make_unique<mv::TRefPnts>(model, form, &form);
-    auto setRevArm = std::make_unique<mv::TSetRevArm>(model, form, &form);
-    auto revPos = std::make_unique<mv::TRevPos>(model, &form);
-    auto sineDia = std::make_unique<mv::TSineDia>(model, form, &form);
-    auto steamDia = std::make_unique<mv::TSteamDia>(model, form, &form);
-    auto stpAng = std::make_unique<mv::TStpAng>(model, form, &form);
-    auto aboutBox = std::make_unique<mv::TAboutBox>(model, &form);
-    auto inst = std::make_unique<mv::TInst>(model, &form);
-    auto mvoSpInst = std::make_unique<mv::TMvOSpInst>(model, &form);
-    auto frameDi = std::make_unique<mv::TFrameDi>(model, &form);
-    auto cylDimen = std::make_unique<mv::TCylDimen>(model, &form);
-    auto graphZoom = std::make_unique<mv::TGraphZoom>(model, &form);
-    auto drawLines = std::make_unique<mv::TDrawLines>(model, form, &form);
-    auto dataTable = std::make_unique<mv::TDataTable>(model, &form);
-    auto valveEvents = std::make_unique<TValveEvents>(model, &form);
-
-    for (mv::DiagramWindow* d : {static_cast<mv::DiagramWindow*>(sineDia.get()),
-                                 static_cast<mv::DiagramWindow*>(ovalDia.get()),
-                                 static_cast<mv::DiagramWindow*>(steamDia.get()),
-                                 static_cast<mv::DiagramWindow*>(portDia.get())})
-        d->SetRevArmDialog(setRevArm.get());
-
+    // Every secondary window, created once and kept until the program ends.
     mv::AppWindows windows;
-    windows.drivAng = drivAng.get();
-    windows.ovalDia = ovalDia.get();
-    windows.portDia = portDia.get();
-    windows.refPnts = refPnts.get();
-    windows.setRevArm = setRevArm.get();
-    windows.revPos = revPos.get();
-    windows.sineDia = sineDia.get();
-    windows.steamDia = steamDia.get();
-    windows.stpAng = stpAng.get();
-    windows.aboutBox = aboutBox.get();
-    windows.inst = inst.get();
-    windows.mvoSpInst = mvoSpInst.get();
-    windows.frameDi = frameDi.get();
-    windows.cylDimen = cylDimen.get();
-    windows.graphZoom = graphZoom.get();
-    windows.drawLines = drawLines.get();
-    windows.dataTable = dataTable.get();
-    windows.valveEvents = valveEvents.get();
+    std::vector<std::unique_ptr<QDialog>> owned;
+    auto keep = [&owned](std::unique_ptr<QDialog> w) {
+        owned.push_back(std::move(w));
+        return owned.back().get();
+    };
+    auto setRevArm = std::make_unique<mv::TSetRevArm>(model, form, &form);
+    windows.drivAng = keep(std::make_unique<mv::TDrivAng>(model, form, &form));
+    windows.refPnts = keep(std::make_unique<mv::TRefPnts>(model, form, &form));
+    windows.revPos = keep(std::make_unique<mv::TRevPos>(model, &form));
+    windows.stpAng = keep(std::make_unique<mv::TStpAng>(model, form, &form));
+    windows.aboutBox = keep(std::make_unique<mv::TAboutBox>(model, &form));
+    windows.inst = keep(std::make_unique<mv::TInst>(model, &form));
+    windows.mvoSpInst = keep(std::make_unique<mv::TMvOSpInst>(model, &form));
+    windows.frameDi = keep(std::make_unique<mv::TFrameDi>(model, &form));
+    windows.cylDimen = keep(std::make_unique<mv::TCylDimen>(model, &form));
+    windows.graphZoom = keep(std::make_unique<mv::TGraphZoom>(model, &form));
+    windows.drawLines = keep(std::make_unique<mv::TDrawLines>(model, form, &form));
+    windows.dataTable = keep(std::make_unique<mv::TDataTable>(model, &form));
+    for (const mv::DiagramKindInfo& k : mv::DiagramKinds()) {
+        if (!k.draw) {
+            windows.Graph(k.kind) = keep(std::make_unique<TValveEvents>(model, &form));
+            continue;
+        }
+        auto w = std::make_unique<mv::DiagramWindow>(model, form, k.kind, &form);
+        w->SetRevArmDialog(setRevArm.get());
+        windows.Graph(k.kind) = keep(std::move(w));
+    }
+    windows.setRevArm = keep(std::move(setRevArm));
     form.SetAppWindows(windows);
 
     form.show();

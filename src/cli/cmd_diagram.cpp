@@ -7,26 +7,18 @@
 
 #include "cli/cli.hpp"
 #include "cli/cli_render.hpp"
-#include "diagrams/draw_diagrams.hpp"
+#include "diagrams/diagram_kinds.hpp"
 #include "diagrams/rev_arm_positions.hpp"
 
 namespace mv::cli {
 namespace {
 
 int RunDiagram(const Args& args) {
-    if (args.empty()) throw UsageError{"which diagram? (sine, oval, steam or port)"};
-    DiagramKind kind;
+    if (args.empty()) throw UsageError{"which diagram? (" + DiagramCliNames() + ")"};
     const std::string& which = args[0];
-    if (which == "sine")
-        kind = DiagramKind::Sine;
-    else if (which == "oval")
-        kind = DiagramKind::Oval;
-    else if (which == "steam")
-        kind = DiagramKind::Steam;
-    else if (which == "port")
-        kind = DiagramKind::Port;
-    else
-        throw UsageError{"unknown diagram '" + which + "' (sine, oval, steam or port)"};
+    const std::optional<DiagramKind> found = DiagramKindByCliName(which);
+    if (!found) throw UsageError{"unknown diagram '" + which + "' (" + DiagramCliNames() + ")"};
+    const DiagramKind kind = *found;
 
     GearOptions gear;
     std::optional<std::string> out;
@@ -86,8 +78,8 @@ int RunDiagram(const Args& args) {
 
 const bool kRegistered = Register(Command{
     "diagram",
-    "diagram sine|oval|steam|port --out FILE [--file F] [--set ID=V]... [--positions X,Y,...] "
-    "[--scale S] [--mode F|R|B]",
+    "diagram " + DiagramCliNames("|") +
+        " --out FILE [--file F] [--set ID=V]... [--positions X,Y,...] [--scale S] [--mode F|R|B]",
     "Draws one valve diagram at its window size on white; the file type follows the extension\n"
     "(.png, .svg or .pdf).\n" +
         std::string(kGearOptionsHelp) +

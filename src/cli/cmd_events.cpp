@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "cli/cli.hpp"
 #include "analysis/event_table.hpp"
+#include "cli/cli.hpp"
 
 namespace mv::cli {
 namespace {

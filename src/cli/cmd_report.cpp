@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
+#include "analysis/event_table.hpp"
 #include "cli/cli.hpp"
 #include "cli/cli_render.hpp"
-#include "diagrams/draw_diagrams.hpp"
+#include "diagrams/diagram_kinds.hpp"
 #include "files/dimension_file.hpp"
 #include "mainwin/draw_picture.hpp"
 #include "model/dimensions.hpp"
-#include "analysis/event_table.hpp"
 #include "model/pivot_table.hpp"
 #include "model/text.hpp"
 
@@ -29,7 +29,8 @@ namespace {
 constexpr int kClientWidth = 632;
 constexpr int kClientHeight = 380;
 // Pivots shown when the working set has none picked: the main points of the linkage.
-constexpr std::array<int, 6> kDefaultPivots = {2, 4, 10, 13, 15, 18};
+constexpr std::array<int, 6> kDefaultPivots = {pv::CrankPin, pv::ValveJoint, pv::HangerPin,
+                                               pv::GuideEnd, pv::RevArmPin,  pv::RevArmTop};
 
 struct ReportOptions {
     GearOptions gear;
@@ -80,7 +81,7 @@ std::string Escape(const std::string& s) {
 
 class Writer {
 public:
-    explicit Writer(QDir dir) : dir_(std::move(dir)) {}
+    explicit Writer(const QDir& dir) : dir_(dir) {}
 
     QString Path(const std::string& name) const {
         return dir_.filePath(QString::fromStdString(name));
@@ -133,13 +134,14 @@ void PictureAt(const Model& base, float revArm, const Writer& w, const Figure& f
     }
 }
 
-void DiagramFiles(const Model& base, DiagramKind kind, const Writer& w, const Figure& fig) {
+void DiagramFiles(const Model& base, const DiagramKindInfo& kind, const Writer& w,
+                  const Figure& fig) {
     for (const char* ext : {".png", ".svg"}) {
         Model m = base;
-        if (kind == DiagramKind::Port) m.portSelector = 'B';
+        if (kind.reportSelector) m.portSelector = kind.reportSelector;
         DiagramOptions opt;
         opt.clearRect = QRect(QPoint(0, 0), fig.size);
-        w.Drawing(fig.stem + ext, fig.size, [&](QPainter& p) { DrawDiagram(kind, m, p, opt); });
+        w.Drawing(fig.stem + ext, fig.size, [&](QPainter& p) { kind.draw(m, p, opt); });
     }
 }
 
@@ -163,34 +165,16 @@ std::string DimensionTable(const Model& m, const char* title,
     return h + "</table>\n";
 }
 
-std::string EventCell(std::size_t column, const EventRow& r) {
-    if (column == 0) return SweepDirectionText(r.direction);
-    if (column == 1) return EventLengthText(r.revArm);
-    if (column == 2) return r.notch ? FormatFixed(*r.notch, 1, 3) : kAbsentText;
-    if (column == 3) return EventLengthText(r.travel);
-    const EndEvents& e = column < 11 ? r.front : r.rear;
-    switch ((column - 4) % 7) {
-        case 0: return EventPercentText(e.admission);
-        case 1: return EventPercentText(e.cutoff);
-        case 2: return EventPercentText(e.release);
-        case 3: return EventPercentText(e.compression);
-        case 4: return EventLengthText(e.lead);
-        case 5: return EventLengthText(e.maxSteam);
-        default: return EventLengthText(e.maxExhaust);
-    }
-}
-
 std::string EventTableHtml(const std::vector<EventRow>& rows, SweepDirection dir,
                            const char* title) {
-    const std::vector<std::string> names = EventColumnNames();
     std::string h = "<table class=\"grid\">\n<caption>" + Escape(title) + "</caption>\n<tr>";
-    for (const std::string& n : names) h += "<th>" + Escape(n) + "</th>";
+    for (const EventColumn& c : EventColumns()) h += "<th>" + Escape(c.key) + "</th>";
     h += "</tr>\n";
     for (const EventRow& r : rows) {
         if (r.direction != dir) continue;
         h += r.geometryError ? "<tr class=\"error\">" : "<tr>";
-        for (std::size_t c = 0; c < names.size(); ++c)
-            h += "<td>" + Escape(EventCell(c, r)) + "</td>";
+        for (const EventColumn& c : EventColumns())
+            h += "<td>" + Escape(EventCellText(c, r)) + "</td>";
         h += "</tr>\n";
     }
     return h + "</table>\n";
@@ -200,7 +184,7 @@ std::string PivotCsv(const std::vector<PivotRow>& rows, const std::array<int, 6>
     std::string s = "driver_angle";
     for (int k = 0; k < 6; ++k) {
         const std::string p = std::to_string(pivots[k]);
-        s += ",pivot" + p + "_vert,pivot" + p + "_horz";
+        s.append(",pivot").append(p).append("_vert,pivot").append(p).append("_horz");
     }
     s += '\n';
     for (const PivotRow& r : rows) {
@@ -273,18 +257,13 @@ int RunReport(const Args& args) {
     Progress("drawing the mechanism at full forward gear");
     PictureAt(base, full, w, picFull);
 
-    const QSize diagram(kDiagramWidth, kDiagramHeight);
-    const std::array<std::pair<DiagramKind, Figure>, 4> diagrams = {{
-        {DiagramKind::Sine, {"diagram-sine", "Sine diagram", diagram}},
-        {DiagramKind::Oval,
-         {"diagram-oval", "Oval diagram", QSize(kDiagramWidth, kOvalDiagramHeight)}},
-        {DiagramKind::Steam, {"diagram-steam", "Steam diagram", diagram}},
-        {DiagramKind::Port,
-         {"diagram-port", "Port open/closed diagram, forward and reverse", diagram}},
-    }};
-    for (const auto& [kind, fig] : diagrams) {
+    std::vector<Figure> diagrams;
+    for (const DiagramKindInfo& kind : DiagramKinds()) {
+        if (!kind.reportStem || !kind.draw) continue;
+        const Figure fig{kind.reportStem, kind.reportCaption, kind.clientSize};
         Progress("drawing the " + fig.stem.substr(fig.stem.find('-') + 1) + " diagram");
         DiagramFiles(base, kind, w, fig);
+        diagrams.push_back(fig);
     }
 
     Progress("computing the valve events (forward and reverse)");
@@ -323,7 +302,7 @@ int RunReport(const Args& args) {
     h += DimensionTable(base, "Cylinder dimensions", CylinderDimensionInfo());
     h += "<h2>Mechanism</h2>\n" + FigureHtml(picMid) + FigureHtml(picFull);
     h += "<h2>Valve diagrams</h2>\n";
-    for (const auto& d : diagrams) h += FigureHtml(d.second);
+    for (const Figure& d : diagrams) h += FigureHtml(d);
     h += "<h2>Valve events</h2>\n<p>Admission, cut-off, release and compression in per cent of "
          "the stroke from each end's dead centre; lead, openings and travel in the gear's "
          "units. Rows the solver had to clamp are shaded.</p>\n";

@@ -20,7 +20,7 @@ std::string SolveJson(Model& m, double angle) {
                     ",\"mid_gear\":" + Num(m.revArmPositions[0]) +
                     ",\"geometry_error\":" + (m.gear.geometryError ? "true" : "false") +
                     ",\"pivots\":[";
-    for (int k = 0; k <= 20; ++k) {
+    for (int k = 0; k < kMappedPivots; ++k) {
         if (k) s += ',';
         s += '[' + Num(m.pivots[k].x) + ',' + Num(m.pivots[k].y) + ']';
     }

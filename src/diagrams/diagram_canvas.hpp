@@ -12,6 +12,7 @@
 #include <string>
 
 #include "diagrams/draw_diagrams.hpp"
+#include "mainwin/look.hpp"
 #include "model/model.hpp"
 #include "model/port_events.hpp"
 #include "model/screen_math.hpp"
@@ -19,18 +20,6 @@
 namespace mv::diagram {
 
 using LD = long double;
-
-inline constexpr QRgb kBlack = 0x000000;
-inline constexpr QRgb kRed = 0xFF0000;
-inline constexpr QRgb kGreen = 0x008000;
-inline constexpr QRgb kLime = 0x00FF00;
-inline constexpr QRgb kBlue = 0x0000FF;
-inline constexpr QRgb kTeal = 0x008080;
-inline constexpr QRgb kMaroon = 0x800000;
-
-// The window font of the diagrams: 11 pixels, the system sans face when the classic one is
-// missing.
-QFont DiagramFont(int pixelSize = 11, bool bold = false);
 
 class Canvas {
 public:

@@ -51,22 +51,6 @@ private:
 
 namespace {
 
-struct ControlNames {
-    const char* close;
-    const char* bar;   // bars are <bar>1 .. <bar>4
-    const char* undo;  // the UnDo button
-};
-
-ControlNames NamesFor(DiagramKind kind) {
-    switch (kind) {
-        case DiagramKind::Sine: return {"CloseSin", "SBDynVarS", "UnDoDnS"};
-        case DiagramKind::Oval: return {"CloseOval", "SBDynVarO", "UnDoDnO"};
-        case DiagramKind::Steam: return {"CloseStm", "SBDynVarST", "UnDoDnSt"};
-        case DiagramKind::Port: return {"ClosePort", "SBDynVarP", "UnDoDnP"};
-    }
-    return {"Close", "SBDynVar", "UnDoDn"};
-}
-
 bool IsScrollKey(int key) {
     return key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up ||
            key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown ||
@@ -75,11 +59,11 @@ bool IsScrollKey(int key) {
 
 }  // namespace
 
-DiagramWindow::DiagramWindow(Model& m, MainControls& controls, DiagramKind kind, QPoint closeAt,
-                             QWidget* parent)
-    : QDialog(parent), m_(m), controls_(controls), kind_(kind) {
-    const ControlNames names = NamesFor(kind);
-    const QSize client = DiagramClientSize(kind);
+DiagramWindow::DiagramWindow(Model& m, MainControls& controls, DiagramKind kind, QWidget* parent)
+    : QDialog(parent), m_(m), controls_(controls), kind_(kind), info_(KindInfo(kind)) {
+    setObjectName(QString::fromLatin1(info_.windowName));
+    setWindowTitle(QString::fromLatin1(info_.windowTitle));
+    const QSize client = info_.clientSize;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -92,14 +76,14 @@ DiagramWindow::DiagramWindow(Model& m, MainControls& controls, DiagramKind kind,
     image_.fill(Qt::white);
 
     closeButton_ = new QPushButton(QStringLiteral("Close"), surface_);
-    closeButton_->setObjectName(QString::fromLatin1(names.close));
-    closeButton_->setGeometry(closeAt.x(), closeAt.y(), 75, 25);
+    closeButton_->setObjectName(QString::fromLatin1(info_.closeName));
+    closeButton_->setGeometry(info_.closeAt.x(), info_.closeAt.y(), 75, 25);
     closeButton_->setAutoDefault(false);
     connect(closeButton_, &QPushButton::clicked, this, [this] { close(); });
 
     for (int k = 1; k <= 4; ++k) {
         auto* bar = new QScrollBar(Qt::Horizontal, surface_);
-        bar->setObjectName(QString::fromLatin1(names.bar) + QString::number(k));
+        bar->setObjectName(QString::fromLatin1(info_.barName) + QString::number(k));
         bar->setGeometry(112, 3 + 12 * (k - 1), 121, 10);
         bar->setRange(-200, 200);
         bar->setSingleStep(1);
@@ -113,7 +97,7 @@ DiagramWindow::DiagramWindow(Model& m, MainControls& controls, DiagramKind kind,
     }
 
     undoButton_ = new QPushButton(QStringLiteral("UnDo"), surface_);
-    undoButton_->setObjectName(QString::fromLatin1(names.undo));
+    undoButton_->setObjectName(QString::fromLatin1(info_.undoName));
     undoButton_->setGeometry(110, 54, 40, 16);
     undoButton_->setAutoDefault(false);
     undoButton_->setEnabled(m_.undoEnabled);
@@ -126,24 +110,34 @@ DiagramWindow::DiagramWindow(Model& m, MainControls& controls, DiagramKind kind,
         if (e == ModelEvent::UndoButtonsEnabled && button) button->setEnabled(m.undoEnabled);
     });
 
+    // Sized before the menu bar has its entries, as the window was designed.
     resize(client.width(), client.height() + menuBar_->sizeHint().height());
-}
 
-void DiagramWindow::AddCommonMenus(const char* setRevArm, const char* reDraw, const char* undo,
-                                   const char* dynVari) {
-    if (setRevArm)
-        connect(menuBar_->addAction(QString::fromLatin1(setRevArm)), &QAction::triggered, this,
-                [this] { SetRevArmPosClick(); });
-    connect(menuBar_->addAction(QString::fromLatin1(reDraw)), &QAction::triggered, this,
-            [this] { ReDrawClick(); });
-    connect(menuBar_->addAction(QString::fromLatin1(undo)), &QAction::triggered, this,
+    if (info_.graphModes) {
+        QMenu* setUp = menuBar_->addMenu(QStringLiteral("SetUp"));
+        connect(setUp->addAction(QStringLiteral("ForwardGraph")), &QAction::triggered, this,
+                [this] { SetGraphMode('F'); });
+        connect(setUp->addAction(QStringLiteral("ReverseGraph")), &QAction::triggered, this,
+                [this] { SetGraphMode('R'); });
+        connect(setUp->addAction(QStringLiteral("BothGraphs")), &QAction::triggered, this,
+                [this] { SetGraphMode('B'); });
+    }
+    if (info_.setRevArmCaption)
+        connect(menuBar_->addAction(QString::fromLatin1(info_.setRevArmCaption)),
+                &QAction::triggered, this, [this] { SetRevArmPosClick(); });
+    connect(menuBar_->addAction(QString::fromLatin1(info_.reDrawCaption)), &QAction::triggered,
+            this, [this] { ReDrawClick(); });
+    connect(menuBar_->addAction(QString::fromLatin1(info_.undoCaption)), &QAction::triggered, this,
             [this] { UnDoMenuClick(); });
-    connect(menuBar_->addAction(QString::fromLatin1(dynVari)), &QAction::triggered, this,
-            [this] { DynVariClick(); });
+    connect(menuBar_->addAction(QString::fromLatin1(info_.dynVariCaption)), &QAction::triggered,
+            this, [this] { DynVariClick(); });
     connect(menuBar_->addAction(QStringLiteral("E&xport…")), &QAction::triggered, this,
             [this] { ExportClick(); });
     connect(menuBar_->addAction(QStringLiteral("&Print…")), &QAction::triggered, this,
             [this] { PrintClick(); });
+
+    if (!info_.maximumSize.isEmpty()) setMaximumSize(info_.maximumSize);
+    if (info_.opensMaximised) setWindowState(Qt::WindowMaximized);
 }
 
 QAction* DiagramWindow::Action(const QString& text) const {
@@ -162,7 +156,7 @@ QWidget* DiagramWindow::Surface() const {
 }
 
 void DiagramWindow::EnsureImageSize() {
-    const QSize want = surface_->size().expandedTo(DiagramClientSize(kind_));
+    const QSize want = surface_->size().expandedTo(info_.clientSize);
     if (image_.size() == want) return;
     QImage bigger(want, QImage::Format_RGB32);
     bigger.fill(Qt::white);
@@ -188,7 +182,7 @@ void DiagramWindow::ClearAndDraw() {
 void DiagramWindow::DrawWithoutClearing() {
     EnsureImageSize();
     // "BothGraphs" starts by clearing.
-    if (kind_ == DiagramKind::Port && m_.portSelector == 'B') drawsSinceClear_ = 0;
+    if (info_.graphModes && m_.portSelector == 'B') drawsSinceClear_ = 0;
     DiagramTail tail;
     {
         QPainter p(&image_);
@@ -226,7 +220,7 @@ void DiagramWindow::showEvent(QShowEvent* e) {
 
 void DiagramWindow::FormActivate() {
     if (!isVisible()) return;
-    if (kind_ != DiagramKind::Port && setRevArm_) setRevArm_->exec();
+    if (info_.setRevArmCaption && setRevArm_) setRevArm_->exec();
     ClearAndDraw();
 }
 
@@ -313,7 +307,7 @@ void DiagramWindow::BarEnter(int k) {
 }
 
 void DiagramWindow::FormMouseMove() {
-    if (kind_ == DiagramKind::Port || !m_.diagramRedrawPending) return;
+    if (!info_.setRevArmCaption || !m_.diagramRedrawPending) return;
     ClearAndDraw();
     m_.diagramRedrawPending = false;
 }
@@ -365,58 +359,8 @@ void DiagramWindow::PrintClick() {
     p.end();
 }
 
-TSineDia::TSineDia(Model& m, MainControls& controls, QWidget* parent)
-    : DiagramWindow(m, controls, DiagramKind::Sine, QPoint(408, 8), parent) {
-    setObjectName(QStringLiteral("SineDia"));
-    setWindowTitle(QStringLiteral("Sine Diagram"));
-    AddCommonMenus("&SetRevArmPos", "&ReDraw", "&UnDo", "&DymamicVariables");
-    setMaximumSize(640, 479);
-    setWindowState(Qt::WindowMaximized);
-}
-
-TOvalDia::TOvalDia(Model& m, MainControls& controls, QWidget* parent)
-    : DiagramWindow(m, controls, DiagramKind::Oval, QPoint(408, 8), parent) {
-    setObjectName(QStringLiteral("OvalDia"));
-    setWindowTitle(QStringLiteral("Oval Diagram"));
-    AddCommonMenus("SetRevArmPos", "ReDraw", "&UnDo", "DynamicVari");
-    setWindowState(Qt::WindowMaximized);
-}
-
-// Opens in the normal state: a modal window that opened minimised would leave the user in
-// front of a frozen main window with nothing to click.
-TSteamDia::TSteamDia(Model& m, MainControls& controls, QWidget* parent)
-    : DiagramWindow(m, controls, DiagramKind::Steam, QPoint(408, 8), parent) {
-    setObjectName(QStringLiteral("SteamDia"));
-    setWindowTitle(QStringLiteral("Steam Diagram"));
-    AddCommonMenus("SetRevArmPos", "ReDraw", "&UnDo", "DynamicVari");
-}
-
-TPortDia::TPortDia(Model& m, MainControls& controls, QWidget* parent)
-    : DiagramWindow(m, controls, DiagramKind::Port, QPoint(447, 2), parent), model_(m) {
-    setObjectName(QStringLiteral("PortDia"));
-    setWindowTitle(QStringLiteral("Port Open/Closed Diagram"));
-    QMenu* setUp = MenuBar()->addMenu(QStringLiteral("SetUp"));
-    connect(setUp->addAction(QStringLiteral("ForwardGraph")), &QAction::triggered, this,
-            [this] { ForwardGraphClick(); });
-    connect(setUp->addAction(QStringLiteral("ReverseGraph")), &QAction::triggered, this,
-            [this] { ReverseGraphClick(); });
-    connect(setUp->addAction(QStringLiteral("BothGraphs")), &QAction::triggered, this,
-            [this] { BothGraphsClick(); });
-    AddCommonMenus(nullptr, "ReDraw", "&UnDo", "DynamicVari");
-}
-
-void TPortDia::ForwardGraphClick() {
-    model_.portSelector = 'F';
-    ClearAndDraw();
-}
-
-void TPortDia::ReverseGraphClick() {
-    model_.portSelector = 'R';
-    ClearAndDraw();
-}
-
-void TPortDia::BothGraphsClick() {
-    model_.portSelector = 'B';
+void DiagramWindow::SetGraphMode(char mode) {
+    m_.portSelector = mode;
     ClearAndDraw();
 }
 

@@ -9,7 +9,7 @@
 #include <QString>
 #include <array>
 
-#include "diagrams/draw_diagrams.hpp"
+#include "diagrams/diagram_kinds.hpp"
 #include "mainwin/main_controls.hpp"
 #include "model/model.hpp"
 
@@ -22,9 +22,12 @@ namespace mv {
 
 class DiagramSurface;
 
+// One window of a diagram kind (the entry of the kinds table names its controls and menus).
 class DiagramWindow : public QDialog {
     Q_OBJECT
 public:
+    DiagramWindow(Model& m, MainControls& controls, DiagramKind kind, QWidget* parent = nullptr);
+
     // The dialog SetRevArmPos opens (and the sine, oval and steam windows open on activation).
     void SetRevArmDialog(QDialog* dialog) { setRevArm_ = dialog; }
 
@@ -46,17 +49,13 @@ public:
     void BarScrollEnded(int k);
     void BarEnter(int k);
     void FormMouseMove();
+    // The port window's SetUp menu: 'F' forward, 'R' reverse, 'B' both graphs.
+    void SetGraphMode(char mode);
 
     // Writes what the window shows to a .png, .svg or .pdf file.
     bool ExportTo(const QString& path, QString* error);
 
 protected:
-    DiagramWindow(Model& m, MainControls& controls, DiagramKind kind, QPoint closeAt,
-                  QWidget* parent);
-    void AddCommonMenus(const char* setRevArm, const char* reDraw, const char* undo,
-                        const char* dynVari);
-    QMenuBar* MenuBar() const { return menuBar_; }
-
     void ClearAndDraw();
     void DrawWithoutClearing();
     void Clear();
@@ -79,6 +78,7 @@ private:
     Model& m_;
     MainControls& controls_;
     DiagramKind kind_;
+    const DiagramKindInfo& info_;
     QPointer<QDialog> setRevArm_;
     QMenuBar* menuBar_ = nullptr;
     DiagramSurface* surface_ = nullptr;
@@ -88,36 +88,6 @@ private:
     QImage image_;
     int drawsSinceClear_ = 0;
     bool inBarChange_ = false;
-};
-
-class TSineDia : public DiagramWindow {
-    Q_OBJECT
-public:
-    TSineDia(Model& m, MainControls& controls, QWidget* parent = nullptr);
-};
-
-class TOvalDia : public DiagramWindow {
-    Q_OBJECT
-public:
-    TOvalDia(Model& m, MainControls& controls, QWidget* parent = nullptr);
-};
-
-class TSteamDia : public DiagramWindow {
-    Q_OBJECT
-public:
-    TSteamDia(Model& m, MainControls& controls, QWidget* parent = nullptr);
-};
-
-class TPortDia : public DiagramWindow {
-    Q_OBJECT
-public:
-    TPortDia(Model& m, MainControls& controls, QWidget* parent = nullptr);
-    void ForwardGraphClick();
-    void ReverseGraphClick();
-    void BothGraphsClick();
-
-private:
-    Model& model_;
 };
 
 }  // namespace mv

@@ -20,7 +20,8 @@ inline constexpr int kDiagramWidth = 632;
 inline constexpr int kDiagramHeight = 414;
 inline constexpr int kOvalDiagramHeight = 426;
 
-enum class DiagramKind { Sine, Oval, Steam, Port };
+// The windows of the Draw&Graphs menu; diagrams/diagram_kinds.hpp describes each.
+enum class DiagramKind { Sine, Oval, Steam, Port, ValveEvents };
 
 struct DiagramOptions {
     // Port diagram: the legend arrows (off for the overlaid reverse pass of "BothGraphs").
@@ -50,7 +51,8 @@ DiagramTail DrawPortDiagram(Model& m, QPainter& p, const DiagramOptions& opt = {
 // the mode at 'B'.
 DiagramTail DrawPortBothGraphs(Model& m, QPainter& p, const DiagramOptions& opt = {});
 
-// The drawing a window of that kind runs on every redraw trigger.
+// The drawing a window of that kind runs on every redraw trigger (nothing for a kind that is
+// not a drawing), and its window's client size.
 DiagramTail DrawDiagram(DiagramKind kind, Model& m, QPainter& p, const DiagramOptions& opt = {});
 QSize DiagramClientSize(DiagramKind kind);
 

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "diagrams/rev_arm_positions.hpp"
+#include "mainwin/look.hpp"
 #include "model/screen_math.hpp"
 #include "model/text.hpp"
 
@@ -17,21 +18,6 @@ namespace {
 
 // The form is laid out at 120 pixels per inch; painted text positions are given at 96.
 constexpr double kFormScale = 120.0 / 96.0;
-
-// 14 pixels, or smaller where the substitute face is wider than the classic one: a row label
-// must end before its edit and a heading value before the next.
-QFont DialogFont() {
-    QFont f(QStringLiteral("MS Sans Serif"));
-    f.setStyleHint(QFont::SansSerif);
-    for (int px = 14; px >= 8; --px) {
-        f.setPixelSize(px);
-        const QFontMetrics fm(f);
-        if (fm.horizontalAdvance(QStringLiteral("Rev Arm Position  9")) <= 120 &&
-            fm.horizontalAdvance(QStringLiteral("Cent -0.000")) <= 78)
-            break;
-    }
-    return f;
-}
 
 QString Shown(float v) {
     return QString::fromStdString(FormatFixed(v, 5, 3));
@@ -52,7 +38,7 @@ TSetRevArm::TSetRevArm(Model& m, MainControls& controls, QWidget* parent)
     setObjectName(QStringLiteral("SetRevArm"));
     setWindowTitle(QStringLiteral("Set Reverse Arm Positions"));
     setFixedSize(409, 154);
-    setFont(DialogFont());
+    setFont(PositionsDialogFont());
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
@@ -68,7 +54,7 @@ TSetRevArm::TSetRevArm(Model& m, MainControls& controls, QWidget* parent)
         e->setGeometry(kEditAt[k].x(), kEditAt[k].y(), 49, 16);
         e->setTextMargins(0, 0, 0, 0);
         QPalette ep = e->palette();
-        ep.setColor(QPalette::Base, QColor(0xC0, 0xC0, 0xC0));
+        ep.setColor(QPalette::Base, QColor(kSilver));
         e->setPalette(ep);
         e->installEventFilter(this);
         edits_[k] = e;

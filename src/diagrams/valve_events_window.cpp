@@ -16,46 +16,36 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "mainwin/look.hpp"
 #include "model/text.hpp"
 
 namespace {
 
-// Shown columns: the row's own three, then the front and the rear end's seven.
-constexpr int kRowColumns = 3;
-constexpr int kEndColumns = 7;
-constexpr int kColumns = kRowColumns + 2 * kEndColumns;
+// The ends' headings in the port diagram's colours of their events.
+const QColor kFrontHeader(mv::kTeal);
+const QColor kRearHeader(mv::kRed);
 
-const QColor kFrontHeader(0x00, 0x80, 0x80);  // teal, as the port diagram's front events
-const QColor kRearHeader(0xFF, 0x00, 0x00);   // red, as its rear events
-
-struct Column {
-    const char* label;
-    const char* tip;
-};
-constexpr Column kEndCols[kEndColumns] = {
-    {"Adm. %", "Admission: steam port opens, per cent of stroke from this end's dead centre"},
-    {"Cut-off %", "Cut-off: steam port closes, per cent of stroke from this end's dead centre"},
-    {"Rel. %", "Release: exhaust opens, per cent of stroke from this end's dead centre"},
-    {"Comp. %", "Compression: exhaust closes, per cent of stroke from this end's dead centre"},
-    {"Lead", "Steam port opening at this end's dead centre (negative: still covered)"},
-    {"Max stm", "Largest steam port opening over the turn"},
-    {"Max exh", "Largest exhaust opening over the turn"},
-};
+// The columns of numbers: each table holds one direction, and a row the solver had to clamp
+// shows in red instead of a column of its own.
+std::vector<const mv::EventColumn*> ShownColumns() {
+    std::vector<const mv::EventColumn*> shown;
+    for (const mv::EventColumn& c : mv::EventColumns())
+        if (c.value) shown.push_back(&c);
+    return shown;
+}
 
 void SetHeaders(QTableWidget* t) {
-    const Column own[kRowColumns] = {
-        {"Rev Arm", "Reverse-arm setting"},
-        {"Notch", "(setting - mid gear) / \"Rev Arm to Cent Max\""},
-        {"Travel", "Valve travel: largest minus smallest valve displacement"}};
-    for (int c = 0; c < kColumns; ++c) {
-        const bool front = c < kRowColumns + kEndColumns;
-        const Column& col = c < kRowColumns ? own[c] : kEndCols[(c - kRowColumns) % kEndColumns];
-        QString label = col.label;
-        if (c >= kRowColumns) label = QString(front ? "Front\n%1" : "Rear\n%1").arg(label);
+    const std::vector<const mv::EventColumn*> shown = ShownColumns();
+    for (std::size_t k = 0; k < shown.size(); ++k) {
+        const mv::EventColumn& col = *shown[k];
+        QString label = QString::fromUtf8(col.label);
+        if (col.end == mv::EventEnd::Front) label = QStringLiteral("Front\n") + label;
+        if (col.end == mv::EventEnd::Rear) label = QStringLiteral("Rear\n") + label;
         auto* h = new QTableWidgetItem(label);
-        h->setToolTip(col.tip);
-        if (c >= kRowColumns) h->setForeground(QBrush(front ? kFrontHeader : kRearHeader));
-        t->setHorizontalHeaderItem(c, h);
+        h->setToolTip(QString::fromUtf8(col.tip));
+        if (col.end != mv::EventEnd::None)
+            h->setForeground(QBrush(col.end == mv::EventEnd::Front ? kFrontHeader : kRearHeader));
+        t->setHorizontalHeaderItem(static_cast<int>(k), h);
     }
 }
 
@@ -71,7 +61,7 @@ QTableWidgetItem* Cell(const QString& text) {
 }
 
 QTableWidget* MakeTable(QWidget* parent, const char* name) {
-    auto* t = new QTableWidget(0, kColumns, parent);
+    auto* t = new QTableWidget(0, static_cast<int>(ShownColumns().size()), parent);
     t->setObjectName(name);
     SetHeaders(t);
     t->verticalHeader()->setVisible(false);
@@ -162,40 +152,23 @@ void TValveEvents::Refresh() {
 }
 
 void TValveEvents::Fill(QTableWidget* t, mv::SweepDirection dir) {
+    const std::vector<const mv::EventColumn*> columns = ShownColumns();
     int n = 0;
     for (const mv::EventRow& r : rows_) n += r.direction == dir;
     t->setRowCount(n);
     int i = 0;
     for (const mv::EventRow& r : rows_) {
         if (r.direction != dir) continue;
-        const QString cells[kColumns] = {
-            Q(mv::EventLengthText(std::optional<float>(r.revArm))),
-            r.notch ? Q(mv::FormatFixed(*r.notch, 0, 3)) : QString::fromUtf8(mv::kAbsentText),
-            Q(mv::EventLengthText(r.travel)),
-            Q(mv::EventPercentText(r.front.admission)),
-            Q(mv::EventPercentText(r.front.cutoff)),
-            Q(mv::EventPercentText(r.front.release)),
-            Q(mv::EventPercentText(r.front.compression)),
-            Q(mv::EventLengthText(r.front.lead)),
-            Q(mv::EventLengthText(r.front.maxSteam)),
-            Q(mv::EventLengthText(r.front.maxExhaust)),
-            Q(mv::EventPercentText(r.rear.admission)),
-            Q(mv::EventPercentText(r.rear.cutoff)),
-            Q(mv::EventPercentText(r.rear.release)),
-            Q(mv::EventPercentText(r.rear.compression)),
-            Q(mv::EventLengthText(r.rear.lead)),
-            Q(mv::EventLengthText(r.rear.maxSteam)),
-            Q(mv::EventLengthText(r.rear.maxExhaust)),
-        };
-        for (int c = 0; c < kColumns; ++c) {
-            QTableWidgetItem* item = Cell(cells[c]);
+        int c = 0;
+        for (const mv::EventColumn* col : columns) {
+            QTableWidgetItem* item = Cell(Q(mv::EventCellText(*col, r)));
             if (r.geometryError) {
                 item->setForeground(QBrush(Qt::red));
                 item->setToolTip(
                     "Geometry error: the linkage could not be solved exactly at "
                     "this setting");
             }
-            t->setItem(i, c, item);
+            t->setItem(i, c++, item);
         }
         ++i;
     }

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "dialogs/dialog_font.hpp"
+#include "mainwin/look.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
 #include "model/screen_math.hpp"

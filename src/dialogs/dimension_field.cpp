@@ -4,6 +4,7 @@
 #include <QPalette>
 
 #include "dialogs/dimension_tips.hpp"
+#include "mainwin/look.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
 #include "model/text.hpp"
@@ -14,7 +15,7 @@ DimensionField::DimensionField(Model& m, DimensionId id, QWidget* parent)
     : NumberEdit(KeyFilterRules{}, parent), m_(m), id_(id) {
     setFrame(false);
     QPalette pal = palette();
-    pal.setColor(QPalette::Base, IsPlainSetting() ? QColor(Qt::white) : QColor(0xC0, 0xC0, 0xC0));
+    pal.setColor(QPalette::Base, IsPlainSetting() ? QColor(Qt::white) : QColor(kSilver));
     pal.setColor(QPalette::Text, Qt::black);
     setPalette(pal);
     setAutoFillBackground(true);

@@ -46,10 +46,11 @@ NumberEdit::KeyVerdict NumberEdit::Classify(const QKeyEvent* e, const QLineEdit&
         case Qt::Key_Enter: return KeyVerdict::Enter;
         case Qt::Key_Backspace:
         case Qt::Key_Delete: return KeyVerdict::Accept;
+        // Moving the cursor changes nothing; Escape and Tab belong to the dialog.
         case Qt::Key_Left:
         case Qt::Key_Right:
         case Qt::Key_Home:
-        case Qt::Key_End: return KeyVerdict::PassOn;  // moving the cursor changes nothing
+        case Qt::Key_End:
         case Qt::Key_Escape:
         case Qt::Key_Tab:
         case Qt::Key_Backtab: return KeyVerdict::PassOn;

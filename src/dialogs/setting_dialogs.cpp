@@ -6,7 +6,7 @@
 #include <QShowEvent>
 #include <cmath>
 
-#include "dialogs/dialog_font.hpp"
+#include "mainwin/look.hpp"
 #include "model/screen_math.hpp"
 #include "model/text.hpp"
 
@@ -152,8 +152,7 @@ void TDrivAng::FormActivate() {
 }
 
 void TDrivAng::OKClick() {
-    c_.SetRunCaption("Stop");
-    c_.RunClick();  // stops the animation
+    c_.SetRunning(false);
     m_.gear.driverAngle = ClampSetting(Typed(edit_), 0.0f, 360.0f);
     c_.SetDriverAngleBar(BarPosition(static_cast<long double>(m_.gear.driverAngle) * 100.0L));
     m_.gear.currentStep = 0;
@@ -186,10 +185,9 @@ void TStpAng::FormActivate() {
 void TStpAng::OKClick() {
     const float step = ClampSetting(Typed(edit_), 0.01f, 45.0f);
     m_.gear.chosenStep = step;
-    // Flipping the caption before the run handler keeps the run state: a running gear goes on
-    // with the new step, a stopped one stays stopped.
-    c_.SetRunCaption(c_.RunCaption() != "Stop" ? "Stop" : "Run");
-    c_.RunClick();
+    // The run state stays, its steps taken again: a running gear goes on with the new step, a
+    // stopped one stays stopped with the driver bar at its angle.
+    c_.SetRunning(c_.Running());
     c_.SetStepAngleBar(BarPosition(std::log10(static_cast<long double>(step) * 100.0L) * 4000.0L));
     c_.SetDriverAngleBarSteps(BarPosition(static_cast<long double>(step) * 100.0L),
                               BarPosition(static_cast<long double>(step) * 500.0L));
@@ -278,26 +276,28 @@ void TRefPnts::keyPressEvent(QKeyEvent* e) {
 }
 
 void TRefPnts::FormActivate() {
-    edits_[0]->setText(Fmt(m_.pivots[19].y, 5, 3));
-    edits_[1]->setText(Fmt(m_.pivots[19].x, 5, 3));
-    edits_[2]->setText(Fmt(m_.pivots[20].y, 5, 3));
-    edits_[3]->setText(Fmt(m_.pivots[20].x, 5, 3));
+    edits_[0]->setText(Fmt(m_.pivots[pv::Ref1].y, 5, 3));
+    edits_[1]->setText(Fmt(m_.pivots[pv::Ref1].x, 5, 3));
+    edits_[2]->setText(Fmt(m_.pivots[pv::Ref2].y, 5, 3));
+    edits_[3]->setText(Fmt(m_.pivots[pv::Ref2].x, 5, 3));
     cancel_->setFocus(Qt::OtherFocusReason);
 }
 
 void TRefPnts::OKClick() {
-    m_.pivots[19].y = Typed(edits_[0]);
-    m_.pivots[19].x = Typed(edits_[1]);
-    m_.pivots[20].y = Typed(edits_[2]);
-    m_.pivots[20].x = Typed(edits_[3]);
-    if (m_.pivots[19].y != 0 || m_.pivots[19].x != 0) c_.SetRefPointZeroEnabled(1, true);
-    if (m_.pivots[20].y != 0 || m_.pivots[20].x != 0) c_.SetRefPointZeroEnabled(2, true);
+    m_.pivots[pv::Ref1].y = Typed(edits_[0]);
+    m_.pivots[pv::Ref1].x = Typed(edits_[1]);
+    m_.pivots[pv::Ref2].y = Typed(edits_[2]);
+    m_.pivots[pv::Ref2].x = Typed(edits_[3]);
+    if (m_.pivots[pv::Ref1].y != 0 || m_.pivots[pv::Ref1].x != 0)
+        c_.SetRefPointZeroEnabled(1, true);
+    if (m_.pivots[pv::Ref2].y != 0 || m_.pivots[pv::Ref2].x != 0)
+        c_.SetRefPointZeroEnabled(2, true);
     c_.SetReferencePoints(true);
 }
 
 void TRefPnts::ZeroClick() {
-    m_.pivots[19].x = m_.pivots[19].y = 0;
-    m_.pivots[20].x = m_.pivots[20].y = 0;
+    m_.pivots[pv::Ref1].x = m_.pivots[pv::Ref1].y = 0;
+    m_.pivots[pv::Ref2].x = m_.pivots[pv::Ref2].y = 0;
     c_.SetRefPointZeroEnabled(1, false);
     c_.SetRefPointZeroEnabled(2, false);
     c_.SetReferencePoints(false);

@@ -289,17 +289,17 @@ bool Decode(const Words& w, const Model& current, DstImage& img, std::string& pr
 void Apply(const DstImage& img, Model& m) {
     m.frame = img.frame;
     m.cyl = img.cyl;
-    m.pivots[3].y = img.y3;
-    m.pivots[4].y = img.y4;
+    m.pivots[pv::Crosshead].y = img.y3;
+    m.pivots[pv::ValveJoint].y = img.y4;
     auto place = [](Pivot& to, const Pivot& from) {
         to.x = from.x;
         to.y = from.y;
     };
-    place(m.pivots[6], img.p6);
-    place(m.pivots[7], img.p7);
-    place(m.pivots[12], img.p12);
-    place(m.pivots[16], img.p16);
-    place(m.pivots[17], img.p17);
+    place(m.pivots[pv::BellPivot], img.p6);
+    place(m.pivots[pv::BellPivot2], img.p7);
+    place(m.pivots[pv::GuideCentre], img.p12);
+    place(m.pivots[pv::RevArmPivot], img.p16);
+    place(m.pivots[pv::RevArmPivot2], img.p17);
     m.view = img.view;
     m.graphicZoomFactor = img.graphicZoom;
     m.gear.revArmSetting = img.revArmSetting;

@@ -146,9 +146,10 @@ bool WriteFileAtomically(const std::string& path, const void* data, std::size_t 
     int fdNum = -1;
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100 && fdNum < 0; ++attempt) {
-        temp = dir + "/." + base + "." + std::to_string(::getpid()) + "." +
-               std::to_string(++counter) + "." + std::to_string(std::time(nullptr) % 100000) +
-               ".tmp";
+        temp = dir;
+        temp.append("/.").append(base).append(".").append(std::to_string(::getpid()));
+        temp.append(".").append(std::to_string(++counter)).append(".");
+        temp.append(std::to_string(std::time(nullptr) % 100000)).append(".tmp");
         // Mode 0666 lets the umask decide, as for any new file.
         fdNum = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
         if (fdNum < 0 && errno != EEXIST) break;

@@ -11,10 +11,13 @@
 #include <QVBoxLayout>
 #include <QtGlobal>
 
+#include "mainwin/data_files.hpp"
+#include "mainwin/look.hpp"
+
 namespace mv {
 namespace {
 // Help files are small; a file far larger than any help text is not one.
-constexpr qint64 kMaxHelpBytes = 4 * 1024 * 1024;
+constexpr qint64 kMaxHelpBytes = qint64{4} * 1024 * 1024;
 }  // namespace
 
 HelpTextWindow::HelpTextWindow(const QString& caption, const QString& fileName, QWidget* parent)
@@ -34,13 +37,7 @@ HelpTextWindow::HelpTextWindow(const QString& caption, const QString& fileName, 
 }
 
 QStringList HelpTextWindow::DefaultSearchFolders() {
-    QStringList f;
-    const bool app = QCoreApplication::instance() != nullptr;
-    if (app) f << QCoreApplication::applicationDirPath();
-    f << QDir::currentPath();
-    // An installed tree may keep its data apart from the binaries.
-    if (app) f << QDir(QCoreApplication::applicationDirPath()).filePath("../share/merrovan");
-    return f;
+    return DataFolders();
 }
 
 bool HelpTextWindow::Load() {
@@ -71,11 +68,8 @@ TMvOSpInst::TMvOSpInst(Model&, QWidget* parent)
 TAboutBox::TAboutBox(Model&, QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About"));
     auto* name = new QLabel(QStringLiteral("MERROVAN Outside Admission"), this);
-    QFont big = name->font();
-    big.setBold(true);
-    big.setPointSizeF(big.pointSizeF() * 1.4);
-    name->setFont(big);
-    auto* version = new QLabel(QStringLiteral("Version 2.6"), this);
+    name->setFont(TitleFont(name->font()));
+    auto* version = new QLabel(QStringLiteral("Version " MERROVAN_VERSION), this);
     auto* history = new QLabel(
         QStringLiteral(
             "Merrovan began as a small program that a model engineer wrote to check the valve "

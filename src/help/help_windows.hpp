@@ -10,16 +10,15 @@ class QPlainTextEdit;
 
 namespace mv {
 
-// A read-only window showing one plain-text help file. The file is looked for beside the
-// program and then in the working folder, and read again each time the window opens.
+// A read-only window showing one plain-text help file. The file is looked for in the program's
+// data folders (mainwin/data_files.hpp) and read again each time the window opens.
 class HelpTextWindow : public QDialog {
     Q_OBJECT
 public:
     QString FileName() const { return fileName_; }
     QPlainTextEdit* Memo() const { return memo_; }
 
-    // Folders searched in order; by default the program's folder, the working folder, then
-    // ../share/merrovan beside the program.
+    // Folders searched in order; by default the program's data folders.
     void SetSearchFolders(const QStringList& folders) { folders_ = folders; }
     static QStringList DefaultSearchFolders();
 

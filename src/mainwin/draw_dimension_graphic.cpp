@@ -63,73 +63,96 @@ public:
         switch (k) {
             case 1: {  // across the wheel through its centre
                 const int r = Len(f.driverDia / 2.0L);
-                Seg(X(1), Y(1) - r, X(1), Y(1) + r);
+                Seg(X(pv::Driver), Y(pv::Driver) - r, X(pv::Driver), Y(pv::Driver) + r);
                 break;
             }
-            case 2: Seg(X(2), Y(2), 2 * X(1) - X(2), 2 * Y(1) - Y(2)); break;
-            case 3: Piv(2, 3); break;
-            case 4: Seg(X(11), Y(11), 2 * X(0) - X(11), 2 * Y(0) - Y(11)); break;
-            case 5: Piv(2, 11); break;
-            case 6: Piv(10, 11); break;
-            case 7: Piv(9, 10); break;
-            case 8: Piv(10, 13); break;
-            case 9: Seg(X(12), Y(12), X(12), Y(12) - Len(f.guideLinkRadius)); break;
-            case 10: Seg(X(12), Y(12), X(12), Y(0)); break;
-            case 11: Seg(X(12), Y(12), X(0), Y(12)); break;
-            case 12: Piv(8, 9); break;
-            case 13: Seg(X(6), Y(6), X(6), Y(0)); break;
-            case 14: Seg(X(6), Y(6), X(0), Y(6)); break;
+            case 2:
+                Seg(X(pv::CrankPin), Y(pv::CrankPin), 2 * X(pv::Driver) - X(pv::CrankPin),
+                    2 * Y(pv::Driver) - Y(pv::CrankPin));
+                break;
+            case 3: Piv(pv::CrankPin, pv::Crosshead); break;
+            case 4:
+                Seg(X(pv::EccCrankPin), Y(pv::EccCrankPin), 2 * X(pv::Origin) - X(pv::EccCrankPin),
+                    2 * Y(pv::Origin) - Y(pv::EccCrankPin));
+                break;
+            case 5: Piv(pv::CrankPin, pv::EccCrankPin); break;
+            case 6: Piv(pv::HangerPin, pv::EccCrankPin); break;
+            case 7: Piv(pv::EccRodEnd, pv::HangerPin); break;
+            case 8: Piv(pv::HangerPin, pv::GuideEnd); break;
+            case 9:
+                Seg(X(pv::GuideCentre), Y(pv::GuideCentre), X(pv::GuideCentre),
+                    Y(pv::GuideCentre) - Len(f.guideLinkRadius));
+                break;
+            case 10:
+                Seg(X(pv::GuideCentre), Y(pv::GuideCentre), X(pv::GuideCentre), Y(pv::Origin));
+                break;
+            case 11:
+                Seg(X(pv::GuideCentre), Y(pv::GuideCentre), X(pv::Origin), Y(pv::GuideCentre));
+                break;
+            case 12: Piv(pv::BellHorzPin, pv::EccRodEnd); break;
+            case 13:
+                Seg(X(pv::BellPivot), Y(pv::BellPivot), X(pv::BellPivot), Y(pv::Origin));
+                break;
+            case 14:
+                Seg(X(pv::BellPivot), Y(pv::BellPivot), X(pv::Origin), Y(pv::BellPivot));
+                break;
             case 15: {  // the vertical arm: from the pivot square to the horizontal arm
                 const ScreenPoint q = BellCrankCorner();
-                Seg(X(6), Y(6), q.x, q.y);
+                Seg(X(pv::BellPivot), Y(pv::BellPivot), q.x, q.y);
                 break;
             }
             case 16: {  // the backset: from that corner along the horizontal arm to the pin
                 const ScreenPoint q = BellCrankCorner();
-                Seg(q.x, q.y, X(5), Y(5));
+                Seg(q.x, q.y, X(pv::BellVertPin), Y(pv::BellVertPin));
                 break;
             }
-            case 17: Piv(6, 8); break;
-            case 18: Piv(4, 5); break;
-            case 19: Piv(13, 14); break;
-            case 20: Piv(14, 15); break;
-            case 21: Piv(15, 18); break;
-            case 22: Piv(15, 16); break;
-            case 23: Seg(X(16), Y(16), X(16), Y(0)); break;
-            case 24: Seg(X(16), Y(16), X(0), Y(16)); break;
+            case 17: Piv(pv::BellPivot, pv::BellHorzPin); break;
+            case 18: Piv(pv::ValveJoint, pv::BellVertPin); break;
+            case 19: Piv(pv::GuideEnd, pv::ReachCorner); break;
+            case 20: Piv(pv::ReachCorner, pv::RevArmPin); break;
+            case 21: Piv(pv::RevArmPin, pv::RevArmTop); break;
+            case 22: Piv(pv::RevArmPin, pv::RevArmPivot); break;
+            case 23:
+                Seg(X(pv::RevArmPivot), Y(pv::RevArmPivot), X(pv::RevArmPivot), Y(pv::Origin));
+                break;
+            case 24:
+                Seg(X(pv::RevArmPivot), Y(pv::RevArmPivot), X(pv::Origin), Y(pv::RevArmPivot));
+                break;
             case 25: {  // the radius straight up, then to where the offset angle puts the link
-                const int top = Y(12) - Len(f.guideLinkRadius);
-                Seg(X(12), top, X(12), Y(12));
-                c_.LineTo(X(13), Y(13));
+                const int top = Y(pv::GuideCentre) - Len(f.guideLinkRadius);
+                Seg(X(pv::GuideCentre), top, X(pv::GuideCentre), Y(pv::GuideCentre));
+                c_.LineTo(X(pv::GuideEnd), Y(pv::GuideEnd));
                 break;
             }
             case 26:
             case 27: RevArmSpan(k == 26 ? f.revArmNorm : f.revArmMax); break;
             case 101: {
-                const ScreenPoint e = W(LD(m_.pivots[1].x) + d.cylCtr, 0);
-                Seg(X(1), Y(1), e.x, Y(1));
+                const ScreenPoint e = W(LD(m_.pivots[pv::Driver].x) + d.cylCtr, 0);
+                Seg(X(pv::Driver), Y(pv::Driver), e.x, Y(pv::Driver));
                 break;
             }
             case 102: {
                 const int x = W(d.cylCtr, 0).x;
-                Seg(x, Y(1), x, Y(3));
+                Seg(x, Y(pv::Driver), x, Y(pv::Crosshead));
                 break;
             }
             case 103: Seg(C[5], C[6]); break;   // bore across its rear end
             case 104: Seg(C[6], C[7]); break;   // bore along its floor
             case 105: Seg(C[5], C[18]); break;  // the port into the bore
             case 106: {
-                const ScreenPoint e = W(LD(m_.pivots[3].x) + d.pistonRod, 0);
-                Seg(X(3), Y(3), e.x, Y(3));
+                const ScreenPoint e = W(LD(m_.pivots[pv::Crosshead].x) + d.pistonRod, 0);
+                Seg(X(pv::Crosshead), Y(pv::Crosshead), e.x, Y(pv::Crosshead));
                 break;
             }
             case 107: Seg(P[1], P[4]); break;
             case 108: {
                 const int x = W(d.cylCtr, 0).x;
-                Seg(x, Y(3), x, C[2].y);
+                Seg(x, Y(pv::Crosshead), x, C[2].y);
                 break;
             }
-            case 109: Seg(X(4), Y(3), X(4), Y(4)); break;
+            case 109:
+                Seg(X(pv::ValveJoint), Y(pv::Crosshead), X(pv::ValveJoint), Y(pv::ValveJoint));
+                break;
             case 110: Seg(C[15], C[22]); break;
             case 111: Seg(C[16], C[15]); break;
             case 112: Seg(C[22], C[21]); break;
@@ -142,7 +165,9 @@ public:
             case 119: Seg(ValveCentreX(), V[2].y, V[2].x, V[2].y); break;
             case 120: Seg(ValveCentreX(), V[5].y, V[6].x, V[6].y); break;
             case 121: Seg(ValveCentreX(), V[5].y, V[5].x, V[5].y); break;
-            case 122: Seg(X(4), Y(4), ValveCentreX(), Y(4)); break;
+            case 122:
+                Seg(X(pv::ValveJoint), Y(pv::ValveJoint), ValveCentreX(), Y(pv::ValveJoint));
+                break;
             default: break;
         }
     }
@@ -152,7 +177,7 @@ private:
     int Y(int n) const { return m_.pivots[static_cast<std::size_t>(n)].sy; }
     ScreenPoint W(LD h, LD v) const { return MapToScreen(v_, h, v); }
     int Len(LD world) const { return RoundToScreen(world * v_.scale); }
-    int ValveCentreX() const { return W(LD(m_.pivots[4].x) + m_.cyl.valveStem, 0).x; }
+    int ValveCentreX() const { return W(LD(m_.pivots[pv::ValveJoint].x) + m_.cyl.valveStem, 0).x; }
 
     void Seg(int x1, int y1, int x2, int y2) { c_.Line(x1, y1, x2, y2); }
     void Seg(ScreenPoint a, ScreenPoint b) { c_.Line(a.x, a.y, b.x, b.y); }
@@ -162,18 +187,19 @@ private:
     // from the pivot, at the vertical arm's length.
     ScreenPoint BellCrankCorner() const {
         const auto& p = m_.pivots;
-        const LD ux = LD(p[8].x) - p[7].x, uy = LD(p[8].y) - p[7].y;
+        const LD ux = LD(p[pv::BellHorzPin].x) - p[pv::BellPivot2].x,
+                 uy = LD(p[pv::BellHorzPin].y) - p[pv::BellPivot2].y;
         LD len = std::sqrt(ux * ux + uy * uy);
         if (!(len > 0.0L)) len = 1.0L;
         const LD bcv = m_.frame.bcVert;
-        return W(p[7].x + bcv * (-uy / len), p[7].y + bcv * (ux / len));
+        return W(p[pv::BellPivot2].x + bcv * (-uy / len), p[pv::BellPivot2].y + bcv * (ux / len));
     }
 
     // Mid gear minus the distance to mid gear, then on to mid gear plus it, just below the
     // reverse arm's top; each half in its own colour.
     void RevArmSpan(LD dist) {
         const LD mid = m_.revArmPositions[0];
-        const int y = Y(18) + 5;
+        const int y = Y(pv::RevArmTop) + 5;
         Seg(W(mid - dist, 0).x, y, W(mid, 0).x, y);
         Toggle();
         c_.LineTo(W(mid + dist, 0).x, y);

@@ -43,7 +43,7 @@ void Polyline(PictureCanvas& c, const std::array<ScreenPoint, N>& pts, std::size
 
 void WheelAndPins(PictureCanvas& c, Model& m, const View& v) {
     const LD D = m.frame.driverDia;
-    PivotCircle(c, m, v, 1, 0.5L * D);
+    PivotCircle(c, m, v, pv::Driver, 0.5L * D);
 
     // Counterweight: 140 degrees of a circle about the axle, opposite the crank.
     const LD a = m.gear.driverAngle;
@@ -55,14 +55,17 @@ void WheelAndPins(PictureCanvas& c, Model& m, const View& v) {
           RoundToScreen(std::cos((a + 110.0L) * kRad) * big + v.ox),
           RoundToScreen(std::sin((a + 110.0L) * kRad) * big + v.oy));
 
-    PivotCircle(c, m, v, 1, 0.08L * D);
-    PivotCircle(c, m, v, 2, 0.05L * D);
-    PivotCircle(c, m, v, 3, 0.04L * D);
-    for (int n : {4, 5, 6, 7, 8, 9, 10}) PivotCircle(c, m, v, n, 0.02L * D);
-    PivotCircle(c, m, v, 11, 0.04L * D);
+    PivotCircle(c, m, v, pv::Driver, 0.08L * D);
+    PivotCircle(c, m, v, pv::CrankPin, 0.05L * D);
+    PivotCircle(c, m, v, pv::Crosshead, 0.04L * D);
+    for (int n : {pv::ValveJoint, pv::BellVertPin, pv::BellPivot, pv::BellPivot2, pv::BellHorzPin,
+                  pv::EccRodEnd, pv::HangerPin})
+        PivotCircle(c, m, v, n, 0.02L * D);
+    PivotCircle(c, m, v, pv::EccCrankPin, 0.04L * D);
     // The reverse arm's top follows the setting even if it moved since the solve.
-    m.pivots[18].x = m.gear.revArmSetting;
-    for (int n : {13, 15, 16, 17, 18}) PivotCircle(c, m, v, n, 0.02L * D);
+    m.pivots[pv::RevArmTop].x = m.gear.revArmSetting;
+    for (int n : {pv::GuideEnd, pv::RevArmPin, pv::RevArmPivot, pv::RevArmPivot2, pv::RevArmTop})
+        PivotCircle(c, m, v, n, 0.02L * D);
 }
 
 void CylinderPistonValve(PictureCanvas& c, const Model& m, int width) {
@@ -72,12 +75,12 @@ void CylinderPistonValve(PictureCanvas& c, const Model& m, int width) {
 
     c.SetPen(kBlack, width);
     const auto& P = m.outlineP;
-    MoveToPivot(c, m, 3);
+    MoveToPivot(c, m, pv::Crosshead);
     c.LineTo(P[0].x, P[0].y);  // piston rod
     c.MoveTo(P[4].x, P[4].y);
     for (int k : {1, 2, 3, 4}) c.LineTo(P[k].x, P[k].y);
     const auto& V = m.outlineV;
-    MoveToPivot(c, m, 4);
+    MoveToPivot(c, m, pv::ValveJoint);
     c.LineTo(V[0].x, V[0].y);  // valve stem
     c.MoveTo(V[8].x, V[8].y);
     for (int k = 1; k <= 8; ++k) c.LineTo(V[k].x, V[k].y);
@@ -85,46 +88,46 @@ void CylinderPistonValve(PictureCanvas& c, const Model& m, int width) {
 
 void FixedPivotsAndGuideArc(PictureCanvas& c, const Model& m, const View& v, int width) {
     c.SetPen(kRed, width);
-    for (int n : {0, 6, 12, 16}) {
+    for (int n : {pv::Origin, pv::BellPivot, pv::GuideCentre, pv::RevArmPivot}) {
         const int x = m.pivots[n].sx, y = m.pivots[n].sy;
         c.Line(x + 5, y + 5, x - 6, y - 6);
         c.Line(x + 5, y - 5, x - 6, y + 6);
     }
     // The upper 53 degrees of the guide link's circle.
     const LD R = m.frame.guideLinkRadius;
-    const LD h = m.pivots[12].x, vv = m.pivots[12].y;
+    const LD h = m.pivots[pv::GuideCentre].x, vv = m.pivots[pv::GuideCentre].y;
     c.Arc(v.X(h - R), v.Y(vv - R), v.X(h + R), v.Y(vv + R), v.X(h + R / 2), v.Y(vv + R),
           v.X(h - R / 2), v.Y(vv + R));
 }
 
 void RodsAndLinks(PictureCanvas& c, const Model& m) {
-    MoveToPivot(c, m, 3);
+    MoveToPivot(c, m, pv::Crosshead);
     c.SetPenColour(kRed);
-    LineToPivot(c, m, 2);  // main rod
+    LineToPivot(c, m, pv::CrankPin);  // main rod
     c.SetPenColour(kLime);
-    LineToPivot(c, m, 11);  // eccentric crank
+    LineToPivot(c, m, pv::EccCrankPin);  // eccentric crank
     c.SetPenColour(kBlue);
-    LineToPivot(c, m, 9);  // eccentric rod
+    LineToPivot(c, m, pv::EccRodEnd);  // eccentric rod
     c.SetPenColour(kAqua);
-    LineToPivot(c, m, 8);  // transmission yoke
+    LineToPivot(c, m, pv::BellHorzPin);  // transmission yoke
     c.SetPenColour(kFuchsia);
-    LineToPivot(c, m, 6);  // bell crank
-    LineToPivot(c, m, 5);
+    LineToPivot(c, m, pv::BellPivot);  // bell crank
+    LineToPivot(c, m, pv::BellVertPin);
     c.SetPenColour(kLime);
-    LineToPivot(c, m, 4);  // valve connecting rod
+    LineToPivot(c, m, pv::ValveJoint);  // valve connecting rod
 
-    MoveToPivot(c, m, 10);
+    MoveToPivot(c, m, pv::HangerPin);
     c.SetPenColour(kFuchsia);
-    LineToPivot(c, m, 13);  // radius hanger
+    LineToPivot(c, m, pv::GuideEnd);  // radius hanger
     c.SetPenColour(kBlue);
-    LineToPivot(c, m, 14);  // auxiliary reach rod
-    LineToPivot(c, m, 15);
+    LineToPivot(c, m, pv::ReachCorner);  // auxiliary reach rod
+    LineToPivot(c, m, pv::RevArmPin);
 
-    MoveToPivot(c, m, 16);
+    MoveToPivot(c, m, pv::RevArmPivot);
     c.SetPenColour(kLime);
-    LineToPivot(c, m, 18);  // reverse arm
+    LineToPivot(c, m, pv::RevArmTop);  // reverse arm
     c.SetPenColour(kBlack);
-    c.LineTo(m.pivots[1].sx, m.pivots[18].sy);  // reach rod
+    c.LineTo(m.pivots[pv::Driver].sx, m.pivots[pv::RevArmTop].sy);  // reach rod
 }
 
 bool ValidPivot(int n) {

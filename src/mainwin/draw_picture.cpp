@@ -5,18 +5,13 @@
 #include <QPaintDevice>
 #include <QPainter>
 
-#include "mainwin/draw_steam.hpp"
 #include "mainwin/picture_canvas.hpp"
 #include "mainwin/picture_layers.hpp"
+#include "mainwin/steam_layer.hpp"
 #include "model/screen_math.hpp"
 #include "model/solver.hpp"
 
 namespace mv {
-
-ScreenPoint MapToScreen(const ViewTransform& view, long double h, long double v) {
-    const long double s = view.scale;
-    return {RoundToScreen(h * s + view.ox), RoundToScreen(-v * s + view.oy)};
-}
 
 void MapPivotsAndOutlines(Model& m) {
     const ViewTransform& t = m.view;
@@ -28,14 +23,15 @@ void MapPivotsAndOutlines(Model& m) {
 
     using LD = long double;
     const CylinderDimensions& d = m.cyl;
-    const LD E = d.cylCtr, c = m.pivots[3].y, G = d.boreDia, H = d.boreLen;
+    const LD E = d.cylCtr, c = m.pivots[pv::Crosshead].y, G = d.boreDia, H = d.boreLen;
     const LD i = d.cylPortWidth, L = d.valveSurface, n = d.exhaustPort;
     const LD o = d.bridgeRear, p = d.bridgeFront, q = d.steamPortRear, r = d.steamPortFront;
     const LD S = d.chamberHeight, T = d.chamberLength;
     const LD j = d.pistonRod, k = d.pistonWidth, u = d.valveHeight;
     const LD vr = d.valveRearHalf, vf = d.valveFrontHalf, xr = d.exhCavRear, xf = d.exhCavFront;
     const LD z = d.valveStem;
-    const LD h3 = m.pivots[3].x, h4 = m.pivots[4].x, v4 = m.pivots[4].y;
+    const LD h3 = m.pivots[pv::Crosshead].x, h4 = m.pivots[pv::ValveJoint].x,
+             v4 = m.pivots[pv::ValveJoint].y;
     auto map = [&t](LD h, LD v) { return MapToScreen(t, h, v); };
 
     auto& C = m.outlineC;
@@ -100,14 +96,15 @@ void AdvanceDriverAngle(Model& m) {
 
 namespace {
 
-constexpr std::array<const char*, kCaptionCount> kTitles = {
-    "MERROVAN Outside Admission            ",
-    "MERROVAN Outside Admission      Sine Diagram    ",
-    "MERROVAN Outside Admission      Oval Diagram    ",
-    "MERROVAN Outside Admission      Steam Diagram    ",
-    "MERROVAN Outside Admission      Port Open/Closed    ",
-    "MERROVAN Outside Admission Pivot Data   ",
-};
+constexpr const char* kMainTitle = "MERROVAN Outside Admission            ";
+constexpr const char* kDataTableTitle = "MERROVAN Outside Admission Pivot Data   ";
+
+QString CaptionTail(const QDateTime& now) {
+    const QLocale loc = QLocale::system();
+    return QStringLiteral("     ") + loc.toString(now.date(), QLocale::ShortFormat) +
+           QStringLiteral("   ") + loc.toString(now.time(), QLocale::LongFormat) +
+           QStringLiteral("   Version " MERROVAN_VERSION);
+}
 
 // The captions change once a second or when the data set is renamed; keep them between frames
 // so a frame costs no string building.
@@ -115,39 +112,34 @@ struct CaptionCache {
     qint64 second = -1;
     bool valid = false;
     std::string dataSet;
-    QString tail;  // blanks, date, time, version
-    std::array<QString, kCaptionCount> captions;
+    WindowCaptions captions;
 };
 
-QString CaptionTail(const QDateTime& now) {
-    const QLocale loc = QLocale::system();
-    return QStringLiteral("     ") + loc.toString(now.date(), QLocale::ShortFormat) +
-           QStringLiteral("   ") + loc.toString(now.time(), QLocale::LongFormat) +
-           QStringLiteral("   Version 2.6");
-}
-
-const std::array<QString, kCaptionCount>& Captions(const Model& m, const QDateTime& now) {
+const WindowCaptions& Captions(const Model& m, const QDateTime& now) {
     static CaptionCache* cache = new CaptionCache;  // per process; lives as long as the app
     const qint64 second = now.isValid() ? now.toSecsSinceEpoch() : -1;
     if (!cache->valid || cache->second != second || cache->dataSet != m.dataSetName) {
         cache->valid = true;
         cache->second = second;
         cache->dataSet = m.dataSetName;
-        cache->tail = CaptionTail(now);
-        const QString name = QString::fromStdString(m.dataSetName);
-        for (int w = 0; w < kCaptionCount; ++w)
-            cache->captions[static_cast<std::size_t>(w)] =
-                QString::fromLatin1(kTitles[static_cast<std::size_t>(w)]) + name + cache->tail;
+        cache->captions = MakeWindowCaptions(m, now);
     }
     return cache->captions;
 }
 
 }  // namespace
 
-QString WindowCaption(CaptionWindow window, const Model& m, const QDateTime& now) {
-    if (window < 0 || window >= kCaptionCount) return {};
-    return QString::fromLatin1(kTitles[static_cast<std::size_t>(window)]) +
-           QString::fromStdString(m.dataSetName) + CaptionTail(now);
+WindowCaptions MakeWindowCaptions(const Model& m, const QDateTime& now) {
+    const QString name = QString::fromStdString(m.dataSetName);
+    const QString tail = CaptionTail(now);
+    WindowCaptions c;
+    c.main = QString::fromLatin1(kMainTitle) + name + tail;
+    for (const DiagramKindInfo& k : DiagramKinds())
+        if (k.captionTitle)
+            c.diagrams[static_cast<std::size_t>(k.kind)] =
+                QString::fromLatin1(k.captionTitle) + name + tail;
+    c.dataTable = QString::fromLatin1(kDataTableTitle) + name + tail;
+    return c;
 }
 
 QSize LogicalSize(const QPaintDevice* device) {

@@ -9,7 +9,9 @@
 #include <array>
 #include <random>
 
+#include "diagrams/diagram_kinds.hpp"
 #include "model/model.hpp"
+#include "model/view.hpp"
 
 class QPainter;
 class QPaintDevice;
@@ -26,9 +28,6 @@ QSize LogicalSize(const QPaintDevice* device);
 void TickSolve(Model& m);
 // Steps 3 and 4 alone: pivots 0..20 and the cylinder, piston and valve outlines for the view.
 void MapPivotsAndOutlines(Model& m);
-// A world point through the view: x = round(h s + ox), y = round(-v s + oy), ties to even,
-// saturating for values no screen can hold.
-ScreenPoint MapToScreen(const ViewTransform& view, long double h, long double v);
 // Step 5: advance the driver angle by the current step in the running direction and wrap it.
 void AdvanceDriverAngle(Model& m);
 
@@ -40,24 +39,19 @@ struct PictureInput {
     QSize area;
 };
 
-// Windows whose captions the frame refreshes, in the order of PictureOutput::captions.
-enum CaptionWindow {
-    kCaptionMain,
-    kCaptionSine,
-    kCaptionOval,
-    kCaptionSteam,
-    kCaptionPort,
-    kCaptionDataTable,
-    kCaptionCount
+// The captions the frame gives the windows: title + data-set name + date and time in the
+// system locale + "Version " and the program's version. An empty caption leaves that window's
+// title as it is.
+struct WindowCaptions {
+    QString main;
+    std::array<QString, kDiagramKindCount> diagrams;  // by DiagramKind
+    QString dataTable;
 };
-
-// Title text + data-set name + date and time of the system locale + "Version 2.6".
-QString WindowCaption(CaptionWindow window, const Model& m, const QDateTime& now);
+WindowCaptions MakeWindowCaptions(const Model& m, const QDateTime& now);
 
 // What the frame asks of the windows; the main window acts on it after the frame.
 struct PictureOutput {
-    // Captions of the main window, TSineDia, TOvalDia, TSteamDia, TPortDia, TDataTable.
-    std::array<QString, 6> captions;
+    WindowCaptions captions;
     // Dimension graphic showing: 1 close the frame dialog, 2 the cylinder one. Set on every
     // frame of the graphic, so closing must do nothing when the dialog is already hidden.
     int closeDialog = 0;

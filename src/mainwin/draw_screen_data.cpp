@@ -166,15 +166,15 @@ void PickPrompts(PictureCanvas& c, const Model& m, const Scale& s) {
 
 void ReferencePoints(PictureCanvas& c, const Model& m, const Scale& s) {
     // The crosses use the pen the lines and circles left behind.
-    for (int n : {19, 20}) {
+    for (int n : {pv::Ref1, pv::Ref2}) {
         const int x = m.pivots[static_cast<std::size_t>(n)].sx;
         const int y = m.pivots[static_cast<std::size_t>(n)].sy;
         c.Line(x - 10, y, x + 10, y);
         c.Line(x, y - 10, x, y + 10);
-        c.Text(x + 3, y - 17, n == 19 ? "1" : "2");
+        c.Text(x + 3, y - 17, n == pv::Ref1 ? "1" : "2");
     }
-    const Pivot& p1 = m.pivots[19];
-    const Pivot& p2 = m.pivots[20];
+    const Pivot& p1 = m.pivots[pv::Ref1];
+    const Pivot& p2 = m.pivots[pv::Ref2];
     TextLine t;
     auto value = [&t](std::string_view label, double v) {
         t.Clear();

@@ -2,18 +2,17 @@
 // tests substitute a recording fake. Model state itself is never kept here.
 #pragma once
 
-#include <string>
-
 namespace mv {
 
 class MainControls {
 public:
     virtual ~MainControls() = default;
 
-    // The Run button's caption ("Stop" while running, "Run" while stopped) and its handler.
-    virtual std::string RunCaption() const = 0;
-    virtual void SetRunCaption(const std::string& caption) = 0;
-    virtual void RunClick() = 0;
+    // The animation's run state (the Run button reads "Stop" while running, "Run" while
+    // stopped). SetRunning takes the Run button's steps into that state even when the gear is
+    // in it already: starting takes the chosen step, stopping puts the driver bar at the angle.
+    virtual bool Running() const = 0;
+    virtual void SetRunning(bool run) = 0;
 
     // SBDrvAng: position, enabled state, small and large change.
     virtual void SetDriverAngleBar(int position) = 0;

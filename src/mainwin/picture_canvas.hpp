@@ -18,21 +18,9 @@
 #include <array>
 #include <string_view>
 
+#include "mainwin/look.hpp"
+
 namespace mv {
-
-inline constexpr QRgb kBlack = 0x000000;
-inline constexpr QRgb kGrey = 0x808080;
-inline constexpr QRgb kRed = 0xFF0000;
-inline constexpr QRgb kLime = 0x00FF00;
-inline constexpr QRgb kBlue = 0x0000FF;
-inline constexpr QRgb kAqua = 0x00FFFF;
-inline constexpr QRgb kFuchsia = 0xFF00FF;
-inline constexpr QRgb kGreen = 0x008000;
-inline constexpr QRgb kYellow = 0xFFFF00;
-inline constexpr QRgb kWhite = 0xFFFFFF;
-
-// Pixel height of a font of the given point size on the 96 dpi picture.
-int FontPixelsForPoints(int points);
 
 class PictureCanvas {
 public:

@@ -57,6 +57,7 @@ struct SoundPlayer::Impl {
     // Owned here, not by a Qt parent: the status handler below refers to this object.
     std::unique_ptr<QSoundEffect> exhaust;  // null: this sound stays silent
     std::unique_ptr<QSoundEffect> error;
+    int level = 0x8000;
     float volume = 0.5f;
     bool warned = false;
 
@@ -132,10 +133,15 @@ SoundPlayer::SoundPlayer(const QString& folder, QObject*) : impl_(std::make_uniq
 SoundPlayer::~SoundPlayer() = default;
 
 void SoundPlayer::SetVolume(int level) {
-    impl_->volume = static_cast<float>(std::clamp(level, 0, kVolumeFull)) / kVolumeFull;
+    impl_->level = std::clamp(level, 0, kVolumeFull);
+    impl_->volume = static_cast<float>(impl_->level) / kVolumeFull;
     for (QSoundEffect* e : {impl_->exhaust.get(), impl_->error.get()}) {
         if (e) e->setVolume(impl_->volume);
     }
+}
+
+int SoundPlayer::Volume() const {
+    return impl_->level;
 }
 
 void SoundPlayer::PlayExhaust() {

@@ -19,8 +19,10 @@ public:
     SoundPlayer(const SoundPlayer&) = delete;
     SoundPlayer& operator=(const SoundPlayer&) = delete;
 
-    // Wave-output volume of both channels, 0..0xFFFF (0x8000 is half scale).
+    // Wave-output volume of both channels, 0..0xFFFF (0x8000 is half scale); a level outside
+    // that range is held to it.
     void SetVolume(int level);
+    int Volume() const;
     void PlayExhaust();
     void PlayError();
 

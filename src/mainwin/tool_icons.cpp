@@ -3,7 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
-#include <cmath>
+
+#include "mainwin/look.hpp"
 
 namespace mv {
 
@@ -18,10 +19,7 @@ QPixmap Blank() {
 }
 
 void Label(QPainter& p, const char* text, QColor colour) {
-    QFont f(QStringLiteral("Sans"));
-    f.setPixelSize(9);
-    f.setBold(true);
-    p.setFont(f);
+    p.setFont(IconLabelFont());
     p.setPen(colour);
     p.drawText(QRect(0, 0, kW, kH), Qt::AlignCenter, QString::fromLatin1(text));
 }
@@ -113,45 +111,16 @@ QIcon MakeToolIcon(ToolIcon icon) {
             p.drawLine(QPointF(5, 6), QPointF(4, 2));
             p.drawLine(QPointF(5, 6), QPointF(9, 6));
             break;
-        case ToolIcon::Sine: {
-            p.setPen(QPen(Qt::blue, 1.3));
-            QPainterPath wave;
-            for (int x = 1; x <= 19; ++x) {
-                const double y = 8 - 5 * std::sin((x - 1) * 3.14159265 / 9);
-                if (x == 1)
-                    wave.moveTo(x, y);
-                else
-                    wave.lineTo(x, y);
-            }
-            p.drawPath(wave);
-            break;
-        }
-        case ToolIcon::Oval:
-            p.setPen(QPen(Qt::blue, 1.3));
-            p.drawEllipse(QRectF(2, 3, 16, 10));
-            break;
-        case ToolIcon::SteamDiagram:
-            p.setPen(QPen(Qt::red, 1.3));
-            p.drawLine(2, 3, 8, 3);
-            p.setPen(QPen(QColor(0xFF, 0, 0xFF), 1.3));
-            p.drawLine(8, 3, 14, 11);
-            p.setPen(QPen(Qt::blue, 1.3));
-            p.drawLine(14, 11, 18, 13);
-            break;
-        case ToolIcon::PortEvents:
-            for (int r = 0; r < 4; ++r) {
-                p.setPen(QPen(r % 2 ? Qt::blue : Qt::red, 1.5));
-                p.drawLine(2 + r, 3 + 3 * r, 12 + r, 3 + 3 * r);
-            }
-            break;
-        case ToolIcon::ValveEvents:
-            p.setPen(dark);
-            p.drawRect(2, 2, 16, 12);
-            p.drawLine(2, 6, 18, 6);
-            p.drawLine(2, 10, 18, 10);
-            p.drawLine(8, 2, 8, 14);
-            break;
     }
+    p.end();
+    return QIcon(pm);
+}
+
+QIcon PaintedToolIcon(void (*paint)(QPainter&)) {
+    QPixmap pm = Blank();
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    if (paint) paint(p);
     p.end();
     return QIcon(pm);
 }

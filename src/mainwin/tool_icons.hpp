@@ -3,6 +3,8 @@
 
 #include <QIcon>
 
+class QPainter;
+
 namespace mv {
 
 enum class ToolIcon {
@@ -20,14 +22,11 @@ enum class ToolIcon {
     PivotData,
     DynVars,
     Undo,
-    Sine,
-    Oval,
-    SteamDiagram,
-    PortEvents,
-    ValveEvents,
 };
 
 QIcon MakeToolIcon(ToolIcon icon);
+// A tool-bar picture painted by `paint` (the diagram kinds bring their own).
+QIcon PaintedToolIcon(void (*paint)(QPainter&));
 // The picture of the error indicator in the menu bar.
 QIcon ErrorIcon();
 

@@ -135,13 +135,13 @@ const DimensionInfo* FindDimension(DimensionId id) {
 
 float GetDimension(const Gear& m, DimensionId id) {
     switch (id) {
-        case 10: return m.pivots[12].y;
-        case 11: return m.pivots[12].x;
-        case 13: return m.pivots[6].y;
-        case 14: return m.pivots[6].x;
-        case 23: return m.pivots[16].y;
-        case 24: return m.pivots[16].x;
-        case 102: return m.pivots[3].y;
+        case 10: return m.pivots[pv::GuideCentre].y;
+        case 11: return m.pivots[pv::GuideCentre].x;
+        case 13: return m.pivots[pv::BellPivot].y;
+        case 14: return m.pivots[pv::BellPivot].x;
+        case 23: return m.pivots[pv::RevArmPivot].y;
+        case 24: return m.pivots[pv::RevArmPivot].x;
+        case 102: return m.pivots[pv::Crosshead].y;
         default: break;
     }
     const float* f = FieldOf(const_cast<Gear&>(m), id);
@@ -150,19 +150,19 @@ float GetDimension(const Gear& m, DimensionId id) {
 
 void StoreDimension(Gear& m, DimensionId id, float value) {
     switch (id) {
-        case 10: m.pivots[12].y = value; return;
-        case 11: m.pivots[12].x = value; return;
-        case 13: m.pivots[6].y = m.pivots[7].y = value; return;
-        case 14: m.pivots[6].x = m.pivots[7].x = value; return;
-        case 23: m.pivots[16].y = m.pivots[17].y = value; return;
-        case 24: m.pivots[16].x = m.pivots[17].x = value; return;
+        case 10: m.pivots[pv::GuideCentre].y = value; return;
+        case 11: m.pivots[pv::GuideCentre].x = value; return;
+        case 13: m.pivots[pv::BellPivot].y = m.pivots[pv::BellPivot2].y = value; return;
+        case 14: m.pivots[pv::BellPivot].x = m.pivots[pv::BellPivot2].x = value; return;
+        case 23: m.pivots[pv::RevArmPivot].y = m.pivots[pv::RevArmPivot2].y = value; return;
+        case 24: m.pivots[pv::RevArmPivot].x = m.pivots[pv::RevArmPivot2].x = value; return;
         case 102:
-            m.pivots[3].y = value;
-            m.pivots[4].y = value + m.cyl.valveStemCL;
+            m.pivots[pv::Crosshead].y = value;
+            m.pivots[pv::ValveJoint].y = value + m.cyl.valveStemCL;
             return;
         case 109:
             m.cyl.valveStemCL = value;
-            m.pivots[4].y = m.pivots[3].y + value;
+            m.pivots[pv::ValveJoint].y = m.pivots[pv::Crosshead].y + value;
             return;
         default: break;
     }

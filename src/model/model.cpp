@@ -22,17 +22,17 @@ void ResetModelState(Model& m) {
     m.gear.driverAngle = 0;
     m.gear.currentStep = 10;
     m.gear.chosenStep = 10;
-    m.pivots[0] = Pivot{};
-    m.pivots[1] = Pivot{};
+    m.pivots[pv::Origin] = Pivot{};
+    m.pivots[pv::Driver] = Pivot{};
     m.revArmPositions.fill(0.0f);
     m.view = ViewTransform{28.0f, 115.0f, 270.0f};
     m.dataSetName = "Nominal";
-    m.pivots[6].x = m.pivots[6].y = 0;
-    m.pivots[16].x = m.pivots[16].y = 0;
-    m.pivots[3].y = 0;
+    m.pivots[pv::BellPivot].x = m.pivots[pv::BellPivot].y = 0;
+    m.pivots[pv::RevArmPivot].x = m.pivots[pv::RevArmPivot].y = 0;
+    m.pivots[pv::Crosshead].y = 0;
     m.frame.offsetAngle = 0;
-    m.pivots[19].x = m.pivots[19].y = 0;
-    m.pivots[20].x = m.pivots[20].y = 0;
+    m.pivots[pv::Ref1].x = m.pivots[pv::Ref1].y = 0;
+    m.pivots[pv::Ref2].x = m.pivots[pv::Ref2].y = 0;
     m.gear.scrollIncrement = 0.001f;
     m.lines.count = 1;
     m.dimensionGraphicId = 0;
@@ -98,20 +98,20 @@ void LoadFrameDefaults(Model& m) {
     m.defRevPivotX = 3.85f;
     m.defRevPivotY = 2.54f;
     d.offsetAngle = 0.0f;
-    m.pivots[7].x = m.pivots[6].x;
-    m.pivots[7].y = m.pivots[6].y;
-    m.pivots[17].x = m.pivots[16].x;
-    m.pivots[17].y = m.pivots[16].y;
+    m.pivots[pv::BellPivot2].x = m.pivots[pv::BellPivot].x;
+    m.pivots[pv::BellPivot2].y = m.pivots[pv::BellPivot].y;
+    m.pivots[pv::RevArmPivot2].x = m.pivots[pv::RevArmPivot].x;
+    m.pivots[pv::RevArmPivot2].y = m.pivots[pv::RevArmPivot].y;
 }
 
 void ApplyFrameDefaults(Model& m) {
     m.frame = m.frameDefaults;
-    m.pivots[6].x = m.pivots[7].x = m.defBellPivotX;
-    m.pivots[6].y = m.pivots[7].y = m.defBellPivotY;
-    m.pivots[12].x = m.defGuideCentreX;
-    m.pivots[12].y = m.defGuideCentreY;
-    m.pivots[16].x = m.pivots[17].x = m.defRevPivotX;
-    m.pivots[16].y = m.pivots[17].y = m.defRevPivotY;
+    m.pivots[pv::BellPivot].x = m.pivots[pv::BellPivot2].x = m.defBellPivotX;
+    m.pivots[pv::BellPivot].y = m.pivots[pv::BellPivot2].y = m.defBellPivotY;
+    m.pivots[pv::GuideCentre].x = m.defGuideCentreX;
+    m.pivots[pv::GuideCentre].y = m.defGuideCentreY;
+    m.pivots[pv::RevArmPivot].x = m.pivots[pv::RevArmPivot2].x = m.defRevPivotX;
+    m.pivots[pv::RevArmPivot].y = m.pivots[pv::RevArmPivot2].y = m.defRevPivotY;
     m.frame.offsetAngle = m.frameDefaults.offsetAngle;
 }
 
@@ -140,13 +140,13 @@ void LoadCylinderDefaults(Model& m) {
     c.valveFrontHalf = 0.687f;
     c.exhCavFront = 0.375f;
     m.cylDefault102 = 0.0f;
-    m.pivots[4].y = m.pivots[3].y + m.cyl.valveStemCL;
+    m.pivots[pv::ValveJoint].y = m.pivots[pv::Crosshead].y + m.cyl.valveStemCL;
 }
 
 void ApplyCylinderDefaults(Model& m) {
-    m.pivots[3].y = m.cylDefault102;
+    m.pivots[pv::Crosshead].y = m.cylDefault102;
     m.cyl = m.cylDefaults;
-    m.pivots[4].y = m.pivots[3].y + m.cyl.valveStemCL;
+    m.pivots[pv::ValveJoint].y = m.pivots[pv::Crosshead].y + m.cyl.valveStemCL;
 }
 
 namespace {

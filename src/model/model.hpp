@@ -194,7 +194,7 @@ struct LineOverlay {
     bool promptOn = false;  // pick prompts over the picture
     // The file's lines-and-circles records as last read (52 records x 5 words), so words the
     // program does not interpret are written back with the same bits.
-    std::array<std::uint32_t, 52 * 5> rawWords{};
+    std::array<std::uint32_t, std::size_t{52} * 5> rawWords{};
 };
 
 // Per cylinder end state of the steam display.

@@ -9,10 +9,13 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "model/model.hpp"
 #include "model/port_events.hpp"
 #include "model/solver.hpp"
+#include "model/text.hpp"
 
 namespace {
 
@@ -429,3 +432,60 @@ TEST(EventTableLiveState, NoValueIsEverNotFinite) {
 }
 
 }  // namespace
+
+// --- The one set of columns ------------------------------------------------------------------
+
+namespace {
+
+std::size_t Chars(const std::string& s) {
+    std::size_t n = 0;
+    for (unsigned char c : s) n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+}  // namespace
+
+TEST(EventTableColumns, EveryTextFormFollowsTheSameColumns) {
+    mv::Model m = DefaultGear();
+    const std::vector<mv::EventRow> rows = mv::ComputeDefaultEventTable(m, 3);
+    const auto columns = mv::EventColumns();
+    ASSERT_EQ(columns.size(), 19u);
+
+    // CSV: the header is the columns' keys; every line has one cell per column.
+    const std::string csv = mv::EventTableDelimited(rows, ',');
+    std::string header;
+    for (const mv::EventColumn& c : columns)
+        header += (header.empty() ? "" : ",") + std::string(c.key);
+    EXPECT_EQ(csv.substr(0, csv.find('\n')), header);
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1 + static_cast<long>(rows.size()));
+
+    // JSON: the keys in column order, each end's inside its own object.
+    const std::string json = mv::EventRowJson(rows.back());
+    std::size_t at = 0;
+    for (const mv::EventColumn& c : columns) {
+        if (c.end != mv::EventEnd::None && (&c == columns.data() || (&c - 1)->end != c.end)) {
+            at = json.find(std::string("\"") + mv::EventEndName(c.end) + "\":{", at);
+            ASSERT_NE(at, std::string::npos) << json;
+        }
+        at = json.find(std::string("\"") + c.jsonKey + "\":", at);
+        ASSERT_NE(at, std::string::npos) << c.key << " in " << json;
+    }
+    EXPECT_EQ(json.substr(json.size() - 24), ",\"geometry_error\":false}");
+
+    // The aligned text: every line is as wide as its heading, so the cells stay under it.
+    const std::string text = mv::EventTableText(rows);
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos;
+         start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    ASSERT_EQ(lines.size(), 2 + rows.size());
+    for (std::size_t k = 2; k < lines.size(); ++k) EXPECT_EQ(Chars(lines[k]), Chars(lines[1])) << k;
+    EXPECT_EQ(lines[0].find("| front"), lines[1].find('|') + 0) << "the end's name over its bar";
+
+    // A cell's shown text: the direction as its word, lengths with 4 decimals, per cent with 2.
+    const mv::EventRow& r = rows.front();
+    EXPECT_EQ(mv::EventCellText(columns[0], r), "fwd");
+    EXPECT_EQ(mv::EventCellText(columns[1], r), mv::FormatFixed(r.revArm, 0, 4));
+    ASSERT_TRUE(r.front.cutoff);
+    EXPECT_EQ(mv::EventCellText(columns[5], r), mv::FormatFixed(*r.front.cutoff, 0, 2));
+}

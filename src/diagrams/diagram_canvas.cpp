@@ -1,0 +1,290 @@
+#include "diagrams/diagram_canvas.hpp"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+#include <bit>
+#include <cmath>
+
+#include "model/text.hpp"
+
+namespace mv {
+namespace diagram {
+
+Canvas::Canvas(Model& model, QPainter& painter)
+    : m(model),
+      p(painter),
+      regular_(DiagramFont(11, false)),
+      bold_(DiagramFont(11, true)),
+      sx_(model.display.textScaleX),
+      sy_(model.display.textScaleY) {
+    ascent_ = QFontMetrics(regular_, p.device()).ascent();
+    boldAscent_ = QFontMetrics(bold_, p.device()).ascent();
+    p.setFont(regular_);
+    Pen(kBlack);
+}
+
+void Canvas::Text(int x, int y, const QString& s) {
+    // Leading blanks of right-aligned numbers only clear the background; drawing them as a
+    // rectangle keeps the digits in place in vector files whose viewers collapse blanks.
+    qsizetype blanks = 0;
+    while (blanks < s.size() && s.at(blanks) == QLatin1Char(' ')) ++blanks;
+    if (blanks > 0) {
+        const QFontMetrics fm(p.font(), p.device());
+        const int w = fm.horizontalAdvance(s.left(blanks));
+        if (p.backgroundMode() == Qt::OpaqueMode)
+            p.fillRect(QRect(x, y, w, fm.ascent() + fm.descent()), p.background());
+        x += w;
+        if (blanks == s.size()) return;
+    }
+    const QPen keep = p.pen();
+    p.setPen(fontColour_);
+    p.drawText(x, y + (isBold_ ? boldAscent_ : ascent_), blanks > 0 ? s.mid(blanks) : s);
+    p.setPen(keep);
+}
+
+void Canvas::Line(int x1, int y1, int x2, int y2) {
+    p.drawLine(x1, y1, x2, y2);
+}
+
+void Canvas::Pen(QRgb colour) {
+    QPen pen{QColor(colour)};
+    pen.setWidth(1);
+    pen.setCapStyle(Qt::SquareCap);
+    p.setPen(pen);
+}
+
+void Canvas::Bold(bool on) {
+    isBold_ = on;
+    p.setFont(on ? bold_ : regular_);
+}
+
+void SetDiagramSetting(Model& m, float p) {
+    m.gear.revArmSetting = p;
+    m.diagramSweepWord = std::bit_cast<std::uint32_t>(p);
+}
+
+float ValveDisplacement(const Model& m) {
+    return static_cast<float>(LD(m.pivots[pv::ValveJoint].x) + m.cyl.valveStem - m.cyl.cylCtr);
+}
+
+void ScaleHeading(Canvas& c, float scale) {
+    c.Text(9, 46, "Front");
+    c.Text(9, 374, "Rear");
+    c.Text(9, 32, "Units Travel");
+    c.Text(9, 18, "Scale =");
+    c.Text(50, 18, FormatFixed(scale, 3, 1));
+}
+
+void LegendHeading(Canvas& c) {
+    c.Text(c.SX(500), 0, "Reverse Arm Positions");
+    c.Text(c.SX(520), 13, "Center");
+    c.Text(c.SX(580), 13, FormatFixed(c.m.revArmPositions[0], 6, 3));
+}
+
+void LegendRow(Canvas& c, int k, float p) {
+    const int y = RoundToScreen(k * c.sy() * 12) + 12;
+    const float mid = c.m.revArmPositions[0];
+    c.Text(c.SX(545), y, FormatFixed(k, 5, 0));
+    c.Text(c.SX(580), y, FormatFixed(p, 6, 3));
+    const char* dir = p > mid ? "Fwd" : "Rev";
+    if (p == mid) dir = "Cen";
+    c.Text(c.SX(533), y, dir);
+}
+
+void DisplacementAxis(Canvas& c, float s, int labelX) {
+    const LD ls = s;
+    // Beyond this the ticks are far denser than pixels; a huge scale from a file must not hang
+    // the drawing.
+    constexpr int kMaxCoarse = 4000;
+    int g = RoundToScreen(4.0L * ls);
+    if (g > kMaxCoarse) g = kMaxCoarse;
+    const bool sparse = s > 3.75f;
+    for (int h = -5 * g; h <= 5 * g; ++h) {
+        if (sparse && h % 5 != 0) continue;
+        const int y = RoundToScreen(215.0L + 7.5L * h / ls);
+        c.Line(39, y, 44, y);
+    }
+    for (int l = -g; l <= g; ++l) {
+        if (sparse && l % 5 != 0) continue;
+        const int y = RoundToScreen(215.0L + 37.5L * l / ls);
+        c.Line(36, y, 44, y);
+        c.Text(labelX, RoundToScreen(210.0L - 37.5L * l / ls), FormatFixed(0.1 * l, 1, 1));
+    }
+}
+
+void PortLines(Canvas& c, float s, const PortLineLabels& at) {
+    const ValveThresholds& t = c.m.thresholds;
+    const LD ls = s;
+    auto up = [&](LD o, LD base) { return RoundToScreen(base - o * 375.0L / ls); };
+    auto down = [&](LD o, LD base) { return RoundToScreen(o * 375.0L / ls + base); };
+
+    c.Pen(kLime);
+    for (float o : {t.frontSteamEdge, t.frontSteamFull, t.frontExhaustEdge}) {
+        const int y = up(o, 215);
+        c.Line(15, y, at.xEnd, y);
+    }
+    c.Text(at.frontOpen, up(t.frontSteamEdge, 199), "Front Steam Port Open");
+    c.Text(at.frontMax, up(t.frontSteamFull, 216), "Front Steam Port Max");
+    c.Text(at.frontExhaust, up(t.frontExhaustEdge, 216), "Front Exhaust Port Open");
+
+    c.Pen(kRed);
+    for (float o : {t.rearSteamEdge, t.rearSteamFull, t.rearExhaustEdge}) {
+        const int y = down(o, 215);
+        c.Line(15, y, at.xEnd, y);
+    }
+    c.Text(at.rearOpen, down(t.rearSteamEdge, 216), "Rear Steam Port Open");
+    c.Text(at.rearMax, down(t.rearSteamFull, 199), "Rear Steam Port Max");
+    c.Text(at.rearExhaust, down(t.rearExhaustEdge, 199), "Rear Exhaust Port Open");
+    c.Pen(kBlack);
+}
+
+bool NearMidGear(const Model& m, float p) {
+    return std::fabs(LD(p) - LD(m.revArmPositions[0])) < 0.05L;
+}
+
+void MidGearBlock(Canvas& c, float xmin, float xmax) {
+    const ValveThresholds& t = c.m.thresholds;
+    const CylinderDimensions& cy = c.m.cyl;
+    c.Text(595, 153, "Lead");
+    c.Text(595, 182, "Lap");
+    c.Text(595, 211, "ExCl");
+    c.Text(595, 253, "Lap");
+    c.Text(595, 282, "Lead");
+    auto value = [&](int y, LD v) { c.Text(592, y, FormatFixed(static_cast<float>(v), 6, 3)); };
+    value(166, LD(t.rearSteamJointEdge) + xmax);
+    value(295, LD(t.frontSteamJointEdge) - xmin);
+    if (cy.valveRearHalf > cy.steamPortRear) {
+        value(195, t.frontSteamLap);
+        value(266, t.rearSteamLap);
+        value(224, t.frontExhaustLap);
+        value(237, t.rearExhaustLap);
+    } else {
+        // The valve's mean place over the sweep, as a displacement: the extremes are world x of
+        // the joint, and a lap less a world coordinate would read as minus the cylinder's place.
+        const LD mid = (LD(xmin) + xmax) / 2.0L + cy.valveStem - cy.cylCtr;
+        value(195, t.frontSteamLap - mid);
+        value(266, mid + t.rearSteamLap);
+        value(224, t.frontExhaustLap - mid);
+        value(237, mid + t.rearExhaustLap);
+    }
+}
+
+DiagramTail CommonTail(Canvas& c, const SavedGear& saved) {
+    Model& m = c.m;
+    DiagramTail out;
+    if (m.display.dynamicVariablesVisible) {
+        out.barsVisible = true;
+        if (m.dynSlots[1].name == kEmptySlotName) {
+            c.FontColour(kRed);
+            c.Text(c.SX(235), 2, "*******************************");
+            c.Text(c.SX(235), c.SY(12), "* First Select Dimensions *");
+            c.Text(c.SX(235), c.SY(26), "*******************************");
+            c.FontColour(kBlack);
+        } else {
+            static constexpr int kRows[4] = {2, 14, 26, 38};
+            for (int k = 1; k <= 4; ++k) {
+                const int y = k == 1 ? 2 : c.SY(kRows[k - 1]);
+                c.Text(c.SX(235), y, m.dynSlots[k].name);
+                c.Text(c.SX(363), y, FormatFixed(m.dynSlots[k].value, 6, 3));
+            }
+        }
+        for (int k = 1; k <= 4; ++k) out.barEnabled[k - 1] = m.dynSlots[k].name != kEmptySlotName;
+    }
+    if (m.display.undoLineVisible) {
+        const int x = c.SX(150), y = c.SY(55);
+        c.Text(x, y, m.undoLineText);
+        out.undoButtonVisible = true;
+        const UndoEntry& e = m.undo[1];
+        m.undoLineText = FormatFixed(m.undoCount, 2, 0) + "- " + e.name + " " +
+                         FormatFixed(e.newValue, 6, 3) + " to " + FormatFixed(e.oldValue, 6, 3) +
+                         "." + std::string(46, ' ');
+        if (m.display.dynamicVariablesVisible) c.Text(x, y, m.undoLineText);
+    }
+    saved.Restore();
+    return out;
+}
+
+}  // namespace diagram
+
+void BeginDiagramPainting(QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    p.setBackgroundMode(Qt::OpaqueMode);
+    p.setBackground(Qt::white);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(Qt::black);
+}
+
+bool ExportDrawing(const QString& path, QSize size, const std::function<void(QPainter&)>& paint,
+                   QString* error) {
+    auto fail = [&](const QString& why) {
+        if (error) *error = why;
+        return false;
+    };
+    const QString lower = path.toLower();
+    const bool png = lower.endsWith(QLatin1String(".png"));
+    const bool svg = lower.endsWith(QLatin1String(".svg"));
+    const bool pdf = lower.endsWith(QLatin1String(".pdf"));
+    if (!png && !svg && !pdf)
+        return fail(QStringLiteral("unknown file type (use .png, .svg or .pdf)"));
+    if (size.isEmpty()) return fail(QStringLiteral("empty drawing size"));
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    const QRect area(QPoint(0, 0), size);
+    if (png) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter p(&image);
+            BeginDiagramPainting(p);
+            paint(p);
+        }
+        if (!image.save(&file, "PNG")) {
+            file.cancelWriting();
+            return fail(QStringLiteral("cannot encode %1").arg(path));
+        }
+    } else if (svg) {
+        QSvgGenerator gen;
+        gen.setOutputDevice(&file);
+        gen.setSize(size);
+        gen.setViewBox(area);
+        gen.setResolution(96);
+        gen.setTitle(QStringLiteral("merrovan diagram"));
+        QPainter p;
+        if (!p.begin(&gen)) {
+            file.cancelWriting();
+            return fail(QStringLiteral("cannot start the SVG drawing"));
+        }
+        BeginDiagramPainting(p);
+        p.fillRect(area, Qt::white);
+        paint(p);
+        p.end();
+    } else {
+        QPdfWriter writer(&file);
+        writer.setResolution(96);
+        writer.setPageSize(QPageSize(
+            QSizeF(size.width() * 72.0 / 96.0, size.height() * 72.0 / 96.0), QPageSize::Point));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        writer.setCreator(QStringLiteral("merrovan"));
+        QPainter p;
+        if (!p.begin(&writer)) {
+            file.cancelWriting();
+            return fail(QStringLiteral("cannot start the PDF drawing"));
+        }
+        BeginDiagramPainting(p);
+        p.fillRect(area, Qt::white);
+        paint(p);
+        p.end();
+    }
+    if (!file.commit())
+        return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    return true;
+}
+
+}  // namespace mv

@@ -1,6 +1,0 @@
-// Keeps the drawing library non-empty while its folders fill up.
-namespace mv::detail {
-int DrawLibraryAnchor() {
-    return 0;
-}
-}  // namespace mv::detail

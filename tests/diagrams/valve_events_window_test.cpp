@@ -1,0 +1,163 @@
+// The valve-event window headless: rows, refresh on dimension changes, clipboard and CSV.
+#include "diagrams/valve_events_window.hpp"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "model/edits.hpp"
+#include "model/model.hpp"
+#include "model/text.hpp"
+
+namespace {
+
+void EnsureApp() {
+    if (QApplication::instance()) return;
+    static int argc = 1;
+    static char name[] = "test_ui";
+    static char* argv[] = {name, nullptr};
+    new QApplication(argc, argv);  // lives until the process ends
+}
+
+class ValveEventsWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureApp();
+        mv::StartUp(m);
+        w = std::make_unique<TValveEvents>(m);
+    }
+    QString Cell(QTableWidget* t, int row, int col) {
+        const QTableWidgetItem* item = t->item(row, col);
+        return item ? item->text() : QString();
+    }
+    QPushButton* Button(const char* name) { return w->findChild<QPushButton*>(name); }
+
+    mv::Model m;
+    std::unique_ptr<TValveEvents> w;
+};
+
+// Columns: rev arm, notch, travel, front admission, front cut-off, ...
+constexpr int kFrontCutoff = 4;
+constexpr int kRearCutoff = 11;
+
+TEST_F(ValveEventsWindow, ShowingFillsForwardAndReverseRows) {
+    EXPECT_EQ(w->windowTitle(), "Valve Events");
+    w->show();
+    QTableWidget* f = w->forwardTable();
+    QTableWidget* r = w->reverseTable();
+    ASSERT_EQ(f->rowCount(), 19);
+    ASSERT_EQ(r->rowCount(), 19);
+    EXPECT_EQ(f->columnCount(), 17);
+    const QString mid = QString::fromStdString(mv::FormatFixed(m.revArmPositions[0], 0, 4));
+    EXPECT_EQ(Cell(f, 0, 0), mid);
+    EXPECT_EQ(Cell(r, 0, 0), mid);
+    EXPECT_EQ(Cell(f, 18, 1), "1.000");
+    EXPECT_EQ(Cell(r, 18, 1), "-1.000");
+    // Front and rear side by side.
+    EXPECT_TRUE(f->horizontalHeaderItem(kFrontCutoff)->text().startsWith("Front"));
+    EXPECT_TRUE(f->horizontalHeaderItem(kRearCutoff)->text().startsWith("Rear"));
+    for (int i = 0; i < 19; ++i) {
+        EXPECT_GT(Cell(f, i, kFrontCutoff).toDouble(), 0.0) << i;
+        EXPECT_GT(Cell(r, i, kRearCutoff).toDouble(), 0.0) << i;
+    }
+    // Notching up lengthens the forward cut-off.
+    EXPECT_GT(Cell(f, 18, kFrontCutoff).toDouble(), Cell(f, 9, kFrontCutoff).toDouble());
+}
+
+TEST_F(ValveEventsWindow, ADimensionChangeWhileShownRefreshesTheRows) {
+    w->show();
+    const float angle = m.gear.driverAngle = 77.0f;
+    const float setting = m.gear.revArmSetting;
+    m.pendingEdit = true;
+    mv::CommitDimension(m, 119, 3.0f);  // front valve half: the front steam port never opens
+    QCoreApplication::processEvents();
+    for (int i = 0; i < 19; ++i) {
+        EXPECT_EQ(Cell(w->forwardTable(), i, kFrontCutoff), QString::fromUtf8("\u2014")) << i;
+        EXPECT_NE(Cell(w->forwardTable(), i, kRearCutoff), QString::fromUtf8("\u2014")) << i;
+    }
+    EXPECT_EQ(m.gear.driverAngle, angle);
+    EXPECT_EQ(m.gear.revArmSetting, setting);
+
+    // Undo brings the events back.
+    mv::UndoLastChange(m);
+    QCoreApplication::processEvents();
+    EXPECT_NE(Cell(w->forwardTable(), 5, kFrontCutoff), QString::fromUtf8("\u2014"));
+}
+
+TEST_F(ValveEventsWindow, HiddenWindowCatchesUpWhenShownAgain) {
+    w->show();
+    w->hide();
+    m.pendingEdit = true;
+    mv::CommitDimension(m, 118, 3.0f);  // rear valve half
+    QCoreApplication::processEvents();
+    EXPECT_NE(Cell(w->forwardTable(), 0, kRearCutoff), QString::fromUtf8("\u2014"));
+    w->show();
+    EXPECT_EQ(Cell(w->forwardTable(), 0, kRearCutoff), QString::fromUtf8("\u2014"));
+}
+
+TEST_F(ValveEventsWindow, ADroppedWindowIsNotCalledByTheModel) {
+    w->show();
+    w.reset();
+    // The model still tells the windows that are there; the dropped one is skipped.
+    TValveEvents live(m);
+    live.show();
+    const std::optional<float> leadBefore = live.rows().front().front.lead;
+    int notified = 0;
+    m.AddListener([&notified](mv::ModelEvent e) {
+        if (e == mv::ModelEvent::DimensionsChanged) ++notified;
+    });
+    m.pendingEdit = true;
+    mv::CommitDimension(m, 119, 0.7f);  // a longer front valve half: another lead
+    QCoreApplication::processEvents();
+    EXPECT_EQ(notified, 1);
+    ASSERT_TRUE(leadBefore && live.rows().front().front.lead);
+    EXPECT_NE(*live.rows().front().front.lead, *leadBefore);
+}
+
+TEST_F(ValveEventsWindow, CopyPutsTabSeparatedRowsOnTheClipboard) {
+    w->show();
+    QGuiApplication::clipboard()->clear();
+    QTest::mouseClick(Button("BtnCopy"), Qt::LeftButton);
+    const QStringList lines = QGuiApplication::clipboard()->text().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1 + 38);
+    EXPECT_TRUE(lines[0].startsWith("direction\trevarm\tnotch\ttravel\tfront_admission"));
+    EXPECT_EQ(lines[1].split('\t').size(), 19);
+    EXPECT_TRUE(lines[1].startsWith("fwd\t"));
+    EXPECT_TRUE(lines[20].startsWith("rev\t"));
+}
+
+TEST_F(ValveEventsWindow, SaveCsvWritesTheWholeTableOrNothing) {
+    w->show();
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("events.csv");
+    QString error;
+    ASSERT_TRUE(w->SaveCsv(path, &error)) << error.toStdString();
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1 + 38);
+    EXPECT_TRUE(lines[0].startsWith("direction,revarm,notch,travel,"));
+    EXPECT_EQ(lines[38].split(',').size(), 19);
+
+    const QString bad = dir.filePath("no/such/folder/events.csv");
+    EXPECT_FALSE(w->SaveCsv(bad, &error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(QFile::exists(bad));
+}
+
+TEST_F(ValveEventsWindow, CloseHidesTheWindow) {
+    w->show();
+    ASSERT_TRUE(w->isVisible());
+    QTest::mouseClick(Button("BtnClose"), Qt::LeftButton);
+    EXPECT_FALSE(w->isVisible());
+}
+
+}  // namespace
