@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
+#include <QKeySequence>
 
 #include "mainwin/look.hpp"
 #include "mainwin/main_layout.hpp"
@@ -80,7 +81,8 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
            {"SetBeepOnError", "", Do(C::SetBeepOnError)},
            {"SetLineWidth", "", Do(C::SetLineWidth)},
            {"SetScreenData", "", Do(C::SetScreenData)},
-           {"SetPanZoom", "", Do(C::SetPanZoom)}}});
+           {"SetPanZoom", "", Do(C::SetPanZoom)},
+           {"FitView", "F&it", Do(C::Fit)}}});
     Action("SetPanZoom")->setEnabled(false);
     menu({"Edit1",
           "&EditDimen",
@@ -154,6 +156,8 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
         {"ToolDynVars", ToolIcon::DynVars, "Turn On Dynamic Variables", Do(C::DynamicVariables)},
         {"ToolUnDo", ToolIcon::Undo, "Turn On UnDo", Do(C::SetUnDo)},
         {nullptr, {}, nullptr, {}},
+        {"ToolFit", ToolIcon::Fit, "Fit the Whole Mechanism in the Window (Ctrl+0)", Do(C::Fit)},
+        {nullptr, {}, nullptr, {}},
     };
     for (const Tool& t : tools) {
         if (t.name)
@@ -165,6 +169,11 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
         tool(k.toolName, PaintedToolIcon(k.paintIcon), k.toolHint,
              MenuRequest{C::OpenGraph, nullptr, k.kind});
     Action("ToolDrawLines")->setEnabled(false);
+
+    // The usual keys of a desktop program; Ctrl+Z and F5 act on the picture's own buttons.
+    Action("OpenDimensions")->setShortcut(QKeySequence::Open);
+    Action("SaveAsDimensions")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    Action("FitView")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
 
     ShowToggles({});
 }

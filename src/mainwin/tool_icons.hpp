@@ -22,6 +22,7 @@ enum class ToolIcon {
     PivotData,
     DynVars,
     Undo,
+    Fit,
 };
 
 QIcon MakeToolIcon(ToolIcon icon);

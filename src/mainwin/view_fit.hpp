@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "model/model.hpp"
+#include "model/view.hpp"
 
 namespace mv {
 
@@ -20,10 +21,6 @@ WorldBox MechanismBox(const Gear& g);
 struct ScreenBox {
     int x = 0, y = 0, width = 0, height = 0;
 };
-
-// The scale limits every zoom keeps to.
-inline constexpr float kMinScale = 0.5f;
-inline constexpr float kMaxScale = 3000.0f;
 
 // The view that shows `box` as large as fits inside `area` less `margin` pixels on every side,
 // centred in it. Nothing when the box is not finite or the area too small to hold anything;
