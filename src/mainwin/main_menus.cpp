@@ -120,7 +120,7 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
     toolBar_->setFloatable(false);
     toolBar_->setStyleSheet(
         QStringLiteral("QToolBar { spacing: 0px; padding: 0px; border: none; background: #c0c0c0; }"
-                       "QToolButton { min-width: 28px; max-width: 28px; padding: 0px; }"));
+                       "QToolButton { min-width: 26px; max-width: 26px; padding: 0px; }"));
     auto tool = [this](const char* name, const QIcon& icon, const char* hint,
                        const MenuRequest& r) {
         auto* a = new QAction(icon, QString::fromLatin1(hint), &window_);
