@@ -9,8 +9,10 @@ namespace mv {
 
 QPoint PlaceBeside(const QRect& main, const QSize& dialog, const QRect& screen, int gap) {
     const auto keepOn = [&screen, &dialog](QPoint p) {
-        p.setX(std::clamp(p.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - dialog.width())));
-        p.setY(std::clamp(p.y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - dialog.height())));
+        p.setX(std::clamp(p.x(), screen.left(),
+                          std::max(screen.left(), screen.right() + 1 - dialog.width())));
+        p.setY(std::clamp(p.y(), screen.top(),
+                          std::max(screen.top(), screen.bottom() + 1 - dialog.height())));
         return p;
     };
     const QPoint right(main.right() + 1 + gap, main.top());

@@ -542,11 +542,10 @@ bool TMainForm::SaveAs() {
 void TMainForm::OpenWindow(QDialog* dialog) {
     if (!dialog || !runModal) return;
     // The dialogs that change the mechanism open beside it, or where the user last put them.
-    const bool beside = dialog == windows_.frameDi || dialog == windows_.cylDimen ||
-                        dialog == windows_.graphZoom || dialog == windows_.drivAng ||
-                        dialog == windows_.stpAng || dialog == windows_.revPos ||
-                        dialog == windows_.setRevArm || dialog == windows_.refPnts ||
-                        dialog == windows_.drawLines;
+    const bool beside =
+        dialog == windows_.frameDi || dialog == windows_.cylDimen || dialog == windows_.graphZoom ||
+        dialog == windows_.drivAng || dialog == windows_.stpAng || dialog == windows_.revPos ||
+        dialog == windows_.setRevArm || dialog == windows_.refPnts || dialog == windows_.drawLines;
     if (beside) placer_.Place(dialog, this);
     runModal(dialog);
     if (beside) placer_.Closing(dialog);

@@ -116,7 +116,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-
     void ConnectControls();
     void FormCreate();
     void FormActivate();
@@ -188,9 +187,9 @@ private:
     std::unique_ptr<MainMenus> menus_;
     QAction* Error_ = nullptr;  // the error indicator on the menu bar, set every frame
     DialogPlacer placer_;
-    QString lastFolder_;      // of the file dialogs, during this run
-    std::string savedText_;   // the dimensions as last opened or saved
-    int frameInterval_ = 0;   // the timer's interval while the picture moves
+    QString lastFolder_;     // of the file dialogs, during this run
+    std::string savedText_;  // the dimensions as last opened or saved
+    int frameInterval_ = 0;  // the timer's interval while the picture moves
     int quietAfterMs_ = 1500;
     bool fitOnShow_ = false;
     QElapsedTimer lastChange_;

@@ -1,11 +1,11 @@
 #include "mainwin/main_menus.hpp"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
-#include <QKeySequence>
 
 #include "mainwin/look.hpp"
 #include "mainwin/main_layout.hpp"

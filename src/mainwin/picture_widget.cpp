@@ -24,7 +24,8 @@ void PictureWidget::paintEvent(QPaintEvent* /*e*/) {
     p.drawImage(0, 0, buffer_);
     // Moved to a screen of another pixel ratio: the window makes a buffer to match.
     if (buffer_.devicePixelRatio() != devicePixelRatioF() && resized)
-        QMetaObject::invokeMethod(this, [this] { resized(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { resized(); }, Qt::QueuedConnection);
 }
 
 void PictureWidget::mousePressEvent(QMouseEvent* e) {

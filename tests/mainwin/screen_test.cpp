@@ -42,7 +42,8 @@ protected:
         EXPECT_TRUE(area.adjusted(8, 8, -8, -8).contains(drawn))
             << drawn.x() << "," << drawn.y() << " " << drawn.width() << "x" << drawn.height();
         // And filling it one way or the other.
-        EXPECT_TRUE(drawn.width() > area.width() * 8 / 10 || drawn.height() > area.height() * 8 / 10)
+        EXPECT_TRUE(drawn.width() > area.width() * 8 / 10 ||
+                    drawn.height() > area.height() * 8 / 10)
             << drawn.width() << "x" << drawn.height();
     }
 };
@@ -100,8 +101,9 @@ TEST_F(ScreenTest, WheelZoomsAboutTheCursorAndTheMiddleButtonPans) {
 
     const mv::ViewTransform v = m.view;
     QTest::mousePress(Picture(), Qt::MiddleButton, {}, QPoint(300, 200));
-    QMouseEvent move(QEvent::MouseMove, QPointF(340, 170), Picture()->mapToGlobal(QPointF(340, 170)),
-                     Qt::NoButton, Qt::MiddleButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, QPointF(340, 170),
+                     Picture()->mapToGlobal(QPointF(340, 170)), Qt::NoButton, Qt::MiddleButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(Picture(), &move);
     QTest::mouseRelease(Picture(), Qt::MiddleButton, {}, QPoint(340, 170));
     EXPECT_FLOAT_EQ(m.view.ox, v.ox + 40);

@@ -1,11 +1,12 @@
 // The arithmetic behind Fit, wheel zoom and dialog placement.
+#include "mainwin/view_fit.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
 #include "mainwin/dialog_placement.hpp"
-#include "mainwin/view_fit.hpp"
 
 namespace {
 
