@@ -12,7 +12,7 @@ void BM_SolveLinkage(benchmark::State& state) {
     for (auto _ : state) {
         m.gear.driverAngle = angle;
         mv::SolveLinkage(m);
-        benchmark::DoNotOptimize(m.pivots[4].x);
+        benchmark::DoNotOptimize(m.pivots[mv::pv::ValveJoint].x);
         angle += 1.0f;
         if (angle > 360.0f) angle -= 360.0f;
     }

@@ -32,7 +32,7 @@ void SyntheticOutline(mv::Model& m, float scale) {
     m.outlineP[4] = at(0.2f, 0.8f);
     m.outlineV[1] = at(-0.7f, 1.8f), m.outlineV[2] = at(0.7f, 1.8f);
     m.outlineV[4] = at(0.3f, 1.4f), m.outlineV[5] = at(0.3f, 1.6f), m.outlineV[6] = at(-0.3f, 1.6f);
-    m.pivots[4].sy = at(0, 1.6f).y;
+    m.pivots[mv::pv::ValveJoint].sy = at(0, 1.6f).y;
 }
 
 void BM_SteamLayer(benchmark::State& state) {

@@ -72,10 +72,10 @@ TEST(EventTableLead, AgreesWithTheSineDiagramLeadBlockAtMidGear) {
     mv::Model probe = m;
     probe.gear.driverAngle = 0;
     mv::SolveLinkage(probe);
-    EXPECT_NEAR(*row.front.lead, frontBase - probe.pivots[4].x, 1e-5);
+    EXPECT_NEAR(*row.front.lead, frontBase - probe.pivots[mv::pv::ValveJoint].x, 1e-5);
     probe.gear.driverAngle = 180;
     mv::SolveLinkage(probe);
-    EXPECT_NEAR(*row.rear.lead, rearBase + probe.pivots[4].x, 1e-5);
+    EXPECT_NEAR(*row.rear.lead, rearBase + probe.pivots[mv::pv::ValveJoint].x, 1e-5);
 
     // The block itself is taken at the extremes of x4 over its 8-degree mid-gear sweep, i.e. it
     // is the largest opening, which this gear reaches a little before the dead centre.
@@ -85,8 +85,8 @@ TEST(EventTableLead, AgreesWithTheSineDiagramLeadBlockAtMidGear) {
         while (a > 360.0f) a -= 360.0f;
         probe.gear.driverAngle = a;
         mv::SolveLinkage(probe);
-        xmin = std::min<double>(xmin, probe.pivots[4].x);
-        xmax = std::max<double>(xmax, probe.pivots[4].x);
+        xmin = std::min<double>(xmin, probe.pivots[mv::pv::ValveJoint].x);
+        xmax = std::max<double>(xmax, probe.pivots[mv::pv::ValveJoint].x);
     }
     const double sineFront = frontBase - xmin, sineRear = rearBase + xmax;
     EXPECT_GE(sineFront, *row.front.lead - 1e-6);

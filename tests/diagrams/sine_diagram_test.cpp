@@ -159,7 +159,7 @@ TEST(SineDiagram, LeadValueReadsOffTheMidGearSweep) {
         while (a > 360) a -= 360;
         s.gear.driverAngle = static_cast<float>(a);
         SolveLinkage(s);
-        xmax = std::max(xmax, s.pivots[4].x);
+        xmax = std::max(xmax, s.pivots[mv::pv::ValveJoint].x);
     }
     const QString lead = QString::fromStdString(FormatFixed(
         static_cast<float>(static_cast<long double>(s.thresholds.rearSteamJointEdge) + xmax), 6,
@@ -183,8 +183,8 @@ TEST(SineDiagram, ShortValveLapsAreShiftedByTheMeanValvePlaceNotItsWorldPlace) {
         while (a > 360) a -= 360;
         s.gear.driverAngle = static_cast<float>(a);
         SolveLinkage(s);
-        xmin = std::min(xmin, s.pivots[4].x);
-        xmax = std::max(xmax, s.pivots[4].x);
+        xmin = std::min(xmin, s.pivots[mv::pv::ValveJoint].x);
+        xmax = std::max(xmax, s.pivots[mv::pv::ValveJoint].x);
     }
     const long double mean =
         (static_cast<long double>(xmin) + xmax) / 2 + s.cyl.valveStem - s.cyl.cylCtr;

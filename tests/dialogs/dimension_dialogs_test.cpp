@@ -235,17 +235,17 @@ TEST_F(FrameDialogTest, NonNumbersStoreTheirLeadingNumberOrZero) {
 
 TEST_F(FrameDialogTest, PivotCoordinateFieldsMoveBothCopies) {
     Retype(13, "1.5");
-    EXPECT_FLOAT_EQ(m.pivots[6].y, 1.5f);
-    EXPECT_FLOAT_EQ(m.pivots[7].y, 1.5f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::BellPivot].y, 1.5f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::BellPivot2].y, 1.5f);
     Retype(14, "-2.25");
-    EXPECT_FLOAT_EQ(m.pivots[6].x, -2.25f);
-    EXPECT_FLOAT_EQ(m.pivots[7].x, -2.25f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::BellPivot].x, -2.25f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::BellPivot2].x, -2.25f);
     Retype(23, "4");
     Retype(24, "-6");
-    EXPECT_FLOAT_EQ(m.pivots[17].y, 4.0f);
-    EXPECT_FLOAT_EQ(m.pivots[17].x, -6.0f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::RevArmPivot2].y, 4.0f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::RevArmPivot2].x, -6.0f);
     Retype(10, "3");
-    EXPECT_FLOAT_EQ(m.pivots[12].y, 3.0f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::GuideCentre].y, 3.0f);
 }
 
 TEST_F(FrameDialogTest, SettingFieldsNeverMakeUndoOrDynamicVariables) {
@@ -384,11 +384,11 @@ TEST(CylinderDialog, FieldsTwoAndNineKeepPivotFourOnTheValveLine) {
         dlg.CloseButton()->setFocus();
     };
     retype(2, "1.5");
-    EXPECT_FLOAT_EQ(m.pivots[3].y, 1.5f);
-    EXPECT_FLOAT_EQ(m.pivots[4].y, 1.5f + m.cyl.valveStemCL);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::Crosshead].y, 1.5f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::ValveJoint].y, 1.5f + m.cyl.valveStemCL);
     retype(9, "2.25");
     EXPECT_FLOAT_EQ(m.cyl.valveStemCL, 2.25f);
-    EXPECT_FLOAT_EQ(m.pivots[4].y, 3.75f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::ValveJoint].y, 3.75f);
     EXPECT_EQ(m.dynSlots[1].id, 109u);
     EXPECT_EQ(m.dynSlots[2].id, 102u);
     EXPECT_EQ(m.undo[2].name, "Cyl CL above Driver ctr");

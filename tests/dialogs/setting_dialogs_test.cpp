@@ -182,10 +182,10 @@ TEST_F(SettingDialogTest, ReferencePointsOkZeroAndCancel) {
     type(4, "0");
     QTest::mouseClick(d.OkButton(), Qt::LeftButton);
     EXPECT_FALSE(d.isVisible());
-    EXPECT_FLOAT_EQ(m.pivots[19].y, 1.5f);
-    EXPECT_FLOAT_EQ(m.pivots[19].x, -2.5f);
-    EXPECT_FLOAT_EQ(m.pivots[20].y, 0.0f);
-    EXPECT_FLOAT_EQ(m.pivots[20].x, 0.0f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::Ref1].y, 1.5f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::Ref1].x, -2.5f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::Ref2].y, 0.0f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::Ref2].x, 0.0f);
     EXPECT_TRUE(c.zeroEnabled[0]);
     EXPECT_FALSE(c.zeroEnabled[1]) << "point 2 stayed at 0, 0";
     EXPECT_TRUE(c.referencePoints);
@@ -195,8 +195,8 @@ TEST_F(SettingDialogTest, ReferencePointsOkZeroAndCancel) {
     EXPECT_EQ(d.Edit(2)->text(), "-2.500");
     QTest::mouseClick(d.ZeroButton(), Qt::LeftButton);
     EXPECT_FALSE(d.isVisible());
-    EXPECT_FLOAT_EQ(m.pivots[19].y, 0.0f);
-    EXPECT_FLOAT_EQ(m.pivots[19].x, 0.0f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::Ref1].y, 0.0f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::Ref1].x, 0.0f);
     EXPECT_FALSE(c.zeroEnabled[0]);
     EXPECT_FALSE(c.referencePoints);
 

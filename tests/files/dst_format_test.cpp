@@ -116,9 +116,9 @@ TEST_F(DstFile, EveryWordSitsInItsRecord) {
     StartUp(m);
     FillOverlay(m);
     m.cyl.spare = 0x7FC01234;
-    m.pivots[7].x = 11.25f;  // a copy that differs from pivot 6 is stored as it is
-    m.pivots[3].y = 0.75f;
-    m.pivots[4].y = 2.5f;
+    m.pivots[mv::pv::BellPivot2].x = 11.25f;  // a copy that differs from pivot 6 is stored as it is
+    m.pivots[mv::pv::Crosshead].y = 0.75f;
+    m.pivots[mv::pv::ValveJoint].y = 2.5f;
     m.frame.offsetAngle = 2.5f;
     m.graphicZoomFactor = 12.0f;
     m.diagramSweepWord = 0x01020304;

@@ -48,9 +48,9 @@ TEST_F(MvoFile, ExportAndImportGiveBackEveryDimensionExactly) {
     ASSERT_TRUE(LoadMvo(m, Path("old.mvo"), err)) << err;
     for (DimensionId id : AllIds()) EXPECT_EQ(GetDimension(m, id), GetDimension(src, id)) << id;
     // Both copies of the pivots, and the valve-stem joint height from 102 and 109.
-    EXPECT_EQ(m.pivots[7].x, 11.0999994f);
-    EXPECT_EQ(m.pivots[17].y, -2.5e-7f);
-    EXPECT_EQ(m.pivots[4].y, 0.125f + 2.062f);
+    EXPECT_EQ(m.pivots[mv::pv::BellPivot2].x, 11.0999994f);
+    EXPECT_EQ(m.pivots[mv::pv::RevArmPivot2].y, -2.5e-7f);
+    EXPECT_EQ(m.pivots[mv::pv::ValveJoint].y, 0.125f + 2.062f);
     // Settings the file does not carry keep their values.
     EXPECT_EQ(m.view.scale, 50.0f);
     EXPECT_EQ(m.cyl.spare, 0xABCDu);

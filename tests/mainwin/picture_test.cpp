@@ -17,17 +17,17 @@ using namespace picture_test;
 TEST(PictureMapping, PivotsOutlinesAndTies) {
     mv::Model m = DefaultGear();
     mv::TickSolve(m);
-    EXPECT_EQ(m.pivots[0].sx, 115);
-    EXPECT_EQ(m.pivots[0].sy, 270);
+    EXPECT_EQ(m.pivots[mv::pv::Origin].sx, 115);
+    EXPECT_EQ(m.pivots[mv::pv::Origin].sy, 270);
     // Crank pin at 0 degrees: 1.5 ahead of the axle, 1.5 x 28 = 42 pixels.
-    EXPECT_EQ(m.pivots[2].sx, 157);
-    EXPECT_EQ(m.pivots[2].sy, 270);
+    EXPECT_EQ(m.pivots[mv::pv::CrankPin].sx, 157);
+    EXPECT_EQ(m.pivots[mv::pv::CrankPin].sy, 270);
     // Reference points are mapped too.
-    m.pivots[19].x = 1.0f;
-    m.pivots[19].y = -1.0f;
+    m.pivots[mv::pv::Ref1].x = 1.0f;
+    m.pivots[mv::pv::Ref1].y = -1.0f;
     mv::TickSolve(m);
-    EXPECT_EQ(m.pivots[19].sx, 143);
-    EXPECT_EQ(m.pivots[19].sy, 298);
+    EXPECT_EQ(m.pivots[mv::pv::Ref1].sx, 143);
+    EXPECT_EQ(m.pivots[mv::pv::Ref1].sy, 298);
 
     const mv::ViewTransform v{1.0f, 0.0f, 0.0f};
     EXPECT_EQ(mv::MapToScreen(v, 0.5L, -2.5L).x, 0);  // ties to even
@@ -114,7 +114,8 @@ TEST(PictureLayers, LineWidthTwoThickensTheMechanismOnly) {
     const QRect all(0, 0, mv::kPictureWidth, mv::kPictureHeight);
     EXPECT_GT(InkIn(thick, all), InkIn(thin, all) * 3 / 2);
     // The reach rod, a horizontal line, grows to two rows.
-    const int y = m.pivots[18].sy, x = (m.pivots[16].sx + m.pivots[1].sx) / 2 - 40;
+    const int y = m.pivots[mv::pv::RevArmTop].sy,
+              x = (m.pivots[mv::pv::RevArmPivot].sx + m.pivots[mv::pv::Driver].sx) / 2 - 40;
     EXPECT_EQ(Px(thin, x, y), mv::kBlack);
     EXPECT_EQ(Px(thin, x, y - 1), 0xFFFFFFu);
     EXPECT_EQ(Px(thin, x, y + 1), 0xFFFFFFu);
@@ -199,11 +200,12 @@ TEST(PictureOverlay, LinesAndCirclesByReference) {
     EXPECT_EQ(Px(img, 115, 186), mv::kGreen);
     EXPECT_EQ(Px(img, 200, 186), mv::kGreen);
     EXPECT_NE(Px(img, 255, 186), mv::kGreen);  // end point excluded
-    const int cx = m.pivots[12].sx, cy = m.pivots[12].sy;
+    const int cx = m.pivots[mv::pv::GuideCentre].sx, cy = m.pivots[mv::pv::GuideCentre].sy;
     EXPECT_EQ(Px(img, cx + 28, cy), mv::kBlue);  // the one extra pixel reaches the radius
     EXPECT_EQ(Px(img, cx - 28, cy), mv::kBlue);
     EXPECT_EQ(Px(img, cx, cy + 28), mv::kBlue);
-    EXPECT_EQ(Px(img, m.pivots[6].sx, m.pivots[6].sy - 28), mv::kGrey);
+    EXPECT_EQ(Px(img, m.pivots[mv::pv::BellPivot].sx, m.pivots[mv::pv::BellPivot].sy - 28),
+              mv::kGrey);
     EXPECT_EQ(mv::picture::OverlayColour(-1), mv::kBlack);
     EXPECT_EQ(mv::picture::OverlayColour(3), mv::kYellow);
 }
@@ -236,8 +238,8 @@ TEST(PictureRobustness, AbsurdGearsStillFillTheDevice) {
              m.display.referencePoints = m.display.pivotData = true;
              m.display.dynamicVariablesVisible = m.display.undoLineVisible = true;
              m.lines.promptOn = true;
-             m.pivots[19].x = 1e30f;
-             m.pivots[20].y = -1e30f;
+             m.pivots[mv::pv::Ref1].x = 1e30f;
+             m.pivots[mv::pv::Ref2].y = -1e30f;
              m.picks[1] = {std::numeric_limits<float>::quiet_NaN(), true};
              m.picks[2] = {1e30f, true};
              m.lines.entries[0] = mv::LineEntry{1, 2, 0, 0, 0, 0.0f, 0.0f, 1e30f, 0.0f};

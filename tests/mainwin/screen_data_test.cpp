@@ -163,8 +163,9 @@ TEST(PivotData, RowsAndDistanceOfAPickedPair) {
     const QRect otherPairs(90, 175, 40, 30);  // not assigned: only the wheel's rim is there
     EXPECT_EQ(InkIn(img, otherPairs), InkIn(base, otherPairs));
     int red = 0;  // the slot number beside the pivot
-    for (int y = m.pivots[6].sy - 12; y < m.pivots[6].sy; ++y)
-        for (int x = m.pivots[6].sx + 4; x < m.pivots[6].sx + 12; ++x)
+    for (int y = m.pivots[mv::pv::BellPivot].sy - 12; y < m.pivots[mv::pv::BellPivot].sy; ++y)
+        for (int x = m.pivots[mv::pv::BellPivot].sx + 4; x < m.pivots[mv::pv::BellPivot].sx + 12;
+             ++x)
             if (Px(img, x, y) == mv::kRed) ++red;
     EXPECT_GT(red, 3);
 }
@@ -172,8 +173,8 @@ TEST(PivotData, RowsAndDistanceOfAPickedPair) {
 TEST(ReferencePoints, CrossesInTheLastOverlayColour) {
     mv::Model m = DefaultGear();
     m.display.referencePoints = true;
-    m.pivots[19].x = 2.0f;  // screen (171, 242)
-    m.pivots[19].y = 1.0f;
+    m.pivots[mv::pv::Ref1].x = 2.0f;  // screen (171, 242)
+    m.pivots[mv::pv::Ref1].y = 1.0f;
     QImage img = Frame(m);
     EXPECT_EQ(Px(img, 161, 242), mv::kBlack);
     EXPECT_EQ(Px(img, 180, 242), mv::kBlack);
@@ -243,7 +244,8 @@ TEST(DimensionGraphic, HighlightBlinksThreeRedThreeBlack) {
     std::string seen;
     for (int f = 0; f < 12; ++f) {
         const QImage img = Frame(m);
-        const int x = (m.pivots[12].sx + m.pivots[0].sx) / 2, y = m.pivots[12].sy;
+        const int x = (m.pivots[mv::pv::GuideCentre].sx + m.pivots[mv::pv::Origin].sx) / 2,
+                  y = m.pivots[mv::pv::GuideCentre].sy;
         const QRgb c = Px(img, x, y);
         seen += c == mv::kRed ? 'R' : (c == mv::kBlack ? 'B' : '?');
     }

@@ -38,11 +38,12 @@ mv::ScreenPoint Map(const mv::Model& m, long double h, long double v) {
 // The cylinder, piston and valve outlines of the current solution.
 void MapOutlines(mv::Model& m) {
     const auto& d = m.cyl;
-    const long double E = d.cylCtr, c = m.pivots[3].y, G = d.boreDia, H = d.boreLen;
+    const long double E = d.cylCtr, c = m.pivots[mv::pv::Crosshead].y, G = d.boreDia, H = d.boreLen;
     const long double i = d.cylPortWidth, L = d.valveSurface, n = d.exhaustPort;
     const long double o = d.bridgeRear, p = d.bridgeFront, q = d.steamPortRear;
     const long double r = d.steamPortFront, S = d.chamberHeight, T = d.chamberLength;
-    const long double h3 = m.pivots[3].x, h4 = m.pivots[4].x, v4 = m.pivots[4].y;
+    const long double h3 = m.pivots[mv::pv::Crosshead].x, h4 = m.pivots[mv::pv::ValveJoint].x,
+                      v4 = m.pivots[mv::pv::ValveJoint].y;
     const long double j = d.pistonRod, k = d.pistonWidth, u = d.valveHeight;
     const long double vr = d.valveRearHalf, vf = d.valveFrontHalf, xr = d.exhCavRear;
     const long double xf = d.exhCavFront, z = d.valveStem;
@@ -151,7 +152,7 @@ std::vector<Box> Regions(const mv::Model& m) {
     const auto& C = m.outlineC;
     const auto& P = m.outlineP;
     const auto& V = m.outlineV;
-    const I64 y4 = m.pivots[4].sy;
+    const I64 y4 = m.pivots[mv::pv::ValveJoint].sy;
     std::vector<Box> b;
     b.push_back(Make(Span(C[0].x, I64(C[13].x) - C[0].x), Down(C[0].y, I64(C[2].y) - y4)));
     b.push_back(Make(Span(C[1].x, I64(C[12].x) - C[1].x), Span(C[0].y, I64(V[1].y) - C[0].y)));
@@ -353,8 +354,8 @@ void Collapse(mv::Model& m, int x, int y) {
     for (auto& p : m.outlineC) p = {x, y};
     for (auto& p : m.outlineP) p = {x, y};
     for (auto& p : m.outlineV) p = {x, y};
-    m.pivots[4].sx = x;
-    m.pivots[4].sy = y;
+    m.pivots[mv::pv::ValveJoint].sx = x;
+    m.pivots[mv::pv::ValveJoint].sy = y;
 }
 
 TEST(SteamLayer, CollapsedOutlineDrawsOnOnePixelAndBeeps) {
@@ -393,7 +394,7 @@ TEST(SteamLayer, OddOutlinesKeepDotsInsideTheirRegions) {
         for (auto& p : m.outlineC) p = {rnd(), rnd()};
         for (auto& p : m.outlineP) p = {rnd(), rnd()};
         for (auto& p : m.outlineV) p = {rnd(), rnd()};
-        m.pivots[4].sy = rnd();
+        m.pivots[mv::pv::ValveJoint].sy = rnd();
         std::mt19937 rng(trial);
         const Frame f = Draw(m, rng);
         SCOPED_TRACE(trial);
@@ -415,7 +416,7 @@ TEST(SteamLayer, ExtremeOutlineAndZoomStayDefined) {
     }
     for (auto& p : m.outlineP) p = {mv::kScreenLimit, -mv::kScreenLimit};
     for (auto& p : m.outlineV) p = {-mv::kScreenLimit, mv::kScreenLimit};
-    m.pivots[4].sy = mv::kScreenLimit;
+    m.pivots[mv::pv::ValveJoint].sy = mv::kScreenLimit;
     std::mt19937 rng(4);
     const Frame f = Draw(m, rng);
     ExpectInsideRegions(f.image, m, {});

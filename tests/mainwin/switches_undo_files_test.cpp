@@ -304,8 +304,8 @@ TEST_F(MainFormTest, TickSolvesAdvancesAndDrawsIntoTheBuffer) {
     form->Timer1Timer();
     form->Timer1Timer();
     EXPECT_NEAR(m.gear.driverAngle, 20, 1e-4);
-    EXPECT_EQ(form->Buffer().constBits(), bits);  // one buffer, reused
-    EXPECT_NE(m.pivots[2].x, 0.0f);               // crank pin placed by the solve
+    EXPECT_EQ(form->Buffer().constBits(), bits);    // one buffer, reused
+    EXPECT_NE(m.pivots[mv::pv::CrankPin].x, 0.0f);  // crank pin placed by the solve
 }
 
 TEST(TimerPacing, IntervalFollowsTheFrameRate) {

@@ -98,7 +98,7 @@ TEST_F(MainFormTest, PanToReferencePointCentresIt) {
     EXPECT_FLOAT_EQ(m.view.ox, 320);
     EXPECT_FLOAT_EQ(m.view.oy, 240);
     EXPECT_EQ(Bar("SBPanHorz")->value(), 0);
-    m.pivots[20] = {1.5f, -2.0f, 0, 0};
+    m.pivots[mv::pv::Ref2] = {1.5f, -2.0f, 0, 0};
     Click("RefPt2");
     const QPointF p = ToScreen(m.view, 1.5, -2.0);
     EXPECT_NEAR(p.x(), 320, 1e-3);
@@ -143,32 +143,32 @@ TEST_F(MainFormTest, PivotDataTurnsReferencePointsOn) {
 TEST_F(MainFormTest, ReferenceBarsNudgeAndZeroResets) {
     Action("RefPoints")->trigger();
     ClickBar(Bar("SBRef1Vert"), QStyle::SC_ScrollBarAddLine);
-    EXPECT_NEAR(m.pivots[19].y, 0.001f, 1e-7);
+    EXPECT_NEAR(m.pivots[mv::pv::Ref1].y, 0.001f, 1e-7);
     EXPECT_EQ(Bar("SBRef1Vert")->value(), 0);
     EXPECT_TRUE(Button("RefPt1Zero")->isEnabled());
     ClickBar(Bar("SBRef2Horz"), QStyle::SC_ScrollBarSubPage);
-    EXPECT_NEAR(m.pivots[20].x, -0.025f, 1e-7);
+    EXPECT_NEAR(m.pivots[mv::pv::Ref2].x, -0.025f, 1e-7);
     Click("RefPt1Zero");
-    EXPECT_FLOAT_EQ(m.pivots[19].y, 0);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::Ref1].y, 0);
     EXPECT_FALSE(Button("RefPt1Zero")->isEnabled());
     Click("RefPt2Zero");
-    EXPECT_FLOAT_EQ(m.pivots[20].x, 0);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::Ref2].x, 0);
 }
 
 TEST_F(MainFormTest, ClickMovesReferencePointOnlyInsideThePicture) {
     ClickPicture(Qt::LeftButton, 300, 100);
-    EXPECT_FLOAT_EQ(m.pivots[19].x, 0);  // reference points off
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::Ref1].x, 0);  // reference points off
     Action("RefPoints")->trigger();
     ClickPicture(Qt::LeftButton, 200, 100);  // left of the drive block, above 120
-    EXPECT_FLOAT_EQ(m.pivots[19].x, 0);
-    EXPECT_FLOAT_EQ(m.pivots[19].y, 0);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::Ref1].x, 0);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::Ref1].y, 0);
     ClickPicture(Qt::LeftButton, 300, 100);
-    EXPECT_NEAR(m.pivots[19].x, (300 - 115) / 28.0, 1e-5);
-    EXPECT_NEAR(m.pivots[19].y, (270 - 100) / 28.0, 1e-5);
+    EXPECT_NEAR(m.pivots[mv::pv::Ref1].x, (300 - 115) / 28.0, 1e-5);
+    EXPECT_NEAR(m.pivots[mv::pv::Ref1].y, (270 - 100) / 28.0, 1e-5);
     EXPECT_TRUE(Button("RefPt1Zero")->isEnabled());
     ClickPicture(Qt::RightButton, 100, 121);
-    EXPECT_NEAR(m.pivots[20].x, (100 - 115) / 28.0, 1e-5);
-    EXPECT_NEAR(m.pivots[20].y, (270 - 121) / 28.0, 1e-5);
+    EXPECT_NEAR(m.pivots[mv::pv::Ref2].x, (100 - 115) / 28.0, 1e-5);
+    EXPECT_NEAR(m.pivots[mv::pv::Ref2].y, (270 - 121) / 28.0, 1e-5);
     EXPECT_TRUE(Button("RefPt2Zero")->isEnabled());
     EXPECT_TRUE(opened.empty());
 }
@@ -182,9 +182,9 @@ TEST_F(MainFormTest, PivotPickTiesGoToTheLowerNumber) {
     for (int i = 1; i <= 18; ++i) m.pivots[i].x = m.pivots[i].y = 500;
     // Click world point of (400, 200): pivots 7 and 4 are equally far from it.
     const float h = (400 - 115) / 28.0f, v = (270 - 200) / 28.0f;
-    m.pivots[7] = {h + 0.5f, v, 0, 0};
-    m.pivots[4] = {h, v - 0.5f, 0, 0};
-    m.pivots[9] = {h + 0.3f, v + 0.3f, 0, 0};  // farther: 0.6
+    m.pivots[mv::pv::BellPivot2] = {h + 0.5f, v, 0, 0};
+    m.pivots[mv::pv::ValveJoint] = {h, v - 0.5f, 0, 0};
+    m.pivots[mv::pv::EccRodEnd] = {h + 0.3f, v + 0.3f, 0, 0};  // farther: 0.6
     ClickPicture(Qt::LeftButton, 400, 200);
     EXPECT_FALSE(m.pickArmed);
     EXPECT_FLOAT_EQ(m.picks[1].pivot, 4);
@@ -252,7 +252,7 @@ TEST_F(MainFormTest, DrawLinesMenuBeepsWithoutReferencePoints) {
     Action("RefPoints")->trigger();
     Action("DrawLines1")->trigger();
     EXPECT_EQ(beeps, 1);
-    m.pivots[20].x = 0.25f;
+    m.pivots[mv::pv::Ref2].x = 0.25f;
     Action("DrawLines1")->trigger();
     EXPECT_EQ(beeps, 1);
     EXPECT_EQ(opened.size(), 2u);

@@ -49,23 +49,23 @@ TEST(Dimensions, DefaultsReadBackById) {
     EXPECT_FLOAT_EQ(mv::GetDimension(m, 27), 1.3f);
     EXPECT_FLOAT_EQ(mv::GetDimension(m, 102), 0.0f);
     EXPECT_FLOAT_EQ(mv::GetDimension(m, 122), 2.514f);
-    EXPECT_FLOAT_EQ(m.pivots[4].y, 2.062f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::ValveJoint].y, 2.062f);
     EXPECT_EQ(m.cyl.spare, 0u);
 }
 
 TEST(Dimensions, PivotCopiesAndTheValveStemLineMoveTogether) {
     mv::Model m = DefaultGear();
     mv::StoreDimension(m, 14, 12.0f);
-    EXPECT_EQ(m.pivots[6].x, 12.0f);
-    EXPECT_EQ(m.pivots[7].x, 12.0f);
+    EXPECT_EQ(m.pivots[mv::pv::BellPivot].x, 12.0f);
+    EXPECT_EQ(m.pivots[mv::pv::BellPivot2].x, 12.0f);
     mv::StoreDimension(m, 23, 2.0f);
-    EXPECT_EQ(m.pivots[16].y, 2.0f);
-    EXPECT_EQ(m.pivots[17].y, 2.0f);
+    EXPECT_EQ(m.pivots[mv::pv::RevArmPivot].y, 2.0f);
+    EXPECT_EQ(m.pivots[mv::pv::RevArmPivot2].y, 2.0f);
     mv::StoreDimension(m, 102, 0.5f);
-    EXPECT_FLOAT_EQ(m.pivots[3].y, 0.5f);
-    EXPECT_FLOAT_EQ(m.pivots[4].y, 0.5f + 2.062f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::Crosshead].y, 0.5f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::ValveJoint].y, 0.5f + 2.062f);
     mv::StoreDimension(m, 109, 1.0f);
-    EXPECT_FLOAT_EQ(m.pivots[4].y, 1.5f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::ValveJoint].y, 1.5f);
 }
 
 TEST(DynamicVariables, SameDimensionKeepsItsSlotAndFiveDropTheFirst) {
@@ -130,13 +130,13 @@ TEST(DynamicVariables, SteppingASlotChangesItsDimension) {
     m.currentSlot = 1;
     m.gear.scrollIncrement = 0.01f;
     mv::ApplyDynamicVariable(m);
-    EXPECT_FLOAT_EQ(m.pivots[6].x, 11.11f);
-    EXPECT_FLOAT_EQ(m.pivots[7].x, 11.11f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::BellPivot].x, 11.11f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::BellPivot2].x, 11.11f);
     EXPECT_FLOAT_EQ(m.dynSlots[1].value, 11.11f);
     // An empty slot does nothing.
     m.currentSlot = 3;
     mv::ApplyDynamicVariable(m);
-    EXPECT_FLOAT_EQ(m.pivots[6].x, 11.11f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::BellPivot].x, 11.11f);
 }
 
 TEST(Undo, TypedEditRecordsOldAndNewAndUndoRestores) {
@@ -183,10 +183,10 @@ TEST(Undo, TwentyFirstChangeDropsTheOldestAndTwentyUndosEmptyTheStack) {
 TEST(Undo, UndoOfTheCylinderLineMovesTheValveStemLine) {
     mv::Model m = DefaultGear();
     Typed(m, 102, 0.75f);
-    EXPECT_FLOAT_EQ(m.pivots[4].y, 0.75f + 2.062f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::ValveJoint].y, 0.75f + 2.062f);
     mv::UndoLastChange(m);
-    EXPECT_FLOAT_EQ(m.pivots[3].y, 0.0f);
-    EXPECT_FLOAT_EQ(m.pivots[4].y, 2.062f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::Crosshead].y, 0.0f);
+    EXPECT_FLOAT_EQ(m.pivots[mv::pv::ValveJoint].y, 2.062f);
 }
 
 TEST(Undo, RefreshKeepsOtherSlotValuesExactly) {

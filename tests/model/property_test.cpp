@@ -103,8 +103,8 @@ TEST(Property, FlagIsRaisedWhenAndOnlyWhenAClampActs) {
         m.frame.eccRodLeft = erl;
         m.gear.geometryError = false;
         mv::SolveLinkage(m);
-        const double d =
-            std::hypot(m.pivots[13].x - m.pivots[11].x, m.pivots[13].y - m.pivots[11].y);
+        const double d = std::hypot(m.pivots[mv::pv::GuideEnd].x - m.pivots[mv::pv::EccCrankPin].x,
+                                    m.pivots[mv::pv::GuideEnd].y - m.pivots[mv::pv::EccCrankPin].y);
         const bool reachable = erl <= d + m.frame.radiusHanger;
         if (reachable && erl < 12.0f) {
             EXPECT_FALSE(m.gear.geometryError) << erl;

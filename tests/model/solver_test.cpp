@@ -57,8 +57,8 @@ TEST(SolveLinkage, GuideLinkEndStaysAtCentreInMidGear) {
     for (float a : {0.0f, 90.0f, 180.0f, 270.0f}) {
         m.gear.driverAngle = a;
         mv::SolveLinkage(m);
-        EXPECT_NEAR(m.pivots[13].x, 8.4, 1e-3) << a;
-        EXPECT_NEAR(m.pivots[13].y, 3.81, 1e-3) << a;
+        EXPECT_NEAR(m.pivots[mv::pv::GuideEnd].x, 8.4, 1e-3) << a;
+        EXPECT_NEAR(m.pivots[mv::pv::GuideEnd].y, 3.81, 1e-3) << a;
     }
 }
 
@@ -119,7 +119,8 @@ TEST(SolveLinkage, ShortMainRodUsesTheAbsoluteRadicandAndRaisesTheFlag) {
     mv::SolveLinkage(m);
     EXPECT_TRUE(m.gear.geometryError);
     // x3 = x2 + sqrt(|1 - 1.5^2|)
-    EXPECT_NEAR(m.pivots[3].x, m.pivots[2].x + std::sqrt(1.25), 1e-5);
+    EXPECT_NEAR(m.pivots[mv::pv::Crosshead].x, m.pivots[mv::pv::CrankPin].x + std::sqrt(1.25),
+                1e-5);
 }
 
 TEST(SolveLinkage, ErrorBeepOffNeverRaisesTheFlag) {
@@ -142,7 +143,7 @@ TEST(SolveLinkage, CoincidentPivotsAreClampedNotDividedByZero) {
     // Guide link centre on top of the reverse-arm pin's path: distance d can vanish.
     m.frame.auxHorz = 0.0f;
     m.frame.auxVert = 0.0f;
-    m.pivots[12] = m.pivots[15];
+    m.pivots[mv::pv::GuideCentre] = m.pivots[mv::pv::RevArmPin];
     mv::SolveLinkage(m);
     EXPECT_TRUE(m.gear.geometryError);
     for (int k = 0; k <= 18; ++k) {
@@ -174,7 +175,7 @@ TEST(ComputeMidGear, PositiveOffsetTiltsTowardTheCylinder) {
     mv::Model b = DefaultGear();
     b.frame.offsetAngle = 5.0f;
     mv::ComputeMidGear(b);
-    EXPECT_GT(b.pivots[13].x, a.pivots[12].x);
+    EXPECT_GT(b.pivots[mv::pv::GuideEnd].x, a.pivots[mv::pv::GuideCentre].x);
     EXPECT_NE(a.revArmPositions[0], b.revArmPositions[0]);
 }
 
@@ -224,7 +225,7 @@ TEST(Valve, DefaultLapsAndACentredValve) {
     EXPECT_NEAR(m.thresholds.frontExhaustLap, 0.0005, 1e-6);
     EXPECT_NEAR(m.thresholds.rearExhaustLap, 0.0005, 1e-6);
     // Centre the valve: pivot 4 so that s = 0.
-    m.pivots[4].x = m.cyl.cylCtr - m.cyl.valveStem;
+    m.pivots[mv::pv::ValveJoint].x = m.cyl.cylCtr - m.cyl.valveStem;
     mv::SolvePistonAndPorts(m);
     EXPECT_NEAR(m.valve.displacement, 0.0, 1e-6);
     EXPECT_NEAR(m.valve.frontSteam, -0.1565, 1e-6);
@@ -240,7 +241,7 @@ TEST(Valve, OpeningsFollowTheValveDisplacement) {
     mv::SolveLinkage(m);
     mv::SolvePistonAndPorts(m);
     const mv::ValveEvents v0 = m.valve;
-    m.pivots[4].x += 0.1f;  // valve moves toward the front
+    m.pivots[mv::pv::ValveJoint].x += 0.1f;  // valve moves toward the front
     mv::SolvePistonAndPorts(m);
     EXPECT_NEAR(m.valve.displacement - v0.displacement, 0.1, 1e-5);
     EXPECT_NEAR(m.valve.frontSteam - v0.frontSteam, -0.1, 1e-5);
