@@ -124,7 +124,8 @@ TEST(PictureArea, TheFrameCoversALargerDeviceAndTheViewReachesIt) {
         for (int x = 0; x < big.width(); ++x)
             if (Px(big, x, y) == 0x123456) ++unpainted;
     EXPECT_EQ(unpainted, 0);
-    EXPECT_EQ(Px(big, m.pivots[0].sx + 5, m.pivots[0].sy + 5), mv::kRed) << "fixed pivot cross";
+    EXPECT_EQ(Px(big, m.pivots[mv::pv::Origin].sx + 5, m.pivots[mv::pv::Origin].sy + 5), mv::kRed)
+        << "fixed pivot cross";
 }
 
 TEST(PictureArea, HighDensityDevicesDrawAtTheirOwnResolution) {
@@ -138,7 +139,8 @@ TEST(PictureArea, HighDensityDevicesDrawAtTheirOwnResolution) {
     }
     EXPECT_EQ(mv::LogicalSize(&hi), QSize(640, 400));
     // The red cross of the axle, at twice its picture coordinates.
-    EXPECT_EQ(Px(hi, 2 * (m.pivots[0].sx + 3), 2 * (m.pivots[0].sy + 3)), mv::kRed);
+    EXPECT_EQ(Px(hi, 2 * (m.pivots[mv::pv::Origin].sx + 3), 2 * (m.pivots[mv::pv::Origin].sy + 3)),
+              mv::kRed);
     // Text is drawn at the device's resolution: its strokes are thinner than two pixels somewhere.
     const QRect panVert(2 * 199, 2 * 25, 2 * 45, 2 * 11);
     int thin = 0;
