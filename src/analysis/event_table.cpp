@@ -162,14 +162,14 @@ void AppendPadded(std::string& out, const std::string& cell, std::size_t width) 
     out += cell;
 }
 
-// The value for a machine: numbers with 9 significant digits, `absent` when there is none, the
-// geometry flag as `yes` or `no`.
+// The value for a machine: numbers as the shortest text that reads back as the same float,
+// `absent` when there is none, the geometry flag as `yes` or `no`.
 std::string NumberText(const EventColumn& c, const EventRow& r, const char* absent, const char* yes,
                        const char* no) {
     if (c.kind == EventColumnKind::Direction) return SweepDirectionText(r.direction);
     if (c.kind == EventColumnKind::GeometryError) return r.geometryError ? yes : no;
     const std::optional<float> v = c.value(r);
-    return v ? FormatSignificant(static_cast<double>(*v), 9) : std::string(absent);
+    return v ? FormatShortest(*v) : std::string(absent);
 }
 
 }  // namespace

@@ -107,7 +107,8 @@ std::vector<std::string> EventColumnNames();
 // direction and the geometry flag as words, an absent value as an em dash.
 std::string EventCellText(const EventColumn& column, const EventRow& row);
 
-// Header plus one line per row; numbers with 9 significant digits, absent cells empty.
+// Header plus one line per row; numbers as the shortest text of their float, absent cells
+// empty.
 std::string EventTableDelimited(std::span<const EventRow> rows, char separator);
 // One JSON object, no line end; absent values are null; each end's values in an object of
 // its own ("front", "rear").

@@ -61,7 +61,8 @@ void BuildGear(Model& m, const GearOptions& opt);
 // Help text of the gear options, for the commands' --help.
 extern const char* const kGearOptionsHelp;
 
-// JSON number with 9 significant digits.
+// JSON or CSV number: the value as the float the model holds, in the shortest text that reads
+// back as that float.
 std::string Num(double v);
 
 }  // namespace mv::cli

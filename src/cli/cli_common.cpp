@@ -107,7 +107,7 @@ void BuildGear(Model& m, const GearOptions& opt) {
 }
 
 std::string Num(double v) {
-    return FormatSignificant(v, 9);
+    return FormatShortest(static_cast<float>(v));
 }
 
 }  // namespace mv::cli

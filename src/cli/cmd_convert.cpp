@@ -24,9 +24,9 @@ int RunConvert(const Args& args) {
 
 const bool kRegistered = Register(Command{
     "convert", "convert IN OUT",
-    "Opens IN as the open command does and saves it as OUT. Each is read or written as .mvo\n"
-    "when its name ends in .mvo, else as .dst. Settings that a .mvo file does not carry take\n"
-    "their start-up values.\n",
+    "Opens IN as the open command does and saves it as OUT. IN is read as .dst or .mvo by\n"
+    "what it holds, whatever its name; OUT is written as .mvo when its name ends in .mvo, else\n"
+    "as .dst. Settings that a .mvo file does not carry take their start-up values.\n",
     RunConvert});
 
 }  // namespace

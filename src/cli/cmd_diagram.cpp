@@ -79,7 +79,8 @@ int RunDiagram(const Args& args) {
 const bool kRegistered = Register(Command{
     "diagram",
     "diagram " + DiagramCliNames("|") +
-        " --out FILE [--file F] [--set ID=V]... [--positions X,Y,...] [--scale S] [--mode F|R|B]",
+        " --out FILE [--file F] [--set ID=V]... [--revarm X | --notch F] [--positions X,Y,...] "
+        "[--scale S] [--mode F|R|B]",
     "Draws one valve diagram at its window size on white; the file type follows the extension\n"
     "(.png, .svg or .pdf).\n" +
         std::string(kGearOptionsHelp) +
@@ -88,7 +89,9 @@ const bool kRegistered = Register(Command{
         "                     clamped to mid gear +- \"Rev Arm to Cent Max\", a 0 ends the list\n"
         "                     (default: mid gear, normal forward, normal reverse)\n"
         "  --scale S          vertical scale of the sine and oval diagrams, at least 0.1\n"
-        "  --mode F|R|B       port diagram: forward, reverse or both graphs (default F)\n",
+        "  --mode F|R|B       port diagram: forward, reverse or both graphs (default F)\n"
+        "The diagrams draw their own reverse-arm settings and put the live one (--revarm,\n"
+        "--notch) back afterwards, as the diagram windows do.\n",
     RunDiagram});
 
 }  // namespace

@@ -158,7 +158,7 @@ std::string DimensionTable(const Model& m, const char* title,
     std::string h = "<table class=\"dims\">\n<caption>" + Escape(title) +
                     "</caption>\n<tr><th>Id</th><th>Dimension</th><th>Value</th></tr>\n";
     for (const DimensionInfo& d : infos) {
-        h += "<tr><td>" + std::to_string(d.id) + "</td><td class=\"label\">" + Escape(d.label) +
+        h += "<tr><td>" + std::to_string(d.id) + "</td><td class=\"label\">" + Escape(d.shortName) +
              "</td><td class=\"num\">" + Escape(FormatFixed(GetDimension(m, d.id), 1, 4)) +
              "</td></tr>\n";
     }
@@ -220,7 +220,7 @@ constexpr const char* kStyle =
     "caption{font-weight:bold;text-align:left;padding:0.3em 0}\n"
     "th,td{border:1px solid #bbb;padding:0.15em 0.4em}\n"
     "td{text-align:right;font-variant-numeric:tabular-nums}\n"
-    "td.label{text-align:left;white-space:pre}\n"
+    "td.label{text-align:left}\n"
     "table.dims{display:inline-table;vertical-align:top}\n"
     "tr.error td{background:#fdd}\n"
     "figure{display:inline-block;margin:0.5em 1em 1em 0}\n"

@@ -28,22 +28,31 @@ Canvas::Canvas(Model& model, QPainter& painter)
 }
 
 void Canvas::Text(int x, int y, const QString& s) {
-    // Leading blanks of right-aligned numbers only clear the background; drawing them as a
-    // rectangle keeps the digits in place in vector files whose viewers collapse blanks.
+    if (s.isEmpty()) return;
+    // The text's box is filled here, as wide as the text's whole-pixel advance: the engines'
+    // own opaque fill is a fraction of a pixel narrower, which lets a line under a label show
+    // through at its last letter. Leading blanks of right-aligned numbers only clear the
+    // background; leaving them out of the drawn text keeps the digits in place in vector files
+    // whose viewers collapse blanks.
     qsizetype blanks = 0;
     while (blanks < s.size() && s.at(blanks) == QLatin1Char(' ')) ++blanks;
-    if (blanks > 0) {
-        const QFontMetrics fm(p.font(), p.device());
-        const int w = fm.horizontalAdvance(s.left(blanks));
-        if (p.backgroundMode() == Qt::OpaqueMode)
-            p.fillRect(QRect(x, y, w, fm.ascent() + fm.descent()), p.background());
-        x += w;
-        if (blanks == s.size()) return;
-    }
+    const QFontMetrics fm(p.font(), p.device());
+    if (p.backgroundMode() == Qt::OpaqueMode)
+        p.fillRect(QRect(x, y, fm.horizontalAdvance(s), fm.ascent() + fm.descent()),
+                   p.background());
+    if (blanks == s.size()) return;
+    if (blanks > 0) x += fm.horizontalAdvance(s.left(blanks));
     const QPen keep = p.pen();
+    const Qt::BGMode mode = p.backgroundMode();
     p.setPen(fontColour_);
+    p.setBackgroundMode(Qt::TransparentMode);
     p.drawText(x, y + (isBold_ ? boldAscent_ : ascent_), blanks > 0 ? s.mid(blanks) : s);
+    p.setBackgroundMode(mode);
     p.setPen(keep);
+}
+
+int Canvas::TextWidth(const QString& s) const {
+    return QFontMetrics(p.font(), p.device()).horizontalAdvance(s);
 }
 
 void Canvas::Line(int x1, int y1, int x2, int y2) {
@@ -95,13 +104,22 @@ void LegendRow(Canvas& c, int k, float p) {
     c.Text(c.SX(533), y, dir);
 }
 
-void DisplacementAxis(Canvas& c, float s, int labelX) {
+namespace {
+
+// Beyond this the ticks are far denser than pixels; a huge scale from a file must not hang the
+// drawing.
+constexpr int kMaxCoarse = 4000;
+
+int CoarseTicks(LD scale) {
+    const int g = RoundToScreen(4.0L * scale);
+    return g > kMaxCoarse ? kMaxCoarse : g;
+}
+
+}  // namespace
+
+void DisplacementAxis(Canvas& c, float s) {
     const LD ls = s;
-    // Beyond this the ticks are far denser than pixels; a huge scale from a file must not hang
-    // the drawing.
-    constexpr int kMaxCoarse = 4000;
-    int g = RoundToScreen(4.0L * ls);
-    if (g > kMaxCoarse) g = kMaxCoarse;
+    const int g = CoarseTicks(ls);
     const bool sparse = s > 3.75f;
     for (int h = -5 * g; h <= 5 * g; ++h) {
         if (sparse && h % 5 != 0) continue;
@@ -112,8 +130,21 @@ void DisplacementAxis(Canvas& c, float s, int labelX) {
         if (sparse && l % 5 != 0) continue;
         const int y = RoundToScreen(215.0L + 37.5L * l / ls);
         c.Line(36, y, 44, y);
+    }
+}
+
+void DisplacementLabels(Canvas& c, float s, int labelX) {
+    const LD ls = s;
+    const int g = CoarseTicks(ls);
+    const bool sparse = s > 3.75f;
+    for (int l = -g; l <= g; ++l) {
+        if (sparse && l % 5 != 0) continue;
         c.Text(labelX, RoundToScreen(210.0L - 37.5L * l / ls), FormatFixed(0.1 * l, 1, 1));
     }
+}
+
+void LegendRowsOnTop(Canvas& c, int count) {
+    for (int k = 1; k <= count; ++k) LegendRow(c, k, c.m.revArmPositions[k]);
 }
 
 void PortLines(Canvas& c, float s, const PortLineLabels& at) {
@@ -146,31 +177,45 @@ bool NearMidGear(const Model& m, float p) {
     return std::fabs(LD(p) - LD(m.revArmPositions[0])) < 0.05L;
 }
 
+MidGearValues ComputeMidGearValues(const Model& m, float xmin, float xmax) {
+    const ValveThresholds& t = m.thresholds;
+    const CylinderDimensions& cy = m.cyl;
+    MidGearValues v;
+    v.rearLead = static_cast<float>(LD(t.rearSteamJointEdge) + xmax);
+    v.frontLead = static_cast<float>(LD(t.frontSteamJointEdge) - xmin);
+    if (cy.valveRearHalf > cy.steamPortRear) {
+        v.frontLap = t.frontSteamLap;
+        v.rearLap = t.rearSteamLap;
+        v.frontExCl = t.frontExhaustLap;
+        v.rearExCl = t.rearExhaustLap;
+        return v;
+    }
+    // Measured from the valve's mean place over the sweep, as a displacement d (the extremes
+    // are world x of the joint). The front port opens as the valve moves back and the rear
+    // one as it moves forward, so a valve standing d forward covers the front port d more and
+    // the rear port d less; its exhaust cavity clears the front port d more and the rear d less.
+    const LD d = (LD(xmin) + xmax) / 2.0L + cy.valveStem - cy.cylCtr;
+    v.frontLap = static_cast<float>(t.frontSteamLap + d);
+    v.rearLap = static_cast<float>(t.rearSteamLap - d);
+    v.frontExCl = static_cast<float>(t.frontExhaustLap + d);
+    v.rearExCl = static_cast<float>(t.rearExhaustLap - d);
+    return v;
+}
+
 void MidGearBlock(Canvas& c, float xmin, float xmax) {
-    const ValveThresholds& t = c.m.thresholds;
-    const CylinderDimensions& cy = c.m.cyl;
     c.Text(595, 153, "Lead");
     c.Text(595, 182, "Lap");
     c.Text(595, 211, "ExCl");
     c.Text(595, 253, "Lap");
     c.Text(595, 282, "Lead");
-    auto value = [&](int y, LD v) { c.Text(592, y, FormatFixed(static_cast<float>(v), 6, 3)); };
-    value(166, LD(t.rearSteamJointEdge) + xmax);
-    value(295, LD(t.frontSteamJointEdge) - xmin);
-    if (cy.valveRearHalf > cy.steamPortRear) {
-        value(195, t.frontSteamLap);
-        value(266, t.rearSteamLap);
-        value(224, t.frontExhaustLap);
-        value(237, t.rearExhaustLap);
-    } else {
-        // The valve's mean place over the sweep, as a displacement: the extremes are world x of
-        // the joint, and a lap less a world coordinate would read as minus the cylinder's place.
-        const LD mid = (LD(xmin) + xmax) / 2.0L + cy.valveStem - cy.cylCtr;
-        value(195, t.frontSteamLap - mid);
-        value(266, mid + t.rearSteamLap);
-        value(224, t.frontExhaustLap - mid);
-        value(237, mid + t.rearExhaustLap);
-    }
+    const MidGearValues v = ComputeMidGearValues(c.m, xmin, xmax);
+    auto value = [&](int y, float f) { c.Text(592, y, FormatFixed(f, 6, 3)); };
+    value(166, v.rearLead);
+    value(295, v.frontLead);
+    value(195, v.frontLap);
+    value(266, v.rearLap);
+    value(224, v.frontExCl);
+    value(237, v.rearExCl);
 }
 
 DiagramTail CommonTail(Canvas& c, const SavedGear& saved) {
@@ -195,14 +240,32 @@ DiagramTail CommonTail(Canvas& c, const SavedGear& saved) {
         for (int k = 1; k <= 4; ++k) out.barEnabled[k - 1] = m.dynSlots[k].name != kEmptySlotName;
     }
     if (m.display.undoLineVisible) {
+        // The line's trailing blanks are there to wipe a longer line written before; painted
+        // as blanks they wiped the grid beyond the text as well. Only the text is written, and
+        // a line that replaces a longer one clears just what the longer one covered.
+        auto withoutPadding = [](const std::string& s) {
+            QString q = QString::fromStdString(s);
+            while (q.endsWith(QLatin1Char(' '))) q.chop(1);
+            return q;
+        };
         const int x = c.SX(150), y = c.SY(55);
-        c.Text(x, y, m.undoLineText);
+        const QString before = withoutPadding(m.undoLineText);
+        c.Text(x, y, before);
         out.undoButtonVisible = true;
         const UndoEntry& e = m.undo[1];
         m.undoLineText = FormatFixed(m.undoCount, 2, 0) + "- " + e.name + " " +
                          FormatFixed(e.newValue, 6, 3) + " to " + FormatFixed(e.oldValue, 6, 3) +
                          "." + std::string(46, ' ');
-        if (m.display.dynamicVariablesVisible) c.Text(x, y, m.undoLineText);
+        if (m.display.dynamicVariablesVisible) {
+            const QString now = withoutPadding(m.undoLineText);
+            const int end = x + c.TextWidth(now), oldEnd = x + c.TextWidth(before);
+            if (oldEnd > end && c.p.backgroundMode() == Qt::OpaqueMode) {
+                const QFontMetrics fm(c.p.font(), c.p.device());
+                c.p.fillRect(QRect(end, y, oldEnd - end, fm.ascent() + fm.descent()),
+                             c.p.background());
+            }
+            c.Text(x, y, now);
+        }
     }
     saved.Restore();
     return out;

@@ -29,6 +29,7 @@ public:
     void Text(int x, int y, const QString& s);
     void Text(int x, int y, const std::string& s) { Text(x, y, QString::fromStdString(s)); }
     void Text(int x, int y, const char* s) { Text(x, y, QString::fromLatin1(s)); }
+    int TextWidth(const QString& s) const;
     void Line(int x1, int y1, int x2, int y2);
 
     void Pen(QRgb colour);
@@ -78,9 +79,13 @@ void LegendHeading(Canvas& c);
 void ScaleHeading(Canvas& c, float scale);
 // Row k: number, setting, "Fwd"/"Rev"/"Cen".
 void LegendRow(Canvas& c, int k, float p);
+// Rows 1..count again once the curves are drawn, so that no curve runs through the legend.
+void LegendRowsOnTop(Canvas& c, int count);
 
-// Vertical displacement axis of the sine and oval diagrams (coarse labels at labelX).
-void DisplacementAxis(Canvas& c, float s, int labelX);
+// Vertical displacement axis of the sine and oval diagrams: the ticks, and their labels at
+// labelX, written after the port lines so that a line at a label's level does not strike it.
+void DisplacementAxis(Canvas& c, float s);
+void DisplacementLabels(Canvas& c, float s, int labelX);
 
 struct PortLineLabels {
     int frontOpen, frontMax, frontExhaust;
@@ -89,7 +94,13 @@ struct PortLineLabels {
 };
 void PortLines(Canvas& c, float s, const PortLineLabels& at);
 
-// Lead, lap and exhaust clearance of a mid-gear sweep with the extreme x4 seen.
+// Lead, lap and exhaust clearance of a mid-gear sweep with the extreme x4 seen. A lap is how
+// far the valve must move from its place to open that steam port; an exhaust clearance how far
+// the port is open to exhaust there (negative: how far to move until it opens).
+struct MidGearValues {
+    float rearLead = 0, frontLap = 0, frontExCl = 0, rearExCl = 0, rearLap = 0, frontLead = 0;
+};
+MidGearValues ComputeMidGearValues(const Model& m, float xmin, float xmax);
 void MidGearBlock(Canvas& c, float xmin, float xmax);
 // True when the setting counts as mid gear for the block.
 bool NearMidGear(const Model& m, float p);

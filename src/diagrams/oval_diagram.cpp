@@ -63,9 +63,10 @@ DiagramTail DrawOvalDiagram(Model& m, QPainter& painter, const DiagramOptions&) 
 
     ScaleHeading(c, s);
 
-    DisplacementAxis(c, s, 15);
+    DisplacementAxis(c, s);
     LegendHeading(c);
     PortLines(c, s, PortLineLabels{430, 430, 75, 75, 75, 430, 584});
+    DisplacementLabels(c, s, 15);
 
     c.Pen(kBlack);
     const bool rearLonger = m.cyl.valveRearHalf > m.cyl.steamPortRear;
@@ -104,6 +105,7 @@ DiagramTail DrawOvalDiagram(Model& m, QPainter& painter, const DiagramOptions&) 
         }
         if (mid) MidGearBlock(c, xmin, xmax);
     }
+    LegendRowsOnTop(c, count);
     return CommonTail(c, saved);
 }
 

@@ -111,7 +111,9 @@ DiagramTail DrawPortGraph(Model& m, QPainter& painter, const DiagramOptions& opt
     c.Pen(kBlue);
     c.Line(59, yN, 650, yN);
     c.FontColour(kBlue);
-    c.Text(345, yN - 7, "Normal");
+    // The word stands on its line: a blank either side keeps the line from running into its
+    // first and last letters, which read as struck through.
+    c.Text(345 - c.TextWidth(QStringLiteral(" ")), yN - 7, " Normal ");
     c.FontColour(kBlack);
     c.Pen(kBlack);
 

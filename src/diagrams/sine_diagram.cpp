@@ -28,9 +28,10 @@ DiagramTail DrawSineDiagram(Model& m, QPainter& painter, const DiagramOptions&) 
 
     ScaleHeading(c, s);
 
-    DisplacementAxis(c, s, 14);
+    DisplacementAxis(c, s);
     LegendHeading(c);
     PortLines(c, s, PortLineLabels{60, 60, 230, 230, 230, 60, 583});
+    DisplacementLabels(c, s, 14);
 
     c.Pen(kBlack);
     const int count = std::clamp(m.revArmPositionCount, 0, kRevArmPositions - 1);
@@ -63,6 +64,7 @@ DiagramTail DrawSineDiagram(Model& m, QPainter& painter, const DiagramOptions&) 
         }
         if (mid) MidGearBlock(c, xmin, xmax);
     }
+    LegendRowsOnTop(c, count);
     return CommonTail(c, saved);
 }
 

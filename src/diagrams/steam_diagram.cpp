@@ -212,6 +212,7 @@ DiagramTail DrawSteamDiagram(Model& m, QPainter& painter, const DiagramOptions&)
             rear.prevSteam = RS;
         }
     }
+    LegendRowsOnTop(c, count);
     return CommonTail(c, saved);
 }
 

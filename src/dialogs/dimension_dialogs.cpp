@@ -57,6 +57,7 @@ void DimensionDialog::AddRow(DimensionId id, QRect field, QRect button) {
     const int n = static_cast<int>(buttons_.size()) + 1;
     b->setObjectName(QStringLiteral("Button%1").arg(n));
     b->setAutoDefault(false);
+    b->setStyleSheet(GraphicButtonStyle());
     b->setToolTip(QString::fromLatin1(Info(id).shortName));
     connect(b, &QPushButton::clicked, this,
             [this, id] { m_.dimensionGraphicId = static_cast<int>(id); });

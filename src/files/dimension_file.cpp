@@ -1,5 +1,6 @@
 #include "files/dimension_file.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "files/file_io.hpp"
@@ -16,6 +17,22 @@ bool HasExtension(const std::string& path, const char* ext) {
         char c = path[path.size() - e.size() + i];
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
         if (c != e[i]) return false;
+    }
+    return true;
+}
+
+std::string SizeProblem(std::span<const std::uint8_t> bytes) {
+    if (bytes.size() >= kDstBytes) return {};
+    return "file is " + std::to_string(bytes.size()) + " bytes, a dimension file has " +
+           std::to_string(kDstBytes);
+}
+
+// No byte that only binary data has: NUL and the other control characters except the blanks
+// and line ends of text.
+bool LooksLikeText(std::span<const std::uint8_t> bytes) {
+    for (std::uint8_t b : bytes) {
+        const bool control = b < 0x20 || b == 0x7F;
+        if (control && b != '\t' && b != '\n' && b != '\r' && b != '\f' && b != '\v') return false;
     }
     return true;
 }
@@ -93,7 +110,43 @@ bool SaveMvo(const Model& m, const std::string& path, std::string& error) {
 }
 
 bool OpenDimensionFile(Model& m, const std::string& path, std::string& error) {
-    return HasExtension(path, ".mvo") ? LoadMvo(m, path, error) : LoadDst(m, path, error);
+    std::vector<std::uint8_t> bytes;
+    std::uint64_t size = 0;
+    if (!ReadFilePrefix(path, kMvoMaxBytes + 1, bytes, size, error)) return false;
+    const std::span<const std::uint8_t> all(bytes);
+
+    // Text bytes read as floats are all finite, so a text file of 1440 bytes or more would
+    // pass as a binary gear of garbage; a dimension file always holds bytes text never has.
+    const bool isText = LooksLikeText(all.first(std::min(all.size(), kDstBytes)));
+    std::string dstProblem = SizeProblem(all);
+    if (dstProblem.empty() && isText) dstProblem = "it holds only text";
+    if (dstProblem.empty()) dstProblem = DstProblem(all);
+    if (dstProblem.empty()) {
+        if (!ReadDstBytes(m, all, path, error)) return false;
+        Named(m, path);
+        m.Notify(ModelEvent::DimensionsChanged);
+        return true;
+    }
+
+    std::string mvoProblem;
+    if (bytes.size() > kMvoMaxBytes) {
+        mvoProblem = "file is " + std::to_string(size) + " bytes, too large";
+    } else {
+        const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        mvoProblem = MvoProblem(text);
+        if (mvoProblem.empty()) {
+            if (!ReadMvoText(m, text, path, error)) return false;
+            Named(m, path);
+            m.Notify(ModelEvent::DimensionsChanged);
+            return true;
+        }
+    }
+    // The reading that fits the kind of file comes first.
+    const std::string asDst = "read as a binary .dst file, " + dstProblem;
+    const std::string asMvo = "read as a .mvo text file, " + mvoProblem;
+    error =
+        path + ": not a dimension file: " + (isText ? asMvo + "; " + asDst : asDst + "; " + asMvo);
+    return false;
 }
 
 bool SaveDimensionFile(Model& m, const std::string& path, std::string& error) {

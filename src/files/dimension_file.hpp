@@ -25,8 +25,10 @@ inline constexpr std::size_t kMvoValues = 49;
 // A text file larger than this is not a dimension file; refusing it early bounds the memory.
 inline constexpr std::size_t kMvoMaxBytes = 1 << 20;
 
-// Opens a .dst or .mvo file, chosen by the file name's extension (anything else is read as
-// .dst). On failure `error` names the file and the problem and the model is unchanged.
+// Opens a .dst or .mvo file, whatever its name: a binary file whose size and words make a
+// dimension file is read as .dst, anything else as .mvo text. On failure `error` names the file
+// and the problem (for a file that is neither, what each reading found) and the model is
+// unchanged.
 bool OpenDimensionFile(Model& m, const std::string& path, std::string& error);
 
 // Saves as .mvo when the name ends in ".mvo", else as .dst.
@@ -55,6 +57,9 @@ std::vector<std::uint8_t> WriteDstBytes(const Model& m);
 // Parses .mvo text completely and only then stores the 49 dimensions, followed by mid gear and
 // the reverse-arm bar limits and position. Messages start with `name` (and the line number).
 bool ReadMvoText(Model& m, std::string_view text, const std::string& name, std::string& error);
+// Why ReadMvoText would refuse the text ("line 3: expected a number, ..."), or empty if it is
+// fine.
+std::string MvoProblem(std::string_view text);
 // The .mvo text of the model's 49 dimensions.
 std::string WriteMvoText(const Model& m);
 

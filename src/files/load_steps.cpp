@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "model/edits.hpp"
 #include "model/solver.hpp"
 
 namespace mv::files {
@@ -18,6 +19,14 @@ int RevArmBarPositionAfterLoad(const Model& m) {
 }
 
 void FinishLoad(Model& m) {
+    // The edits so far were edits of the gear the file replaces: undoing one would write an old
+    // value into the new gear, and a slot would jog a dimension the user never picked for it.
+    ClearUndo(m);
+    ClearDynamicVariables(m);
+    m.dynBarMemory = {};
+    m.dynBarValueBefore = {};
+    m.pendingEdit = false;
+    m.undoLineText.clear();
     ComputeMidGear(m);
     SetRevArmBarLimits(m);
     RequestRevArmBarPosition(m, RevArmBarPositionAfterLoad(m));

@@ -5,7 +5,8 @@
 
 namespace mv::files {
 
-// Mid gear from the new dimensions, then the reverse-arm bar limits and its position.
+// Forgets the edits of the gear before (undo stack, dynamic-variable slots, undo line), then
+// mid gear from the new dimensions, the reverse-arm bar limits and its position.
 void FinishLoad(Model& m);
 
 // round(1000 x (setting - mid gear)), mirrored when exactly one sign factor is negative;

@@ -39,12 +39,10 @@ std::string Quote(std::string_view token) {
     return "'" + s + "'";
 }
 
-}  // namespace
-
-bool ReadMvoText(Model& m, std::string_view text, const std::string& name, std::string& error) {
+// Parses the whole text into values; the problem names the line ("line 4: ...") or the count.
+std::string ParseMvo(std::string_view text, std::array<float, kMvoValues>& values) {
     // A byte-order mark from a Windows editor is not part of the first line.
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    std::array<float, kMvoValues> values{};
     std::size_t count = 0;
     std::size_t lineNo = 0;
     std::size_t pos = 0;
@@ -53,10 +51,8 @@ bool ReadMvoText(Model& m, std::string_view text, const std::string& name, std::
         const std::string_view line = text.substr(pos, end - pos);
         pos = end + 1;
         ++lineNo;
-        if (line.find('\0') != std::string_view::npos) {
-            error = name + " line " + std::to_string(lineNo) + ": not a text file";
-            return false;
-        }
+        auto where = [lineNo] { return "line " + std::to_string(lineNo) + ": "; };
+        if (line.find('\0') != std::string_view::npos) return where() + "not a text file";
         std::size_t i = 0;
         while (i < line.size() && IsBlank(line[i])) ++i;
         if (i == line.size() || line[i] == ';') continue;
@@ -64,22 +60,30 @@ bool ReadMvoText(Model& m, std::string_view text, const std::string& name, std::
         while (j < line.size() && !IsBlank(line[j])) ++j;
         const std::string_view token = line.substr(i, j - i);
         double v = 0;
-        if (!ParseStrict(token, v)) {
-            error = name + " line " + std::to_string(lineNo) + ": expected a number, found " +
-                    Quote(token);
-            return false;
-        }
-        if (std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max())) {
-            error = name + " line " + std::to_string(lineNo) + ": " + Quote(token) +
-                    " is too large for a dimension";
-            return false;
-        }
+        if (!ParseStrict(token, v)) return where() + "expected a number, found " + Quote(token);
+        if (std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max()))
+            return where() + Quote(token) + " is too large for a dimension";
         if (count < kMvoValues) values[count] = static_cast<float>(v);
         ++count;
     }
-    if (count != kMvoValues) {
-        error =
-            name + ": " + std::to_string(count) + " values, expected " + std::to_string(kMvoValues);
+    if (count != kMvoValues)
+        return std::to_string(count) + " values, expected " + std::to_string(kMvoValues);
+    return {};
+}
+
+}  // namespace
+
+std::string MvoProblem(std::string_view text) {
+    std::array<float, kMvoValues> values{};
+    return ParseMvo(text, values);
+}
+
+bool ReadMvoText(Model& m, std::string_view text, const std::string& name, std::string& error) {
+    std::array<float, kMvoValues> values{};
+    const std::string problem = ParseMvo(text, values);
+    if (!problem.empty()) {
+        // "name line 4: ..." for a line, "name: 3 values, ..." for the file as a whole.
+        error = name + (problem.rfind("line ", 0) == 0 ? " " : ": ") + problem;
         return false;
     }
     const auto ids = FileOrder();

@@ -202,7 +202,8 @@ void DynamicVariables(PictureCanvas& c, const Model& m, const Scale& s) {
         for (int k = 1; k <= 4; ++k) {
             const DynSlot& slot = m.dynSlots[static_cast<std::size_t>(k)];
             const int y = 71 + 12 * (k - 1);
-            Put(c, s, 377, y, slot.name);
+            // The name ends before its value's column, which starts with a blank.
+            c.Text(s.X(377), s.Y(y), slot.name, s.X(498) - s.X(377) - 1);
             t.Clear();
             Put(c, s, 498, y, t.Fixed(slot.value, 6, 3).View());
         }

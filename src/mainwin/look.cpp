@@ -24,7 +24,11 @@ QFont PictureFont(int points, bool bold) {
 }
 
 QFont DiagramFont(int pixelSize, bool bold) {
-    QFont f(QStringLiteral("MS Sans Serif"));
+    QFont f;
+    // The design face first, then metric-compatible ones: the positions were made for its
+    // narrow figures, and a wider face runs labels into their ticks and neighbours.
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                   QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
     f.setStyleHint(QFont::SansSerif);
     f.setPixelSize(pixelSize);
     f.setBold(bold);
@@ -47,6 +51,14 @@ QString ControlButtonStyle() {
         " background: #c0c0c0; color: black; }"
         "QPushButton:pressed { background: #a0a0a0; }"
         "QPushButton:disabled { color: #808080; }");
+}
+
+QString GraphicButtonStyle() {
+    return QStringLiteral(
+        "QPushButton { padding: 0px; margin: 0px; border: 1px solid #808080;"
+        " background: #c0c0c0; }"
+        "QPushButton:focus { border-color: #000000; }"
+        "QPushButton:pressed { background: #a0a0a0; }");
 }
 
 QFont MenuFont() {

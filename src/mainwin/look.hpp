@@ -35,6 +35,9 @@ QFont DiagramFont(int pixelSize = 11, bool bold = false);
 QFont ControlFont();
 // The main window's buttons' frame and colours, as a style sheet.
 QString ControlButtonStyle();
+// The dimension dialogs' small graphic buttons: eight pixels leave no room for a style's bevel,
+// whose light left edge vanishes against the dialog, so a plain border shows the whole button.
+QString GraphicButtonStyle();
 // The main window's menu bar: the classic small menu font, so that every item fits.
 QFont MenuFont();
 // The dimension and setting dialogs: `base` in the classic dialog face at 11 pixels.

@@ -319,7 +319,9 @@ void TMainForm::ApplyPictureOutput(const PictureOutput& out) {
     auto dialogFor = [this](int which) -> QDialog* {
         return which == 1 ? windows_.frameDi : which == 2 ? windows_.cylDimen : nullptr;
     };
-    if (QDialog* d = dialogFor(out.closeDialog); d && d->isVisible()) d->close();
+    // Only hidden: closing would run the dialog's Close logic, which puts the reverse arm at
+    // mid gear; the graphic must leave the gear as the user set it.
+    if (QDialog* d = dialogFor(out.closeDialog); d && d->isVisible()) d->hide();
     if (QDialog* d = dialogFor(out.reopenDialog)) {
         // A modal loop inside the tick would stop the animation: open it from the event loop.
         QPointer<QDialog> target(d);

@@ -98,9 +98,9 @@ const std::array kLayout = {
     Panel("Panel1", {2, 68, 245, 2}),             // under the view block
     Panel("Panel2", {249, 24, 2, 44}),            // left of the drive block
     Panel("Panel3", {249, 68, 210, 2}),           // under the drive block
-    Panel("Panel4", {458, 24, 2, 44}),            // right of the drive block
+    Panel("Panel4", {457, 24, 2, 44}),            // right of the drive block, clear of texts
     Panel("Panel5", {2, 120, 140, 2}, false),     // under the reference-point bars
-    Panel("Panel6", {142, 70, 2, 50}, false),     // right of the reference-point bars
+    Panel("Panel6", {141, 70, 2, 50}, false),     // right of the ref-point bars, clear of texts
     Panel("Panel7", {251, 120, 124, 2}, false),   // under the dynamic-variable bars
     Panel("Panel8", {250, 70, 2, 50}, false),     // left of the dynamic-variable bars
     Panel("Panel9", {375, 70, 2, 50}),            // right of the dynamic-variable bars

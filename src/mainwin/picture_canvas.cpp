@@ -23,6 +23,11 @@ struct FontSet {
     const QCoreApplication* app = nullptr;
     QFont normal, bold, big, bigBold;
     int ascentNormal = 0, ascentBold = 0, ascentBig = 0, ascentBigBold = 0;
+    // The last condensed variant of a face (Text with a width limit), kept so that a name
+    // needing it on every frame does not rebuild it.
+    mutable QFont fitted;
+    mutable const QFont* fittedBase = nullptr;
+    mutable int fittedStretch = 0;
 };
 
 const FontSet& Fonts() {
@@ -30,6 +35,7 @@ const FontSet& Fonts() {
     const QCoreApplication* app = QCoreApplication::instance();
     if (set->app != app || set->ascentNormal == 0) {
         set->app = app;
+        set->fittedBase = nullptr;
         set->normal = PictureFont(8, false);
         set->bold = PictureFont(8, true);
         set->big = PictureFont(14, false);
@@ -239,6 +245,10 @@ void PictureCanvas::ApplyFont() {
 }
 
 void PictureCanvas::Text(int x, int y, std::string_view text) {
+    Text(x, y, text, -1);
+}
+
+void PictureCanvas::Text(int x, int y, std::string_view text, int maxWidth) {
     if (text.empty()) return;
     if (x < -kTextReach || x > kTextReach || y < -kTextReach || y > kTextReach) return;
     ApplyTextPen();
@@ -251,6 +261,26 @@ void PictureCanvas::Text(int x, int y, std::string_view text) {
     QChar* out = text_.data();
     for (std::size_t i = 0; i < text.size(); ++i)
         out[i] = QChar(static_cast<unsigned char>(text[i]));
+    if (maxWidth > 0) {
+        const QFont* base = appliedFont_;
+        const int width = QFontMetrics(*base).horizontalAdvance(text_);
+        if (width > maxWidth) {
+            // Glyph advances round to whole pixels, so step down until the text fits.
+            int stretch = std::max(50, 100 * maxWidth / width);
+            for (;; --stretch) {
+                if (f.fittedBase != base || f.fittedStretch != stretch) {
+                    f.fitted = *base;
+                    f.fitted.setStretch(stretch);
+                    f.fittedBase = base;
+                    f.fittedStretch = stretch;
+                }
+                if (stretch <= 50 || QFontMetrics(f.fitted).horizontalAdvance(text_) <= maxWidth)
+                    break;
+            }
+            p_.setFont(f.fitted);
+            appliedFont_ = &f.fitted;
+        }
+    }
     p_.drawText(QPoint(x, y + ascent), text_);
 }
 

@@ -60,6 +60,10 @@ public:
     int FontSize() const { return fontPoints_; }
     // Latin-1 text with its top-left corner at (x, y), transparent background.
     void Text(int x, int y, std::string_view text);
+    // As Text, condensed as far as needed to end within maxWidth pixels: the faces here are
+    // wider than the one the positions were designed for, and a name must not run into the
+    // value written beside it.
+    void Text(int x, int y, std::string_view text, int maxWidth);
 
     // Hands buffered pixels to the painter; called before any other kind of drawing.
     void Flush();

@@ -146,4 +146,11 @@ std::string FormatSignificant(double value, int digits) {
     return s;
 }
 
+std::string FormatShortest(float value) {
+    if (!std::isfinite(value)) return std::isnan(value) ? "null" : (value > 0 ? "1e999" : "-1e999");
+    std::array<char, 32> buf{};
+    const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), value);
+    return std::string(buf.data(), res.ptr);
+}
+
 }  // namespace mv

@@ -34,4 +34,9 @@ std::string FormatFieldFit(double value, int width, int decimals, std::size_t ma
 // Shortest text that reads back as the same double, limited to the given significant digits.
 std::string FormatSignificant(double value, int digits);
 
+// The shortest text that reads back as exactly this float ("11.1", not "11.1000004"), for
+// machine-readable output (JSON, CSV). NaN gives "null" and the infinities "1e999" and
+// "-1e999", which JSON readers take as a number out of range.
+std::string FormatShortest(float value);
+
 }  // namespace mv

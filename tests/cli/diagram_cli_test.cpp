@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -32,6 +33,15 @@ TEST_F(DiagramCli, DrawsEveryDiagramAtItsWindowSize) {
         EXPECT_EQ(img.height(), std::string(kind) == "oval" ? 426 : 414);
         EXPECT_EQ(img.pixel(631, img.height() - 1) & 0xFFFFFF, 0xFFFFFFu);  // on white
     }
+}
+
+TEST_F(DiagramCli, UsageLineNamesTheReverseArmOptionsItsHelpDescribes) {
+    FILE* f =
+        ::popen((std::string(MERROVAN_BIN_DIR) + "/merrovan-cli diagram --help").c_str(), "r");
+    char usage[512] = {};
+    ASSERT_NE(std::fgets(usage, sizeof usage, f), nullptr);
+    ::pclose(f);
+    EXPECT_NE(std::string(usage).find("[--revarm X | --notch F]"), std::string::npos) << usage;
 }
 
 TEST_F(DiagramCli, VectorFormats) {

@@ -95,7 +95,9 @@ TEST_F(CliFiles, BadFilesExitWithStatusOneAndNothingOnStdout) {
     ASSERT_EQ(Run("save-defaults " + Path("d.dst")).status, 0);
     const std::pair<std::string, std::string> cases[] = {
         {"solve --file " + Path("short.dst"), "file is 1000 bytes, a dimension file has 1440"},
-        {"solve --file " + Path("bad.mvo"), "bad.mvo line 3: expected a number, found 'abc'"},
+        {"solve --file " + Path("bad.mvo"),
+         "bad.mvo: not a dimension file: read as a .mvo text file, line 3: expected a number, "
+         "found 'abc'"},
         {"solve --file " + Path("missing.dst"), "missing.dst: cannot open"},
         {"convert " + Path("bad.mvo") + " " + Path("out.dst"), "line 3"},
         {"convert " + Path("d.dst") + " " + Path("nowhere/out.dst"), "cannot save"},

@@ -117,9 +117,10 @@ TEST_F(CliReport, PageIsSelfContainedAndRefersOnlyToItsOwnFiles) {
     }
 
     EXPECT_TRUE(html.contains(QLatin1String("<h1>Nominal</h1>")));
-    // Labels keep their runs of blanks, and the page shows them.
-    EXPECT_TRUE(html.contains(QLatin1String("Driver                    Diameter")));
-    EXPECT_TRUE(html.contains(QLatin1String("white-space:pre")));
+    // Dimensions by their short names, not the dialog labels spaced for the dialogs.
+    EXPECT_TRUE(html.contains(QLatin1String("<td class=\"label\">Driver Dia</td>")));
+    EXPECT_TRUE(html.contains(QLatin1String("<td class=\"label\">Rev Arm to Cent Max</td>")));
+    EXPECT_FALSE(html.contains(QLatin1String("white-space:pre")));
     EXPECT_EQ(html.count(QLatin1String("class=\"label\"")), 27 + 22);
 }
 

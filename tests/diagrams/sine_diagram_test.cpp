@@ -81,10 +81,10 @@ TEST(SineDiagram, ScaleAboveThreePointSevenFiveKeepsEveryFifthTick) {
     const QImage dense = Render(DiagramKind::Sine, m);
     m.diagramVerticalScale = 3.76f;
     const QImage sparse = Render(DiagramKind::Sine, m);
-    // Above y 180 no port line crosses the axis. Column 37 holds only the coarse ticks (0.1
-    // apart, g = 15 either way): l = -15..-4 at 3.75, l = -15, -10, -5 at 3.76.
-    EXPECT_EQ(TicksInColumn(dense.copy(0, 0, 60, 180), 37), 12);
-    EXPECT_EQ(TicksInColumn(sparse.copy(0, 0, 60, 180), 37), 3);
+    // Between the captions and y 180 no port line crosses the axis. Column 37 holds only the
+    // coarse ticks (0.1 apart, g = 15 either way): l = -15..-4 at 3.75, l = -15, -10, -5 at 3.76.
+    EXPECT_EQ(TicksInColumn(dense.copy(0, 50, 60, 130), 37), 12);
+    EXPECT_EQ(TicksInColumn(sparse.copy(0, 50, 60, 130), 37), 3);
     // Column 42 holds the fine ticks too; at 3.75 they are 2 pixels apart, so they are counted
     // as rows: h = -75..-18 at 3.75, every fifth of h = -75..-20 at 3.76.
     int denseRows = 0, sparseRows = 0;
@@ -190,10 +190,33 @@ TEST(SineDiagram, ShortValveLapsAreShiftedByTheMeanValvePlaceNotItsWorldPlace) {
         (static_cast<long double>(xmin) + xmax) / 2 + s.cyl.valveStem - s.cyl.cylCtr;
     ASSERT_LT(std::fabs(mean), 0.1L);  // a centred gear: the shift is small
     const QString lap = QString::fromStdString(
-        FormatFixed(static_cast<float>(s.thresholds.frontSteamLap - mean), 6, 3));
+        FormatFixed(static_cast<float>(s.thresholds.frontSteamLap + mean), 6, 3));
     const QImage expected = test::TextImage(m, img.size(), 592, 195, lap);
     EXPECT_TRUE(test::SameRegion(img, expected, test::TextRect(592, 195, lap)))
         << lap.toStdString();
+}
+
+// A short valve's laps and exhaust clearances count from its mean place over the sweep:
+// moving the valve by one of them from there brings that port just to its edge.
+TEST(SineDiagram, ShortValveLapsAndClearancesAreDistancesToThePortEdges) {
+    Model m = StartModel();
+    m.cyl.steamPortRear = 0.75f;  // VR <= SR
+    m.cyl.exhCavRear = 0.33f;
+    ComputeValveThresholds(m);
+    const float xmin = 13.3f, xmax = 13.8f;  // mean displacement 0.064 forward
+    const diagram::MidGearValues v = diagram::ComputeMidGearValues(m, xmin, xmax);
+    const long double mean =
+        (xmin + static_cast<long double>(xmax)) / 2 + m.cyl.valveStem - m.cyl.cylCtr;
+    auto at = [&m](long double s) {  // the openings with the valve displaced by s
+        m.pivots[mv::pv::ValveJoint].x = static_cast<float>(s - m.cyl.valveStem + m.cyl.cylCtr);
+        SolvePistonAndPorts(m);
+        return m.valve;
+    };
+    EXPECT_NEAR(at(mean - v.frontLap).frontSteam, 0.0f, 1e-5f);
+    EXPECT_NEAR(at(mean + v.rearLap).rearSteam, 0.0f, 1e-5f);
+    EXPECT_NEAR(at(mean - v.frontExCl).frontExhaust, 0.0f, 1e-5f);
+    EXPECT_NEAR(at(mean + v.rearExCl).rearExhaust, 0.0f, 1e-5f);
+    EXPECT_NEAR(-at(mean).frontSteam, v.frontLap, 1e-5f);  // positive: covered there
 }
 
 TEST(SineDiagram, NoPositionsDrawsAxesLinesAndHeadingOnly) {
@@ -257,6 +280,20 @@ TEST(OvalDiagram, ZeroStrokeIsClampedNotDividedBy) {
     m.frame.stroke = 0;
     Render(DiagramKind::Oval, m);
     EXPECT_TRUE(m.gear.geometryError);
+}
+
+// The axis labels stand clear of their ticks and over the port line at their level.
+TEST(SineDiagram, AxisLabelsStayReadable) {
+    for (DiagramKind kind : {DiagramKind::Sine, DiagramKind::Oval}) {
+        Model m = StartModel();
+        const QImage img = Render(kind, m);
+        const int x = kind == DiagramKind::Sine ? 14 : 15;
+        const QRect zero = test::TextRect(x, 210, "0.0");  // the rear exhaust line is at y 215
+        EXPECT_EQ(test::CountInRect(img, zero, kRed), 0);
+        EXPECT_GT(test::CountInRect(img, zero, kBlack), 10);
+        // "-0.6", beside the oval's "100", ends before its tick at x 36.
+        EXPECT_EQ(test::CountInRect(img, QRect(35, 360, 1, 12), kBlack), 0);
+    }
 }
 
 }  // namespace

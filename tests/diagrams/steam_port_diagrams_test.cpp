@@ -20,7 +20,7 @@ using test::Render;
 using test::StartModel;
 
 constexpr QRgb kGreen = 0x008000, kRed = 0xFF0000, kTeal = 0x008080, kMaroon = 0x800000,
-               kBlue = 0x0000FF;
+               kBlue = 0x0000FF, kBlack = 0x000000;
 
 TEST(SteamDiagram, PressuresStayBetweenFiveAndThreeHundredThree) {
     Model m = StartModel();
@@ -237,6 +237,35 @@ TEST(CommonTail, UndoLineIsRebuiltFromTheNewestEntry) {
     const std::string expected = " 1- " + m.undo[1].name + " " + FormatFixed(9.5, 6, 3) + " to " +
                                  FormatFixed(before, 6, 3) + "." + std::string(46, ' ');
     EXPECT_EQ(m.undoLineText, expected);
+}
+
+// Labels stay clear of lines: the undo line's padding keeps the grid beside it, the legend
+// stays over the curves, and the Normal line stops short of "Normal".
+TEST(PortDiagram, LabelsStayClearOfLines) {
+    Model m = StartModel();
+    m.display.dynamicVariablesVisible = true;
+    const QImage without = Render(DiagramKind::Port, m);
+    m.display.undoLineVisible = true;
+    Render(DiagramKind::Port, m);  // builds the line the next drawing writes
+    const QImage with = Render(DiagramKind::Port, m);
+    std::string line = m.undoLineText;
+    line.erase(line.find_last_not_of(' ') + 1);
+    const QRect text = test::TextRect(150, 55, QString::fromStdString(line));
+    EXPECT_TRUE(test::SameRegion(with, without, QRect(text.right() + 1, 40, 300, 40)));
+
+    const int yN = RoundToScreen(343.0L - static_cast<long double>(m.frame.revArmNorm) * 288.0L /
+                                              m.frame.revArmMax);
+    const QRect word = test::TextRect(345, yN - 7, "Normal");
+    EXPECT_EQ(test::CountInRow(with, yN, kBlue, word.left() - 3, word.left() - 1), 0);
+    EXPECT_EQ(test::CountInRow(with, yN, kBlue, word.right() + 1, word.right() + 3), 0);
+
+    const float positions[] = {4.2f, 5.0f, 3.6f, 4.4f};
+    for (int k = 1; k <= 4; ++k) m.revArmPositions[k] = positions[k - 1];
+    m.revArmPositionCount = 4;
+    const QImage steam = Render(DiagramKind::Steam, m);
+    const QRect fwd4 = test::TextRect(533, 60, "Fwd");  // row 4, over the pressure cap at y 70
+    EXPECT_EQ(CountInRect(steam, fwd4, kGreen) + CountInRect(steam, fwd4, kRed), 0);
+    EXPECT_GT(CountInRect(steam, fwd4, kBlack), 10);
 }
 
 }  // namespace

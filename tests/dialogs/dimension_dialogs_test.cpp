@@ -5,6 +5,8 @@
 
 #include <QClipboard>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTimer>
 #include <QToolTip>
 
@@ -289,6 +291,21 @@ TEST_F(FrameDialogTest, SmallButtonRequestsTheDimensionGraphic) {
     EXPECT_EQ(m.dimensionGraphicId, 9);
     QTest::mouseClick(dlg->GraphicButton(27), Qt::LeftButton);
     EXPECT_EQ(m.dimensionGraphicId, 27);
+}
+
+// Eight pixels leave no room for a bevel: under a style whose left edge is light the small
+// buttons looked cut in half. Every edge must stand out from the dialog.
+TEST_F(FrameDialogTest, SmallButtonsShowAllFourEdgesUnderAnyStyle) {
+    std::unique_ptr<QStyle> style(QStyleFactory::create(QStringLiteral("Windows")));
+    QPushButton* b = dlg->GraphicButton(1);
+    b->setStyle(style.get());
+    const QImage img = b->grab().toImage();
+    b->setStyle(nullptr);
+    const int w = img.width(), h = img.height(), back = dlg->palette().window().color().value();
+    for (const QPoint edge :
+         {QPoint(0, h / 2), QPoint(w - 1, h / 2), QPoint(w / 2, 0), QPoint(w / 2, h - 1)})
+        EXPECT_GT(std::abs(QColor(img.pixel(edge)).value() - back), 40)
+            << edge.x() << "," << edge.y();
 }
 
 TEST_F(FrameDialogTest, ResetByPressKeepsUndoAndByClickClearsIt) {

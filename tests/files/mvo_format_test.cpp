@@ -4,6 +4,7 @@
 
 #include "files_support.hpp"
 #include "model/dimensions.hpp"
+#include "model/edits.hpp"
 #include "model/solver.hpp"
 
 namespace mv::files::testing {
@@ -89,17 +90,17 @@ TEST_F(MvoFile, CommentsBlankLinesLabelsAndOtherLineEndsAreAccepted) {
 TEST_F(MvoFile, ErrorsNameTheLineAndChangeNothing) {
     const std::string header = "; old gear\n\n";  // two lines before the values
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {header + Values(49, 9, "abc"), "old.mvo line 12: expected a number, found 'abc'"},
-        {header + Values(49, 0, "2,125"), "old.mvo line 3: expected a number, found '2,125'"},
-        {header + Values(49, 48, "nan"), "old.mvo line 51: expected a number, found 'nan'"},
-        {header + Values(49, 5, "1e999"), "old.mvo line 8: expected a number, found '1e999'"},
-        {header + Values(49, 5, "-1e39"), "old.mvo line 8: '-1e39' is too large"},
+        {header + Values(49, 9, "abc"), "line 12: expected a number, found 'abc'"},
+        {header + Values(49, 0, "2,125"), "line 3: expected a number, found '2,125'"},
+        {header + Values(49, 48, "nan"), "line 51: expected a number, found 'nan'"},
+        {header + Values(49, 5, "1e999"), "line 8: expected a number, found '1e999'"},
+        {header + Values(49, 5, "-1e39"), "line 8: '-1e39' is too large"},
         {header + Values(49, 5, "7.0label"), "line 8: expected a number, found '7.0label'"},
-        {Values(31), "old.mvo: 31 values, expected 49"},
-        {Values(50), "old.mvo: 50 values, expected 49"},
-        {"", "old.mvo: 0 values, expected 49"},
-        {"; only comments\n;\n", "old.mvo: 0 values, expected 49"},
-        {Values(3) + std::string("4\0x\n", 4) + Values(45), "old.mvo line 4: not a text file"},
+        {Values(31), "31 values, expected 49"},
+        {Values(50), "50 values, expected 49"},
+        {"", "0 values, expected 49"},
+        {"; only comments\n;\n", "0 values, expected 49"},
+        {Values(3) + std::string("4\0x\n", 4) + Values(45), "line 4: not a text file"},
     };
     for (const auto& [text, message] : cases) {
         SCOPED_TRACE(message);
@@ -160,6 +161,35 @@ TEST_F(MvoFile, ConvertingBetweenTheFormatsKeepsTheDimensions) {
     ASSERT_TRUE(OpenDimensionFile(back, Path("a.mvo"), err)) << err;
     ASSERT_TRUE(SaveDimensionFile(back, Path("b.dst"), err)) << err;
     EXPECT_EQ(ReadBytes(Path("b.dst")), ReadBytes(Path("a.dst")));
+}
+
+// The format goes by what the file holds: a renamed .mvo used to pass as a binary gear of
+// garbage (text bytes read as floats are finite). Opening forgets the old gear's edits.
+TEST_F(MvoFile, OpeningGoesByContentAndForgetsTheOldEdits) {
+    Model src;
+    StartUp(src);
+    StoreDimension(src, 6, 8.125f);
+    WriteText(Path("text.dst"), WriteMvoText(src));  // over 1440 bytes
+    WriteBytes(Path("binary.mvo"), WriteDstBytes(src));
+    for (const char* name : {"text.dst", "binary.mvo"}) {
+        Model m;
+        StartUp(m);
+        m.pendingEdit = true;
+        CommitDimension(m, 5, 1.9f);
+        std::string err;
+        ASSERT_TRUE(OpenDimensionFile(m, Path(name), err)) << err;
+        EXPECT_EQ(m.frame.eccRodLeft, 8.125f) << name;
+        EXPECT_EQ(m.undoCount, 0) << name;
+        EXPECT_EQ(m.dynSlots[1].name, kEmptySlotName) << name;
+    }
+    // Neither: the message says what each reading found, the one that fits the file first.
+    WriteText(Path("notes.dst"), std::string(2000, ' ') + "\nnot a number\n");
+    Model m;
+    std::string err;
+    EXPECT_FALSE(OpenDimensionFile(m, Path("notes.dst"), err));
+    EXPECT_EQ(err, Path("notes.dst") +
+                       ": not a dimension file: read as a .mvo text file, line 2: expected a "
+                       "number, found 'not'; read as a binary .dst file, it holds only text");
 }
 
 }  // namespace

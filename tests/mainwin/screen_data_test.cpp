@@ -121,6 +121,16 @@ TEST(DynamicVariables, BarsEnabledPerSlotAndPromptWhenEmpty) {
     EXPECT_GT(InkIn(img, QRect(498, 71, 40, 24)), 20);  // the two values
 }
 
+// The longest short name ends before its value at 498, which starts with a blank.
+TEST(DynamicVariables, LongNamesEndBeforeTheirValues) {
+    mv::Model m = DefaultGear();
+    m.display.dynamicVariablesVisible = true;
+    m.dynSlots[1] = mv::DynSlot{120, 0.375f, "Valve Exh CavityRearHalf"};
+    const QImage img = Frame(m);
+    EXPECT_EQ(InkIn(img, QRect(497, 71, 4, 11)), 0);
+    EXPECT_GT(InkIn(img, QRect(470, 71, 27, 11)), 20);
+}
+
 TEST(ErrorIndicator, FlashesSoundsAndClearsTheFlag) {
     mv::Model m = DefaultGear();
     mv::TickSolve(m);

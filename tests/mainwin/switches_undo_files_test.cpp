@@ -6,6 +6,7 @@
 #include <QToolBar>
 #include <cmath>
 
+#include "dialogs/dimension_dialogs.hpp"
 #include "main_form_fixture.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
@@ -296,6 +297,37 @@ TEST_F(MainFormTest, FrameOutputIsAppliedAndDialogsReopenOutsideTheTick) {
     QCoreApplication::processEvents();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], windows.cylDimen);
+}
+
+// The graphic only hides the dialog: the Close logic (mid gear, arm to mid gear) would lose
+// a full-gear setting.
+TEST_F(MainFormTest, GraphicButtonHidesTheDialogAndKeepsTheReverseArm) {
+    mv::TFrameDi frame(m);
+    windows.frameDi = &frame;
+    form->SetAppWindows(windows);
+    Bar("SBRevArm")->setValue(Bar("SBRevArm")->maximum());
+    const float setting = m.gear.revArmSetting, mid = m.revArmPositions[0];
+    frame.show();
+    mv::CommitAnyDimension(m, 21, 0.5f);  // mid gear would move if recomputed
+    QTest::mouseClick(frame.GraphicButton(8), Qt::LeftButton);
+    form->Timer1Timer();
+    EXPECT_FALSE(frame.isVisible());
+    EXPECT_EQ(m.gear.revArmSetting, setting);
+    EXPECT_EQ(m.revArmPositions[0], mid);
+    windows.frameDi = dialogs[1];
+    form->SetAppWindows(windows);
+}
+
+// No control over the picture may cover a text beside it (the panels framing the blocks hid
+// the first letters of "Rev Arm", "Driv Ang" and "Pt1V").
+TEST_F(MainFormTest, ControlsLeaveThePictureTextsVisible) {
+    Action("RefPoints")->trigger();
+    form->Timer1Timer();
+    const QImage shown = Picture()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (const QRect r : {QRect(459, 25, 80, 40), QRect(545, 25, 80, 110), QRect(143, 71, 60, 47)})
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x)
+                ASSERT_EQ(shown.pixel(x, y), form->Buffer().pixel(x, y)) << x << "," << y;
 }
 
 TEST_F(MainFormTest, TickSolvesAdvancesAndDrawsIntoTheBuffer) {

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <limits>
+#include <string>
 
 namespace {
 
@@ -94,6 +96,14 @@ TEST(FormatSignificant, NineDigits) {
     EXPECT_EQ(mv::FormatSignificant(3.7692861557006836, 9), "3.76928616");
     EXPECT_EQ(mv::FormatSignificant(0.0, 9), "0");
     EXPECT_EQ(mv::FormatSignificant(1.5, 9), "1.5");
+}
+
+// Shortest text that reads back as the same float, for JSON and CSV.
+TEST(FormatShortest, RoundTripsEveryFloatInTheFewestDigits) {
+    EXPECT_EQ(mv::FormatShortest(11.1f), "11.1");
+    EXPECT_EQ(mv::FormatShortest(-std::numeric_limits<float>::infinity()), "-1e999");
+    for (float f : {3.7692862f, 1.0f / 3.0f, std::numeric_limits<float>::denorm_min(), -7.5e20f})
+        EXPECT_EQ(std::strtof(mv::FormatShortest(f).c_str(), nullptr), f) << f;
 }
 
 }  // namespace
