@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, runs every test (release, then under the sanitizers), checks
 # the format and clang-tidy, and fuzzes for a bounded time.
+#   ./test.sh [--monkey-seconds N]   the GUI monkey on the sanitizer build runs N s (default 30)
 set -euo pipefail
 cd "$(dirname "$0")"
+
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --monkey-seconds) export MERROVAN_MONKEY_SECONDS="${2:?--monkey-seconds needs a number}"; shift 2 ;;
+    *) echo "usage: ./test.sh [--monkey-seconds N]" >&2; exit 2 ;;
+  esac
+done
 
 bash scripts/deps.sh
 

@@ -25,7 +25,7 @@ namespace {
 constexpr int kMaxRows = 36001;
 
 std::string F(double v, int w, int d) {
-    return FormatField(v, w, d);
+    return FormatFieldFit(v, w, d);
 }
 
 int PivotIndex(float stored) {
@@ -108,6 +108,7 @@ void TDataTable::FormActivate() {
     const float savedAngle = g.driverAngle;
     const float savedStep = g.currentStep;
     const bool savedError = g.geometryError;
+    const Construction savedClamp = g.clampedConstruction;
     const float step = g.chosenStep;
     g.driverAngle = 0;
     g.currentStep = 0;
@@ -134,6 +135,7 @@ void TDataTable::FormActivate() {
     g.driverAngle = savedAngle;
     g.currentStep = savedStep;
     g.geometryError = savedError;
+    g.clampedConstruction = savedClamp;
 
     memo_->setPlainText(lines.join(QLatin1Char('\n')));
 }

@@ -27,9 +27,20 @@ const char* const kColours[] = {"Black", "Red", "Green", "Yellow", "Blue", "Gray
 const char* const kReferences[] = {"0 , 0", "Pivot1", "Piv1/0,0", "Piv1/P2"};
 // Pivots with a place in the picture, reference points included.
 constexpr int kMaxPivot = pv::Ref2;
+const char* const kColumnTips[] = {
+    "Pivot 1: the pivot the entry is measured from, 0 to 20 (19 and 20 are the reference "
+    "points)",
+    "Pivot 2: the pivot a \"Piv1/P2\" line ends at, 0 to 20",
+    "H1: horizontal of the first point or the circle's centre, world units (an offset from "
+    "pivot 1 where the reference names it)",
+    "V1: vertical of the first point or the circle's centre, world units",
+    "H2: horizontal of the second point (an offset from pivot 2 for \"Piv1/P2\"); a circle's "
+    "radius",
+    "V2: vertical of the second point, world units",
+};
 
 QString Num(double v) {
-    return QString::fromStdString(FormatField(v, 1, 3));
+    return QString::fromStdString(FormatFieldFit(v, 1, 3));
 }
 
 bool NeedsP(const LineEntry& e) {
@@ -119,9 +130,11 @@ TDrawLines::TDrawLines(Model& m, MainControls& controls, QWidget* parent)
         addCombo(kReference, kReferences, 4);
         for (int c = kP; c < kColumns; ++c) {
             const bool pivot = c == kP || c == kQ;
-            auto* ed = new NumberEdit(pivot ? KeyFilterRules{false, true, false}
-                                            : KeyFilterRules{true, true, true});
+            auto* ed =
+                new NumberEdit(pivot ? KeyFilterRules{.allowMinus = false, .allowPoint = false}
+                                     : KeyFilterRules{});
             ed->setFrame(false);
+            ed->setToolTip(QString::fromLatin1(kColumnTips[c - kP]));
             ed->setProperty("row", r);
             ed->installEventFilter(this);
             table_->setCellWidget(r, c, ed);

@@ -48,6 +48,7 @@ bool HasDisplay() {
 
 int main(int argc, char** argv) {
     mv::MainFormOptions options;
+    options.fitOnShow = true;
     std::string file;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -141,7 +142,10 @@ int main(int argc, char** argv) {
     form.show();
     if (!file.empty()) {
         const QString path = QString::fromLocal8Bit(file.c_str());
-        QTimer::singleShot(0, &form, [&form, path] { form.OpenFile(path); });
+        // Framed again for the gear it brings.
+        QTimer::singleShot(0, &form, [&form, path] {
+            if (form.OpenFile(path)) form.FitView();
+        });
     }
     return app.exec();
 }

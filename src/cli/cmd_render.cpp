@@ -105,10 +105,12 @@ RenderOptions Parse(const Args& args) {
     return o;
 }
 
-void Draw(Model& m, QPainter& p, std::mt19937& rng) {
+// The crop is the part a window of that size shows: texts kept at its edge go there.
+void Draw(Model& m, QPainter& p, std::mt19937& rng, QSize area) {
     PictureInput in;
     in.now = QDateTime::currentDateTime();
     in.rng = &rng;
+    in.area = area;
     RenderPicture(m, p, in);
 }
 
@@ -130,7 +132,7 @@ int RunRender(const Args& args) {
         for (int t = 0; t < o.ticks; ++t) {
             TickSolve(m);
             QPainter p(&scratch);
-            Draw(m, p, rng);
+            Draw(m, p, rng, QSize(o.cropW, o.cropH));
             p.end();
             AdvanceDriverAngle(m);
         }
@@ -142,7 +144,7 @@ int RunRender(const Args& args) {
         case Format::Png: {
             QImage img(kPictureWidth, kPictureHeight, QImage::Format_RGB32);
             QPainter p(&img);
-            Draw(m, p, rng);
+            Draw(m, p, rng, QSize(o.cropW, o.cropH));
             p.end();
             const QImage out = (o.cropW == kPictureWidth && o.cropH == kPictureHeight)
                                    ? img
@@ -163,7 +165,7 @@ int RunRender(const Args& args) {
             QPainter p(&gen);
             if (!p.isActive()) throw FileError{"cannot write '" + o.out + "'"};
             p.setClipRect(0, 0, o.cropW, o.cropH);
-            Draw(m, p, rng);
+            Draw(m, p, rng, QSize(o.cropW, o.cropH));
             p.end();
             if (f.error() != QFileDevice::NoError) throw FileError{"cannot write '" + o.out + "'"};
             break;
@@ -181,7 +183,7 @@ int RunRender(const Args& args) {
             QPainter p(&pdf);
             if (!p.isActive()) throw FileError{"cannot write '" + o.out + "'"};
             p.setClipRect(0, 0, o.cropW, o.cropH);
-            Draw(m, p, rng);
+            Draw(m, p, rng, QSize(o.cropW, o.cropH));
             p.end();
             if (f.error() != QFileDevice::NoError) throw FileError{"cannot write '" + o.out + "'"};
             break;

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QPalette>
 
+#include "dialogs/dimension_tips.hpp"
 #include "mainwin/look.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
@@ -19,11 +20,12 @@ DimensionField::DimensionField(Model& m, DimensionId id, QWidget* parent)
     setPalette(pal);
     setAutoFillBackground(true);
     setObjectName(QStringLiteral("Edit%1").arg(id > 100 ? id - 100 : id));
+    setToolTip(DimensionTip(id));
     Fill();
 }
 
 void DimensionField::Fill() {
-    filled_ = QString::fromStdString(FormatField(GetDimension(m_, id_), 5, 3));
+    filled_ = QString::fromStdString(FormatFieldFit(GetDimension(m_, id_), 5, 3));
     setText(filled_);
     setCursorPosition(0);
 }
@@ -38,7 +40,7 @@ void DimensionField::Commit() {
 }
 
 void DimensionField::keyPressEvent(QKeyEvent* e) {
-    const KeyVerdict v = Classify(e, text(), KeyFilterRules{});
+    const KeyVerdict v = Classify(e, *this, Rules());
     if ((v == KeyVerdict::Accept || v == KeyVerdict::Enter) && !IsPlainSetting())
         m_.pendingEdit = true;
     if (v == KeyVerdict::Enter) {
@@ -52,6 +54,8 @@ void DimensionField::keyPressEvent(QKeyEvent* e) {
 void DimensionField::focusOutEvent(QFocusEvent* e) {
     NumberEdit::focusOutEvent(e);
     Commit();
+    // Show what is used now: the committed value in the field's format, after any clamping.
+    Fill();
 }
 
 }  // namespace mv

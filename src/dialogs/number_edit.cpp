@@ -1,7 +1,9 @@
 #include "dialogs/number_edit.hpp"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 
 namespace mv {
 
@@ -15,7 +17,29 @@ void SealAgainstPaste(QLineEdit* edit) {
     edit->setDragEnabled(false);
 }
 
-NumberEdit::KeyVerdict NumberEdit::Classify(const QKeyEvent* e, const QString& text,
+bool NumberEdit::IsNumberPrefix(const QString& text, KeyFilterRules rules) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    // Filled-in values are right-aligned in their width.
+    while (i < n && text[i] == QLatin1Char(' ')) ++i;
+    if (i < n && text[i] == QLatin1Char('-')) {
+        if (!rules.allowMinus) return false;
+        ++i;
+    }
+    bool point = false;
+    for (; i < n; ++i) {
+        const QChar c = text[i];
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) continue;
+        if (c == QLatin1Char('.') && rules.allowPoint && !point) {
+            point = true;
+            continue;
+        }
+        return false;
+    }
+    return true;
+}
+
+NumberEdit::KeyVerdict NumberEdit::Classify(const QKeyEvent* e, const QLineEdit& edit,
                                             KeyFilterRules rules) {
     switch (e->key()) {
         case Qt::Key_Return:
@@ -38,22 +62,37 @@ NumberEdit::KeyVerdict NumberEdit::Classify(const QKeyEvent* e, const QString& t
     if (t.size() != 1 || (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
         return KeyVerdict::Discard;
     const QChar c = t.front();
-    if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) return KeyVerdict::Accept;
-    if (c == QLatin1Char('.')) {
-        if (!rules.allowPoint || text.contains(c)) return KeyVerdict::Discard;
-        return KeyVerdict::Accept;
-    }
-    if (c == QLatin1Char('-')) {
-        if (!rules.allowMinus || (rules.minusOnce && text.contains(c))) return KeyVerdict::Discard;
-        return KeyVerdict::Accept;
-    }
+    const bool digit = c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    if (!digit && c != QLatin1Char('.') && c != QLatin1Char('-')) return KeyVerdict::Discard;
+    // The text as it would be with the character typed in.
+    QString after = edit.text();
+    const int at = edit.hasSelectedText() ? edit.selectionStart() : edit.cursorPosition();
+    after.replace(at, edit.hasSelectedText() ? edit.selectedText().size() : 0, c);
+    if (IsNumberPrefix(after, rules)) return KeyVerdict::Accept;
+    // A text that is no number already (put there by a program, not by keys) still takes
+    // digits, so the field never locks up.
+    if (digit && !IsNumberPrefix(edit.text(), rules)) return KeyVerdict::Accept;
     return KeyVerdict::Discard;
 }
 
+QString NumberEdit::RefusalTip() const {
+    if (!rules_.allowPoint && !rules_.allowMinus) return QStringLiteral("Digits only");
+    if (!rules_.allowMinus) return QStringLiteral("Digits and one point only");
+    if (!rules_.allowPoint) return QStringLiteral("Digits and a leading minus sign only");
+    return QStringLiteral("Digits, one point and a leading minus sign only");
+}
+
+void NumberEdit::Refuse() {
+    QToolTip::showText(mapToGlobal(QPoint(0, height())), RefusalTip(), this);
+}
+
 void NumberEdit::keyPressEvent(QKeyEvent* e) {
-    switch (Classify(e, text(), rules_)) {
+    switch (Classify(e, *this, rules_)) {
         case KeyVerdict::Accept: QLineEdit::keyPressEvent(e); return;
-        case KeyVerdict::Discard: e->accept(); return;
+        case KeyVerdict::Discard:
+            if (!e->text().isEmpty() && e->text().front().isPrint()) Refuse();
+            e->accept();
+            return;
         case KeyVerdict::Enter:
             // Not typed into the box; the dialog decides (its default button, if any).
             e->ignore();

@@ -6,10 +6,12 @@
 
 namespace mv {
 
+// A number field takes digits, at most one point and a minus sign only as its first
+// character (leading blanks of a filled-in value aside). Any other key is refused with a tip that
+// says what the field takes, so "1e30" never quietly turns into "130".
 struct KeyFilterRules {
-    bool allowMinus = true;  // "-" accepted at all
-    bool minusOnce = true;   // a second "-" is discarded
-    bool allowPoint = true;  // "." accepted (always once only)
+    bool allowMinus = true;  // a leading "-" accepted at all
+    bool allowPoint = true;  // one "." accepted
 };
 
 class NumberEdit : public QLineEdit {
@@ -17,12 +19,21 @@ class NumberEdit : public QLineEdit {
 public:
     explicit NumberEdit(KeyFilterRules rules, QWidget* parent = nullptr);
 
-    // Decides what a key does; shared with DimensionField.
+    // Decides what a key does to the edit's text at its cursor (a selection is replaced by
+    // what is typed); shared with DimensionField.
     enum class KeyVerdict { Accept, Discard, Enter, PassOn };
-    static KeyVerdict Classify(const QKeyEvent* e, const QString& text, KeyFilterRules rules);
+    static KeyVerdict Classify(const QKeyEvent* e, const QLineEdit& edit, KeyFilterRules rules);
+    // Whether a text is one a user may be typing towards a number under the rules.
+    static bool IsNumberPrefix(const QString& text, KeyFilterRules rules);
+
+    KeyFilterRules Rules() const { return rules_; }
+    // What the field takes, as the refusal tip says it.
+    QString RefusalTip() const;
 
 protected:
     void keyPressEvent(QKeyEvent* e) override;
+    // Shows the refusal tip beside the field.
+    void Refuse();
     void mousePressEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 

@@ -14,7 +14,7 @@ namespace mv {
 namespace {
 
 QString Fmt(double v, int w, int d) {
-    return QString::fromStdString(FormatField(v, w, d));
+    return QString::fromStdString(FormatFieldFit(v, w, d));
 }
 
 float Typed(const QLineEdit* e) {
@@ -80,8 +80,8 @@ void SettingDialog::showEvent(QShowEvent* e) {
 // --- Reverse-arm position ------------------------------------------------------------------
 
 TRevPos::TRevPos(Model& m, QWidget* parent)
-    : SettingDialog(QStringLiteral("Reverse Arm Position"), QSize(208, 64),
-                    KeyFilterRules{true, true, true}, false, parent),
+    : SettingDialog(QStringLiteral("Reverse Arm Position"), QSize(208, 64), KeyFilterRules{}, false,
+                    parent),
       m_(m) {
     const QPoint at[7] = {{}, {}, {2, 15}, {71, 0}, {141, 15}, {2, 0}, {141, 0}};
     for (int k = 2; k <= 6; ++k) {
@@ -109,6 +109,11 @@ void TRevPos::FormActivate() {
     set(5, "Rev = ", mid - norm);
     set(6, "Fwd = ", mid + norm);
     edit_->setText(Fmt(m_.gear.revArmSetting, 7, 3));
+    edit_->setToolTip(
+        QStringLiteral(
+            "Reverse arm setting: the horizontal position of the reverse arm's top end.\n"
+            "Limits: mid gear \u00b1 Max, %1 to %2; a value outside becomes the limit.")
+            .arg(Fmt(mid - std::fabs(mx), 1, 3), Fmt(mid + std::fabs(mx), 1, 3)));
     cancel_->setFocus(Qt::OtherFocusReason);
 }
 
@@ -125,13 +130,16 @@ void TRevPos::OKClick() {
 
 TDrivAng::TDrivAng(Model& m, MainControls& controls, QWidget* parent)
     : SettingDialog(QStringLiteral("Driver Angle"), QSize(208, 47),
-                    KeyFilterRules{false, true, true}, true, parent),
+                    KeyFilterRules{.allowMinus = false}, true, parent),
       m_(m),
       c_(controls) {
     AddLabel(QStringLiteral("Min = 0.00"), 2, 0);
     AddLabel(QStringLiteral("Max = 360.00"), 104, 0);
     AddLabel(QStringLiteral("Enter"), 2, 21);
     edit_->setGeometry(34, 18, 50, 21);
+    edit_->setToolTip(QStringLiteral(
+        "Driver angle in degrees; OK stops the gear there.\nLimits: 0 to 360; a value outside "
+        "becomes the limit."));
     ok_->setGeometry(92, 17, 54, 25);
     cancel_->setGeometry(150, 17, 54, 25);
     FormActivate();
@@ -154,8 +162,8 @@ void TDrivAng::OKClick() {
 // --- Step angle ----------------------------------------------------------------------------
 
 TStpAng::TStpAng(Model& m, MainControls& controls, QWidget* parent)
-    : SettingDialog(QStringLiteral("Step Angle"), QSize(208, 47), KeyFilterRules{false, true, true},
-                    true, parent),
+    : SettingDialog(QStringLiteral("Step Angle"), QSize(208, 47),
+                    KeyFilterRules{.allowMinus = false}, true, parent),
       m_(m),
       c_(controls) {
     AddLabel(QStringLiteral("Min = 0.01"), 2, 0);
@@ -163,6 +171,9 @@ TStpAng::TStpAng(Model& m, MainControls& controls, QWidget* parent)
     AddLabel(QStringLiteral("Enter"), 2, 21);
     edit_->setGeometry(34, 18, 50, 21);
     edit_->setText(QStringLiteral("5.0"));
+    edit_->setToolTip(QStringLiteral(
+        "Step angle: degrees the driver turns per frame.\nLimits: 0.01 to 45; a value outside "
+        "becomes the limit."));
     ok_->setGeometry(92, 17, 54, 25);
     cancel_->setGeometry(150, 17, 54, 25);
 }
@@ -186,13 +197,16 @@ void TStpAng::OKClick() {
 
 TGraphZoom::TGraphZoom(Model& m, QWidget* parent)
     : SettingDialog(QStringLiteral("Set Zoom of Dimensional Graphic Position"), QSize(270, 68),
-                    KeyFilterRules{false, true, true}, false, parent),
+                    KeyFilterRules{.allowMinus = false}, false, parent),
       m_(m) {
     AddLabel(QStringLiteral("Min = 0.5"), 2, 0);
     AddLabel(QStringLiteral("Max = 2000.0"), 140, 0);
     AddLabel(QStringLiteral("Approximate Factor = Locomotive Gauge in Units Used"), 2, 15);
     AddLabel(QStringLiteral("Enter"), 2, 41);
     edit_->setGeometry(34, 38, 60, 21);
+    edit_->setToolTip(QStringLiteral(
+        "Zoom of the dimensional graphic: about the locomotive's gauge in the units used.\n"
+        "Limits: 0.5 to 2000; a value outside becomes the limit."));
     ok_->setGeometry(140, 37, 60, 25);
     cancel_->setGeometry(204, 37, 60, 25);
     FormActivate();
@@ -220,10 +234,14 @@ TRefPnts::TRefPnts(Model& m, MainControls& controls, QWidget* parent)
         auto* l = new QLabel(QString::fromLatin1(names[k]), this);
         l->move(x + 2, y + 4);
         l->adjustSize();
-        // "-" may be typed more than once here; the point only once.
-        edits_[k] = new NumberEdit(KeyFilterRules{true, false, true}, this);
+        edits_[k] = new NumberEdit(KeyFilterRules{}, this);
         edits_[k]->setObjectName(QStringLiteral("Edit%1").arg(k + 1));
         edits_[k]->setGeometry(x + 50, y, 50, 21);
+        edits_[k]->setToolTip(QStringLiteral("Reference point %1, %2 in world units")
+                                  .arg(k / 2 + 1)
+                                  .arg(k % 2 == 0
+                                           ? QStringLiteral("vertical (height above the axle)")
+                                           : QStringLiteral("horizontal (from the axle)")));
     }
     ok_ = MakeButton(QStringLiteral("OK"), this, QRect(22, 52, 52, 22));
     zero_ = MakeButton(QStringLiteral("Zero"), this, QRect(80, 52, 52, 22));

@@ -2,6 +2,7 @@
 #include "mainwin/draw_picture.hpp"
 
 #include <QLocale>
+#include <QPaintDevice>
 #include <QPainter>
 
 #include "mainwin/picture_canvas.hpp"
@@ -141,15 +142,20 @@ WindowCaptions MakeWindowCaptions(const Model& m, const QDateTime& now) {
     return c;
 }
 
+QSize LogicalSize(const QPaintDevice* device) {
+    if (!device) return {};
+    const qreal dpr = device->devicePixelRatioF();
+    if (!(dpr > 0) || dpr == 1) return {device->width(), device->height()};
+    return {static_cast<int>(device->width() / dpr), static_cast<int>(device->height() / dpr)};
+}
+
 PictureOutput RenderPicture(Model& m, QPainter& painter, const PictureInput& in) {
     PictureOutput out;
     painter.save();
-    // A device larger than the picture keeps its other pixels.
-    if (const QPaintDevice* d = painter.device();
-        d && (d->width() > kPictureWidth || d->height() > kPictureHeight))
-        painter.setClipRect(0, 0, kPictureWidth, kPictureHeight, Qt::IntersectClip);
+    const QSize device = LogicalSize(painter.device());
+    const QSize area = in.area.isEmpty() ? device : in.area;
     // 1. A white frame, as a new bitmap would be.
-    painter.fillRect(0, 0, kPictureWidth, kPictureHeight, QColor(Qt::white));
+    painter.fillRect(0, 0, device.width(), device.height(), QColor(Qt::white));
 
     // 2. Steam dots and their legend.
     if (in.rng) DrawSteamLayer(m, painter, *in.rng, out);
@@ -160,13 +166,17 @@ PictureOutput RenderPicture(Model& m, QPainter& painter, const PictureInput& in)
     {
         PictureCanvas canvas(painter);
         canvas.Invalidate();
+        picture::DrawFaultOutline(m, canvas);
         // 4..10.
         picture::DrawMechanism(m, canvas);
         // The cut-off measurement follows the valve on every frame; only its display needs
         // the screen data.
         picture::MeasureCutoff(m);
         // 11.
-        if (m.display.screenData) picture::DrawScreenData(m, canvas, out);
+        if (m.display.screenData) {
+            picture::DrawScreenData(m, canvas, out);
+            picture::DrawFaultText(m, canvas, area);
+        }
         // The dynamic-variable bars may move only a slot that holds a dimension.
         for (int k = 1; k <= 4; ++k)
             out.dynBarEnabled[static_cast<std::size_t>(k - 1)] =

@@ -1,9 +1,10 @@
 // The mechanism picture: one tick's solve and mapping, and the drawing of the whole frame onto a
 // QPainter. No widget is involved: the main window, merrovan-cli render and the tests all call
-// these on an image of kPictureWidth x kPictureHeight.
+// these, on an image of at least kPictureWidth x kPictureHeight (the window's grows with it).
 #pragma once
 
 #include <QDateTime>
+#include <QSize>
 #include <QString>
 #include <array>
 #include <random>
@@ -13,11 +14,15 @@
 #include "model/view.hpp"
 
 class QPainter;
+class QPaintDevice;
 
 namespace mv {
 
 inline constexpr int kPictureWidth = 1280;
 inline constexpr int kPictureHeight = 1024;
+
+// Size of a paint device in the picture's pixels: device pixels divided by its pixel ratio.
+QSize LogicalSize(const QPaintDevice* device);
 
 // Steps 1..4 of a tick: solve the linkage and the valve, map pivots and outlines to the screen.
 void TickSolve(Model& m);
@@ -29,6 +34,9 @@ void AdvanceDriverAngle(Model& m);
 struct PictureInput {
     QDateTime now;                // for the window captions
     std::mt19937* rng = nullptr;  // steam dots; nullptr draws none
+    // The part of the device the user sees, from its top-left corner; texts that belong to the
+    // edge of the view (the fault line) are placed by it. Empty: the whole device.
+    QSize area;
 };
 
 // The captions the frame gives the windows: title + data-set name + date and time in the
@@ -61,7 +69,8 @@ struct PictureOutput {
     bool beep = false;
 };
 
-// Draws layers 1..12 of the frame (white background first) for the model's current solution.
+// Draws layers 1..12 of the frame (white background first, over the whole device) for the
+// model's current solution.
 // Updates the model's per-frame state (graphic counters, cut-off measurement, steam, error
 // indicator) exactly as one frame of the window would.
 PictureOutput RenderPicture(Model& m, QPainter& painter, const PictureInput& in);

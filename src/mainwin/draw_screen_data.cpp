@@ -21,7 +21,8 @@ public:
         }
         return *this;
     }
-    TextLine& Fixed(double v, int w, int d) { return *this << FormatFixed(v, w, d); }
+    // A value too wide for its w:d field shows as w stars rather than running into its neighbours.
+    TextLine& Fixed(double v, int w, int d) { return *this << FormatFixedOrStars(v, w, d); }
     std::string_view View() const { return {buf_.data(), len_}; }
     void Clear() { len_ = 0; }
 
@@ -245,7 +246,7 @@ void MeasureCutoff(Model& m) {
         const long double pp = k.prevPiston, op = k.prevFrontSteam;
         const long double cut = pp - op * (v.piston - pp) / (v.frontSteam - op);
         k.prevPiston = static_cast<float>(cut);
-        k.frontText = FormatFixed(static_cast<double>(static_cast<float>(cut)) / 6.4, 4, 1);
+        k.frontText = FormatFixedOrStars(static_cast<double>(static_cast<float>(cut)) / 6.4, 4, 1);
         k.frontCountdown = countdown();
     }
     if (k.prevRearSteam > 0.0f && v.rearSteam < 0.0f) {
@@ -253,7 +254,7 @@ void MeasureCutoff(Model& m) {
         const long double cut = pp - op * (v.piston - pp) / (v.rearSteam - op);
         k.prevPiston = static_cast<float>(cut);
         k.rearText =
-            FormatFixed((640.0 - static_cast<double>(static_cast<float>(cut))) / 6.4, 4, 1);
+            FormatFixedOrStars((640.0 - static_cast<double>(static_cast<float>(cut))) / 6.4, 4, 1);
         k.rearCountdown = countdown();
     }
     k.prevPiston = v.piston;

@@ -91,7 +91,12 @@ QFont PositionsDialogFont() {
 }
 
 QFont DataTableFont() {
-    QFont f(QStringLiteral("Times New Roman"));
+    // Fixed pitch, so the columns of numbers line up under their headings.
+    QFont f;
+    f.setFamilies({QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono"),
+                   QStringLiteral("Courier New"), QStringLiteral("monospace")});
+    f.setStyleHint(QFont::Monospace);
+    f.setFixedPitch(true);
     f.setPixelSize(12);
     return f;
 }

@@ -45,7 +45,7 @@ QFont DialogFont(const QFont& base);
 // The reverse-arm positions dialog: 14 pixels, or smaller where the face in use is wider than
 // the classic one, so a row label ends before its edit and a heading value before the next.
 QFont PositionsDialogFont();
-// The pivot data table's memo.
+// The pivot data table's memo: fixed pitch, so its columns line up.
 QFont DataTableFont();
 // Letters on the tool-bar pictures.
 QFont IconLabelFont();

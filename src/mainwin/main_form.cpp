@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
@@ -26,6 +27,7 @@
 
 #include "files/dimension_file.hpp"
 #include "mainwin/look.hpp"
+#include "mainwin/picture_widget.hpp"
 #include "model/edits.hpp"
 #include "model/screen_math.hpp"
 #include "model/solver.hpp"
@@ -49,34 +51,6 @@ double ScreenRefreshRate() {
     return r >= 1 && r <= 1000 ? r : 60.0;
 }
 
-// The picture: shows the frame buffer and takes the mouse presses that reach no control.
-class PictureWidget : public QWidget {
-public:
-    PictureWidget(TMainForm& form, const QImage& buffer, QWidget* parent)
-        : QWidget(parent), form_(form), buffer_(buffer) {
-        setObjectName(QStringLiteral("Picture"));
-        setAttribute(Qt::WA_OpaquePaintEvent);
-        setMinimumSize(kClientWidth, kClientHeight);
-    }
-    QSize sizeHint() const override { return {kClientWidth, kClientHeight}; }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.drawImage(0, 0, buffer_);
-    }
-    void mousePressEvent(QMouseEvent* e) override {
-        if (e->button() == Qt::LeftButton || e->button() == Qt::RightButton) {
-            const QPoint pt = e->position().toPoint();
-            form_.FormMouseDown(e->button(), pt.x(), pt.y());
-        }
-    }
-
-private:
-    TMainForm& form_;
-    const QImage& buffer_;
-};
-
 TMainForm::TMainForm(Model& m, MainFormOptions options, QWidget* parent)
     : QMainWindow(parent),
       m_(m),
@@ -95,6 +69,7 @@ TMainForm::TMainForm(Model& m, MainFormOptions options, QWidget* parent)
     };
     chooseFile = [this](FileCommand c) {
         QFileDialog dlg(this);
+        if (!lastFolder_.isEmpty()) dlg.setDirectory(lastFolder_);
         if (c == FileCommand::SaveAs) {
             dlg.setWindowTitle(QStringLiteral("Save As...."));
             dlg.setAcceptMode(QFileDialog::AcceptSave);
@@ -111,11 +86,26 @@ TMainForm::TMainForm(Model& m, MainFormOptions options, QWidget* parent)
             dlg.setDefaultSuffix(dos ? QStringLiteral("mvo") : QStringLiteral("dst"));
         }
         if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return QString();
+        lastFolder_ = dlg.directory().absolutePath();
         return dlg.selectedFiles().front();
     };
     beep = [] { QApplication::beep(); };
+    askToSave = [this] {
+        const auto answer = QMessageBox::question(
+            this, QStringLiteral("Merrovan"),
+            QStringLiteral("The dimensions have changed since they were last opened or saved.\n"
+                           "Save them first?"),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        return answer == QMessageBox::Save      ? SaveChoice::Save
+               : answer == QMessageBox::Discard ? SaveChoice::Discard
+                                                : SaveChoice::Cancel;
+    };
 
-    picture_ = new PictureWidget(*this, buffer_, this);
+    picture_ = new PictureWidget(buffer_, this);
+    picture_->pressed = [this](Qt::MouseButton b, QPoint p) { FormMouseDown(b, p.x(), p.y()); };
+    picture_->wheeled = [this](QPoint at, double notches) { WheelZoom(at, notches); };
+    picture_->panned = [this](QPoint delta) { PanBy(delta); };
+    picture_->resized = [this] { FollowPictureSize(); };
     setCentralWidget(picture_);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, QColor(kSilver));
@@ -127,6 +117,12 @@ TMainForm::TMainForm(Model& m, MainFormOptions options, QWidget* parent)
     menus_ =
         std::make_unique<MainMenus>(*this, picture_, [this](const MenuRequest& r) { RunMenu(r); });
     Error_ = menus_->Action("Error");
+    // Ctrl+Z and F5 press the picture's UnDo and Run buttons.
+    connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this, [this] {
+        if (ui_.UnDoDn->isEnabled()) UnDoDnClick();
+    });
+    connect(new QShortcut(QKeySequence(Qt::Key_F5), this), &QShortcut::activated, this,
+            [this] { RunClick(); });
 
     QPointer<TMainForm> self(this);
     m_.AddListener([self](ModelEvent e) {
@@ -136,8 +132,13 @@ TMainForm::TMainForm(Model& m, MainFormOptions options, QWidget* parent)
     timer1_ = new QTimer(this);
     timer1_->setObjectName(QStringLiteral("Timer1"));
     timer1_->setTimerType(Qt::PreciseTimer);
-    timer1_->setInterval(TimerIntervalForRate(options.fps < 0 ? ScreenRefreshRate() : options.fps));
-    connect(timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    frameInterval_ = TimerIntervalForRate(options.fps < 0 ? ScreenRefreshRate() : options.fps);
+    timer1_->setInterval(frameInterval_);
+    connect(timer1_, &QTimer::timeout, this, [this] { TimerTick(); });
+    quietAfterMs_ = options.quietAfterMs;
+    fitOnShow_ = options.fitOnShow;
+    lastChange_.start();
+    WakeOnInput();
 
     FormCreate();
 
@@ -208,6 +209,7 @@ void TMainForm::FormCreate() {
     // The step bar's change while the window loads is the one its handler ignores.
     SBStepAngChange(ui_.SBStepAng->value());
     sound_.SetVolume(0x8000);
+    MarkSaved();
 }
 
 void TMainForm::FormActivate() {
@@ -221,12 +223,17 @@ void TMainForm::changeEvent(QEvent* event) {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
+    if (!SaveChangesFirst()) {
+        event->ignore();
+        return;
+    }
     timer1_->stop();
     sound_.SetVolume(0x8000);
     event->accept();
 }
 
 void TMainForm::OnModelEvent(ModelEvent e) {
+    Wake();
     switch (e) {
         case ModelEvent::RevArmBarLimits:
             if (ui_.SBRevArm) ui_.SBRevArm->setRange(m_.revArmBarMin, m_.revArmBarMax);
@@ -281,6 +288,7 @@ void TMainForm::RunMenu(const MenuRequest& r) {
             SetDynamicVariableBarsVisible(m_.display.dynamicVariablesVisible);
             break;
         case MenuCommand::SetUnDo: m_.display.undoLineVisible = !m_.display.undoLineVisible; break;
+        case MenuCommand::Fit: FitView(); break;
     }
     ShowToggles();
 }
@@ -298,20 +306,15 @@ void TMainForm::Timer1Timer() {
     PictureOutput out;
     {
         QPainter painter(&buffer_);
-        out = RenderPicture(m_, painter, PictureInput{QDateTime::currentDateTime(), &rng_});
+        out = RenderPicture(m_, painter,
+                            PictureInput{QDateTime::currentDateTime(), &rng_, picture_->size()});
     }
     picture_->update();
     ApplyPictureOutput(out);
 }
 
 void TMainForm::ApplyPictureOutput(const PictureOutput& out) {
-    auto caption = [](QWidget* w, const QString& text) {
-        if (w && !text.isEmpty() && w->windowTitle() != text) w->setWindowTitle(text);
-    };
-    caption(this, out.captions.main);
-    for (const DiagramKindInfo& k : DiagramKinds())
-        caption(windows_.Graph(k.kind), out.captions.diagrams[static_cast<std::size_t>(k.kind)]);
-    caption(windows_.dataTable, out.captions.dataTable);
+    ShowCaptions(out.captions);
 
     auto dialogFor = [this](int which) -> QDialog* {
         return which == 1 ? windows_.frameDi : which == 2 ? windows_.cylDimen : nullptr;
@@ -338,6 +341,16 @@ void TMainForm::ApplyPictureOutput(const PictureOutput& out) {
     if (out.playExhaust) sound_.PlayExhaust();
     if (out.playError) sound_.PlayError();
     if (out.beep) Beep();
+}
+
+void TMainForm::ShowCaptions(const WindowCaptions& captions) {
+    auto caption = [](QWidget* w, const QString& text) {
+        if (w && !text.isEmpty() && w->windowTitle() != text) w->setWindowTitle(text);
+    };
+    caption(this, captions.main);
+    for (const DiagramKindInfo& k : DiagramKinds())
+        caption(windows_.Graph(k.kind), captions.diagrams[static_cast<std::size_t>(k.kind)]);
+    caption(windows_.dataTable, captions.dataTable);
 }
 
 // --- MainControls ------------------------------------------------------------------------
@@ -475,6 +488,7 @@ bool TMainForm::OpenFile(const QString& path) {
     RequestRevArmBarPosition(m_, 0);
     SBRevArmChange(ui_.SBRevArm->value());
     m_.Notify(ModelEvent::DataSetNameChanged);
+    MarkSaved();
     return true;
 }
 
@@ -497,26 +511,46 @@ void TMainForm::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     // Open after the drop has finished, so a message box never runs inside the drag loop.
     QMetaObject::invokeMethod(
-        this, [this, path] { OpenFile(path); }, Qt::QueuedConnection);
+        this,
+        [this, path] {
+            if (SaveChangesFirst()) OpenFile(path);
+        },
+        Qt::QueuedConnection);
 }
 
 void TMainForm::OpenCommand(FileCommand command) {
-    const QString path = chooseFile ? chooseFile(command) : QString();
-    if (path.isEmpty()) return;
-    if (command != FileCommand::SaveAs) {
-        OpenFile(path);
+    if (command == FileCommand::SaveAs) {
+        SaveAs();
         return;
     }
+    if (!SaveChangesFirst()) return;
+    const QString path = chooseFile ? chooseFile(command) : QString();
+    if (!path.isEmpty()) OpenFile(path);
+}
+
+bool TMainForm::SaveAs() {
+    const QString path = chooseFile ? chooseFile(FileCommand::SaveAs) : QString();
+    if (path.isEmpty()) return false;
     std::string error;
     if (!files::SaveDimensionFile(m_, QFile::encodeName(path).toStdString(), error)) {
         if (showMessage) showMessage(QString::fromStdString(error));
-        return;
+        return false;
     }
     m_.Notify(ModelEvent::DataSetNameChanged);
+    MarkSaved();
+    return true;
 }
 
 void TMainForm::OpenWindow(QDialog* dialog) {
-    if (dialog && runModal) runModal(dialog);
+    if (!dialog || !runModal) return;
+    // The dialogs that change the mechanism open beside it, or where the user last put them.
+    const bool beside =
+        dialog == windows_.frameDi || dialog == windows_.cylDimen || dialog == windows_.graphZoom ||
+        dialog == windows_.drivAng || dialog == windows_.stpAng || dialog == windows_.revPos ||
+        dialog == windows_.setRevArm || dialog == windows_.refPnts || dialog == windows_.drawLines;
+    if (beside) placer_.Place(dialog, this);
+    runModal(dialog);
+    if (beside) placer_.Closing(dialog);
 }
 
 }  // namespace mv

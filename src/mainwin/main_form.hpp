@@ -3,6 +3,7 @@
 // model/view; this class wires them to the model and runs the handlers.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMainWindow>
 #include <QString>
@@ -12,6 +13,7 @@
 #include <random>
 
 #include "mainwin/app_windows.hpp"
+#include "mainwin/dialog_placement.hpp"
 #include "mainwin/draw_picture.hpp"
 #include "mainwin/main_controls.hpp"
 #include "mainwin/main_layout.hpp"
@@ -36,9 +38,16 @@ double ScreenRefreshRate();
 struct MainFormOptions {
     double fps = -1;  // frames per second; below 0 follows the screen, 0 runs unpaced
     bool startTimer = true;
+    bool fitOnShow = false;  // Fit the mechanism into the picture when the window first shows
+    // Stopped and untouched this long (ms), the timer only keeps the captions' clock; below 0
+    // it never rests.
+    int quietAfterMs = 1500;
 };
 
 enum class FileCommand { OpenDst, OpenMvo, SaveAs };
+
+// The answer to "save the changed dimensions first?".
+enum class SaveChoice { Save, Discard, Cancel };
 
 class PictureWidget;
 
@@ -57,6 +66,10 @@ public:
     std::function<void(const QString&)> showMessage;
     std::function<QString(FileCommand)> chooseFile;
     std::function<void()> beep;
+    std::function<SaveChoice()> askToSave;
+
+    // Whether the dimensions differ from those last opened or saved.
+    bool DimensionsChanged() const;
 
     // Opens a dimension file; a failure shows its message and leaves the working set alone.
     bool OpenFile(const QString& path);
@@ -68,8 +81,18 @@ public:
     void Timer1Timer();
     // What a frame asks of the windows: captions, dialogs, the UnDo button, bars, sounds.
     void ApplyPictureOutput(const PictureOutput& out);
-    // The frame buffer the picture is drawn into, one image for the whole run.
+    // The frame buffer the picture is drawn into: as large as the drawing area, at least
+    // kPictureWidth x kPictureHeight, at the screen's pixel ratio; made anew only on a resize.
     const QImage& Buffer() const { return buffer_; }
+    // The drawing area, below the tool bar.
+    QWidget* Picture() const;
+
+    // View commands of the mouse and the Fit command, on the one view the bars also move.
+    void FitView();
+    void WheelZoom(QPoint at, double notches);
+    void PanBy(QPoint delta);
+    // The part of the picture Fit fills: under the controls that are always there.
+    QRect FitArea() const;
 
     // MainControls
     bool Running() const override { return running_; }
@@ -89,11 +112,10 @@ protected:
     void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    friend class PictureWidget;
-
     void ConnectControls();
     void FormCreate();
     void FormActivate();
@@ -140,6 +162,20 @@ private:
     // Files and windows.
     void OpenCommand(FileCommand command);
     void OpenWindow(QDialog* dialog);
+    // Asks to save changed dimensions before they would be lost; false: the user cancelled.
+    bool SaveChangesFirst();
+    bool SaveAs();
+    void MarkSaved();
+
+    // The frame buffer follows the drawing area; the tool bar spans it.
+    void FollowPictureSize();
+    // Resting while stopped: nothing is drawn until something happens.
+    void TimerTick();
+    bool Quiet() const;
+    void Wake();
+    // Any input anywhere in the program may change what the picture shows: it wakes the timer.
+    void WakeOnInput();
+    void ShowCaptions(const WindowCaptions& captions);
 
     Model& m_;
     AppWindows windows_;
@@ -150,6 +186,14 @@ private:
     PictureWidget* picture_ = nullptr;
     std::unique_ptr<MainMenus> menus_;
     QAction* Error_ = nullptr;  // the error indicator on the menu bar, set every frame
+    DialogPlacer placer_;
+    QString lastFolder_;     // of the file dialogs, during this run
+    std::string savedText_;  // the dimensions as last opened or saved
+    int frameInterval_ = 0;  // the timer's interval while the picture moves
+    int quietAfterMs_ = 1500;
+    bool fitOnShow_ = false;
+    QElapsedTimer lastChange_;
+    qint64 captionSecond_ = -1;
 
     MainWidgets ui_;
 

@@ -1,6 +1,7 @@
 #include "mainwin/main_menus.hpp"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -80,7 +81,8 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
            {"SetBeepOnError", "", Do(C::SetBeepOnError)},
            {"SetLineWidth", "", Do(C::SetLineWidth)},
            {"SetScreenData", "", Do(C::SetScreenData)},
-           {"SetPanZoom", "", Do(C::SetPanZoom)}}});
+           {"SetPanZoom", "", Do(C::SetPanZoom)},
+           {"FitView", "F&it", Do(C::Fit)}}});
     Action("SetPanZoom")->setEnabled(false);
     menu({"Edit1",
           "&EditDimen",
@@ -121,9 +123,9 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
     toolBar_->setFloatable(false);
     toolBar_->setStyleSheet(
         QStringLiteral("QToolBar { spacing: 0px; padding: 0px; border: none; background: #c0c0c0; }"
-                       // A little narrower than the classic 30 pixels, so that the buttons
-                       // beyond the classic set still fit the bar.
-                       "QToolButton { min-width: 27px; max-width: 27px; padding: 0px; }"));
+                       // Narrower than the classic 30 pixels, so that the buttons beyond the
+                       // classic set still fit the bar of the smallest window.
+                       "QToolButton { min-width: 26px; max-width: 26px; padding: 0px; }"));
     auto tool = [this](const char* name, const QIcon& icon, const char* hint,
                        const MenuRequest& r) {
         auto* a = new QAction(icon, QString::fromLatin1(hint), &window_);
@@ -159,6 +161,8 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
         {"ToolDynVars", ToolIcon::DynVars, "Turn On Dynamic Variables", Do(C::DynamicVariables)},
         {"ToolUnDo", ToolIcon::Undo, "Turn On UnDo", Do(C::SetUnDo)},
         {nullptr, {}, nullptr, {}},
+        {"ToolFit", ToolIcon::Fit, "Fit the Whole Mechanism in the Window (Ctrl+0)", Do(C::Fit)},
+        {nullptr, {}, nullptr, {}},
     };
     for (const Tool& t : tools) {
         if (t.name)
@@ -173,6 +177,11 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
          "Design Assistant: Tune Dimensions to Balance the Valve Events",
          Open(&AppWindows::designAssistant));
     Action("ToolDrawLines")->setEnabled(false);
+
+    // The usual keys of a desktop program; Ctrl+Z and F5 act on the picture's own buttons.
+    Action("OpenDimensions")->setShortcut(QKeySequence::Open);
+    Action("SaveAsDimensions")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    Action("FitView")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
 
     ShowToggles({});
 }

@@ -39,6 +39,7 @@ enum class MenuCommand {
     PivotData,
     DynamicVariables,
     SetUnDo,
+    Fit,  // the whole mechanism into the picture
 };
 
 struct MenuRequest {

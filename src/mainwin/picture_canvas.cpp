@@ -65,11 +65,14 @@ I64 RoundDiv(I64 num, I64 den) {
 
 PictureCanvas::PictureCanvas(QPainter& painter) : p_(painter) {
     const QPaintDevice* d = p_.device();
-    // Nothing of the picture goes beyond its own 1280 x 1024, whatever the device.
-    width_ = d ? std::min(d->width(), kPictureWidth) : 0;
-    height_ = d ? std::min(d->height(), kPictureHeight) : 0;
+    const QSize size = LogicalSize(d);
+    width_ = size.width();
+    height_ = size.height();
     const QPaintEngine* e = p_.paintEngine();
-    exact_ = e && e->type() == QPaintEngine::Raster && p_.transform().isIdentity();
+    // Pixel-exact lines only where a picture pixel is a device pixel; on a high-density device
+    // the painter's own stroker draws them sharp at the device's resolution.
+    exact_ = e && e->type() == QPaintEngine::Raster && p_.transform().isIdentity() && d &&
+             d->devicePixelRatioF() == 1;
     p_.setRenderHint(QPainter::Antialiasing, false);
     p_.setRenderHint(QPainter::TextAntialiasing, false);
     p_.setBrush(Qt::NoBrush);

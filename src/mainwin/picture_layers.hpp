@@ -1,6 +1,8 @@
 // The layers of the mechanism picture, drawn in this order by RenderPicture.
 #pragma once
 
+#include <QSize>
+
 #include "mainwin/draw_picture.hpp"
 #include "mainwin/picture_canvas.hpp"
 #include "model/model.hpp"
@@ -24,6 +26,12 @@ bool SlotHoldsDimension(const DynSlot& slot);
 // Cut-off measurement of one frame: detects the end of admission at either end between the
 // previous frame and this one and starts the display countdown of the value.
 void MeasureCutoff(Model& m);
+
+// The construction the latest solve could not make: its rods outlined in red (under the
+// mechanism, which is drawn over the outline's white core) and its name at the lower left of the
+// visible area.
+void DrawFaultOutline(const Model& m, PictureCanvas& c);
+void DrawFaultText(const Model& m, PictureCanvas& c, QSize area);
 
 // Layer 12: the dimension position graphic while one is requested.
 void DrawDimensionGraphic(Model& m, PictureCanvas& c, PictureOutput& out);

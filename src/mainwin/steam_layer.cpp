@@ -26,9 +26,10 @@ using I64 = long long;
 class DotBatch {
 public:
     explicit DotBatch(QPainter& p) : painter_(p) {
-        const QPaintDevice* d = p.device();
-        width_ = d ? d->width() : kPictureWidth;
-        height_ = d ? d->height() : kPictureHeight;
+        const QSize size =
+            p.device() ? LogicalSize(p.device()) : QSize(kPictureWidth, kPictureHeight);
+        width_ = size.width();
+        height_ = size.height();
     }
     ~DotBatch() { Flush(); }
     DotBatch(const DotBatch&) = delete;

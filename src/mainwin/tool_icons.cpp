@@ -129,6 +129,15 @@ QIcon MakeToolIcon(ToolIcon icon) {
             }
             break;
         }
+        case ToolIcon::Fit:
+            // Four corners pointing outwards around a small wheel.
+            p.setPen(QPen(Qt::black, 1.5));
+            p.drawPolyline(QPolygonF({QPointF(2, 6), QPointF(2, 2), QPointF(6, 2)}));
+            p.drawPolyline(QPolygonF({QPointF(14, 2), QPointF(18, 2), QPointF(18, 6)}));
+            p.drawPolyline(QPolygonF({QPointF(18, 10), QPointF(18, 14), QPointF(14, 14)}));
+            p.drawPolyline(QPolygonF({QPointF(6, 14), QPointF(2, 14), QPointF(2, 10)}));
+            p.drawEllipse(QPointF(10, 8), 3.5, 3.5);
+            break;
     }
     p.end();
     return QIcon(pm);

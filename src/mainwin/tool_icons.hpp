@@ -23,6 +23,7 @@ enum class ToolIcon {
     DynVars,
     Undo,
     DesignAssistant,
+    Fit,
 };
 
 QIcon MakeToolIcon(ToolIcon icon);

@@ -110,6 +110,33 @@ std::string FormatField(double value, int width, int decimals, std::size_t maxLe
     return s;
 }
 
+std::string FormatFixedOrStars(double value, int width, int decimals) {
+    std::string s = FormatFixed(value, width, decimals);
+    if (width > 0 && s.size() > static_cast<std::size_t>(width))
+        s.assign(static_cast<std::size_t>(width), '*');
+    return s;
+}
+
+std::string FormatFieldFit(double value, int width, int decimals, std::size_t maxLen) {
+    std::string s = FormatFixed(value, width, decimals);
+    if (s.size() <= maxLen) return s;
+    // Cutting off decimals keeps the value; cutting into the whole part would not.
+    const auto point = s.find('.');
+    if (point != std::string::npos && point <= maxLen) {
+        s.resize(maxLen);
+        return s;
+    }
+    std::array<char, 64> buf{};
+    for (int digits = decimals; digits >= 0; --digits) {
+        const auto res = std::to_chars(buf.data(), buf.data() + buf.size(), value,
+                                       std::chars_format::scientific, digits);
+        if (res.ec != std::errc{}) break;
+        const auto len = static_cast<std::size_t>(res.ptr - buf.data());
+        if (len <= maxLen) return std::string(buf.data(), len);
+    }
+    return std::string(maxLen, '*');
+}
+
 std::string FormatSignificant(double value, int digits) {
     if (!std::isfinite(value)) return std::isnan(value) ? "null" : (value > 0 ? "1e999" : "-1e999");
     std::array<char, 64> buf{};

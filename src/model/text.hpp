@@ -22,6 +22,15 @@ std::string FormatFixed(double value, int width, int decimals);
 // As FormatFixed, then cut to at most maxLen characters (the dialogs show at most 10).
 std::string FormatField(double value, int width, int decimals, std::size_t maxLen = 10);
 
+// As FormatFixed, but a value whose text needs more than `width` characters shows as a row of
+// `width` "*": a number written into a fixed place never runs over its neighbours.
+std::string FormatFixedOrStars(double value, int width, int decimals);
+
+// For a field the user edits: FormatFixed cut to maxLen characters while only decimals are cut
+// off; a whole part too long to show becomes exponent form with the digits that fit (it still
+// reads back as nearly the same number), never the leading digits alone.
+std::string FormatFieldFit(double value, int width, int decimals, std::size_t maxLen = 10);
+
 // Shortest text that reads back as the same double, limited to the given significant digits.
 std::string FormatSignificant(double value, int digits);
 

@@ -7,6 +7,8 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -94,6 +96,16 @@ TEST_F(DataTableTest, HeaderLinesAndRowLayout) {
             "   " + mv::FormatField(p.y, k == 0 ? 7 : 9, 3) + "  " + mv::FormatField(p.x, 7, 3);
     }
     EXPECT_EQ(lines[4].toStdString(), expect);
+}
+
+TEST_F(DataTableTest, FixedPitchSoColumnsLineUpAndHugeValuesStayReadable) {
+    EXPECT_TRUE(QFontInfo(table.DataMemo()->font()).fixedPitch());
+    const QFontMetrics fm(table.DataMemo()->font());
+    EXPECT_EQ(fm.horizontalAdvance("1111"), fm.horizontalAdvance("-.00"));
+    m.pivots[mv::pv::GuideCentre].y = 1e20f;  // pivot 12: a fixed pivot far away
+    m.picks[1].pivot = 12;
+    table.FormActivate();
+    EXPECT_TRUE(Lines()[4].contains("1.000e+20")) << Lines()[4].toStdString();
 }
 
 TEST_F(DataTableTest, ColumnsUseTheRoundedPivotNumber) {

@@ -8,11 +8,13 @@
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTimer>
+#include <QToolTip>
 
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
 #include "model/screen_math.hpp"
 #include "model/solver.hpp"
+#include "model/text.hpp"
 #include "support/widgets_support.hpp"
 
 namespace {
@@ -99,21 +101,54 @@ TEST_F(FrameDialogTest, KeyFilterLetsOnlyNumberCharactersThrough) {
     QTest::keyClicks(f, "a b");
     EXPECT_EQ(f->text(), "");
     EXPECT_FALSE(m.pendingEdit) << "discarded keys must not mark an edit";
-    QTest::keyClicks(f, "1.2.5");
-    EXPECT_EQ(f->text(), "1.25");
+    EXPECT_EQ(QToolTip::text(), "Digits, one point and a leading minus sign only")
+        << "a refused key says what the field takes";
+    QTest::keyClicks(f, "1.2.3--4");
+    EXPECT_EQ(f->text(), "1.234") << "one point; a minus only in front";
     EXPECT_TRUE(m.pendingEdit);
-    // The minus sign may stand anywhere, but only once.
-    f->setCursorPosition(1);
-    QTest::keyClicks(f, "-");
-    EXPECT_EQ(f->text(), "1-.25");
     f->setCursorPosition(0);
     QTest::keyClicks(f, "-x,");
-    EXPECT_EQ(f->text(), "1-.25");
+    EXPECT_EQ(f->text(), "-1.234");
+    QTest::keyClicks(f, "-");
+    EXPECT_EQ(f->text(), "-1.234") << "cursor after the minus: a second one is refused";
+    // Typing over a selection judges the text the selection leaves.
+    f->selectAll();
+    QTest::keyClicks(f, ".5");
+    EXPECT_EQ(f->text(), ".5");
+    f->clear();
+    QTest::keyClicks(f, "1e30");
+    EXPECT_EQ(f->text(), "130");
+    EXPECT_FALSE(QToolTip::text().isEmpty()) << "the refused 'e' was announced, not swallowed";
     f->end(false);
     QTest::keyClick(f, Qt::Key_Backspace);
-    EXPECT_EQ(f->text(), "1-.2");
+    EXPECT_EQ(f->text(), "13");
     dlg->CloseButton()->setFocus();
-    EXPECT_FLOAT_EQ(m.frame.eccCrankLen, 1.0f) << "a minus between digits ends the number";
+    EXPECT_FLOAT_EQ(m.frame.eccCrankLen, 13.0f);
+}
+
+TEST_F(FrameDialogTest, CommittedValueIsShownInTheFieldFormat) {
+    Retype(2, "3.25");
+    EXPECT_EQ(dlg->Field(2)->text(), "3.250") << "reformatted on leaving the field";
+    Retype(2, "-.5");
+    EXPECT_EQ(dlg->Field(2)->text(), "-0.500");
+    // Norm above Max is clamped: the field shows what is used.
+    Retype(26, "99");
+    EXPECT_EQ(dlg->Field(26)->text().toStdString(), mv::FormatFixed(m.frame.revArmMax, 5, 3));
+    // Too long for ten characters: exponent form, never the leading digits alone.
+    Retype(3, "123456789012");
+    EXPECT_EQ(dlg->Field(3)->text(), "1.235e+11");
+    EXPECT_FLOAT_EQ(m.frame.mainRod, 123456789012.0f);
+}
+
+TEST_F(FrameDialogTest, TooltipsGiveMeaningAndLimits) {
+    EXPECT_TRUE(dlg->Field(3)->toolTip().startsWith("Main Rod Length: Main rod from the crank pin"))
+        << dlg->Field(3)->toolTip().toStdString();
+    EXPECT_TRUE(dlg->Field(26)->toolTip().contains("Limit: at most the Max"));
+    EXPECT_FALSE(dlg->Field(3)->toolTip().contains("Limit"));
+    for (int n = 1; n <= dlg->FieldCount(); ++n)
+        EXPECT_GT(dlg->Field(n)->toolTip().size(), 30) << n;
+    mv::TCylDimen cyl(m);
+    for (int n = 1; n <= cyl.FieldCount(); ++n) EXPECT_GT(cyl.Field(n)->toolTip().size(), 30) << n;
 }
 
 TEST_F(FrameDialogTest, PasteRoutesAreClosed) {

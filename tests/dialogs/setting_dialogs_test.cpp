@@ -176,8 +176,9 @@ TEST_F(SettingDialogTest, ReferencePointsOkZeroAndCancel) {
     type(1, "1.5");
     type(2, "-2..5");
     EXPECT_EQ(d.Edit(2)->text(), "-2.5");
-    type(3, "--7");  // a second minus is let through here; the number then reads as 0
-    EXPECT_EQ(d.Edit(3)->text(), "--7");
+    type(3, "7-");  // a minus only in front
+    EXPECT_EQ(d.Edit(3)->text(), "7");
+    type(3, "0");
     type(4, "0");
     QTest::mouseClick(d.OkButton(), Qt::LeftButton);
     EXPECT_FALSE(d.isVisible());

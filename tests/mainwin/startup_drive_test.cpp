@@ -138,6 +138,8 @@ TEST_F(MainFormTest, ToolBarButtonsInOrderWithHints) {
                               "Turn On Dynamic Variables",
                               "Turn On UnDo",
                               "|",
+                              "Fit the Whole Mechanism in the Window (Ctrl+0)",
+                              "|",
                               "View Sine Diagram",
                               "View Oval Diagram",
                               "View Steam Diagram",

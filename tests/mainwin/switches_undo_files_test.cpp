@@ -143,6 +143,13 @@ TEST_F(DynamicBarTest, ArrowClickNudgesAndRecordsUndo) {
     EXPECT_FALSE(Button("UnDoDn")->isEnabled());
 }
 
+TEST_F(DynamicBarTest, CtrlZUndoesAsTheButtonDoes) {
+    ClickBar(Bar("SBDynVar1"), QStyle::SC_ScrollBarAddLine);
+    QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FLOAT_EQ(m.frame.mainRod, 10.0f);
+    EXPECT_EQ(m.undoCount, 0);
+}
+
 TEST_F(DynamicBarTest, UndoWithNothingToUndoDisablesItself) {
     mv::SetUndoEnabled(m, true);
     ASSERT_TRUE(Button("UnDoDn")->isEnabled());

@@ -57,6 +57,26 @@ TEST(FormatFixed, WidthAndDecimals) {
     EXPECT_EQ(mv::FormatField(1234567.0, 5, 3), "1234567.00") << "cut to 10 characters";
 }
 
+TEST(FormatFixed, TooWideForItsFieldShowsStars) {
+    EXPECT_EQ(mv::FormatFixedOrStars(3.76928, 6, 3), " 3.769");
+    EXPECT_EQ(mv::FormatFixedOrStars(-12.5, 6, 3), "******") << "the sign counts";
+    EXPECT_EQ(mv::FormatFixedOrStars(1e41, 6, 2), "******");
+    EXPECT_EQ(mv::FormatFixedOrStars(std::numeric_limits<double>::infinity(), 4, 1), " INF");
+    EXPECT_EQ(mv::FormatFixedOrStars(5.0, 0, 1), "5.0") << "no width, nothing to overflow";
+}
+
+TEST(FormatFixed, EditableFieldsFallBackToExponentForm) {
+    EXPECT_EQ(mv::FormatFieldFit(7.0, 5, 3), "7.000");
+    EXPECT_EQ(mv::FormatFieldFit(1234567.0, 5, 3), "1234567.00") << "decimals may be cut";
+    EXPECT_EQ(mv::FormatFieldFit(1234567890.0, 5, 3), "1234567890");
+    EXPECT_EQ(mv::FormatFieldFit(12345678901.0, 5, 3), "1.235e+10");
+    EXPECT_EQ(mv::FormatFieldFit(1e30, 5, 3), "1.000e+30");
+    EXPECT_EQ(mv::FormatFieldFit(-3.4e38, 5, 3), "-3.400e+38");
+    EXPECT_FLOAT_EQ(mv::ParseLenient(mv::FormatFieldFit(1e30, 5, 3)), 1e30f) << "reads back";
+    EXPECT_EQ(mv::FormatFieldFit(-1e30, 7, 3, 6), "-1e+30");
+    EXPECT_EQ(mv::FormatFieldFit(1e30, 7, 3, 4), "****") << "not even the exponent fits";
+}
+
 TEST(FormatFixed, NonFiniteAndHugeValuesDoNotBreak) {
     EXPECT_EQ(mv::FormatFixed(std::numeric_limits<double>::quiet_NaN(), 6, 3), "   NAN");
     EXPECT_EQ(mv::FormatFixed(std::numeric_limits<double>::infinity(), 4, 1), " INF");
