@@ -18,9 +18,11 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <span>
 #include <utility>
 
+#include "analysis/sensitivity.hpp"
 #include "dialogs/design_assistant_tables.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
@@ -31,6 +33,9 @@ namespace mv {
 namespace {
 
 enum DimColumn { kDimName, kDimValue, kDimLower, kDimUpper, kDimColumns };
+
+// As many as the preset list offers.
+constexpr int kRankedDimensions = 8;
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -76,6 +81,14 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
     dims_->setToolTip(
         QStringLiteral("Tick the dimensions the search may change; type their limits"));
     dimLayout->addWidget(dims_);
+    ranked_ = new QPushButton(QStringLiteral("Tick the %1 that matter most").arg(kRankedDimensions),
+                              dimBox);
+    ranked_->setObjectName(QStringLiteral("BtnRanked"));
+    ranked_->setToolTip(QStringLiteral(
+        "Tick the dimensions whose change moves the front/rear cut-off balance most (the "
+        "Sensitivity window's ranking) and untick the rest"));
+    dimLayout->addWidget(ranked_, 0, Qt::AlignLeft);
+    connect(ranked_, &QPushButton::clicked, this, [this] { TickRankedClick(); });
     setup->addWidget(dimBox, 3);
 
     auto* right = new QVBoxLayout;
@@ -240,6 +253,46 @@ TDesignAssistant::~TDesignAssistant() {
     // The worker reads only its own copies; it ends at its next evaluation.
     worker_.request_stop();
     if (worker_.joinable()) worker_.join();
+    // The ranking is a fraction of a second of work on a copy: wait for it.
+    if (rankWorker_.joinable()) rankWorker_.join();
+}
+
+void TDesignAssistant::TickRankedClick() {
+    if (ranking_ || running_) return;
+    ranking_ = true;
+    UpdateButtons();
+    status_->setText(QStringLiteral("Ranking the dimensions by their effect on the cut-offs..."));
+    if (rankWorker_.joinable()) rankWorker_.join();
+    auto ids = std::make_shared<std::vector<DimensionId>>();
+    connect(
+        this, &TDesignAssistant::RankingFinished, this,
+        [this, ids] {
+            if (rankWorker_.joinable()) rankWorker_.join();
+            ranking_ = false;
+            TickDimensions(*ids);
+            status_->setText(QStringLiteral("Ticked the %1 dimensions that matter most.")
+                                 .arg(static_cast<int>(ids->size())));
+            UpdateButtons();
+        },
+        Qt::SingleShotConnection);
+    rankWorker_ = std::jthread([this, ids, gear = static_cast<const Gear&>(m_)] {
+        // The ranking also holds dimensions a search does not vary; skip those.
+        for (const DimensionId id : TopCutoffImbalanceIds(gear, AllDimensionIds().size())) {
+            if (!IsVariableDimension(id)) continue;
+            ids->push_back(id);
+            if (ids->size() == static_cast<std::size_t>(kRankedDimensions)) break;
+        }
+        Q_EMIT RankingFinished();
+    });
+}
+
+void TDesignAssistant::TickDimensions(const std::vector<DimensionId>& ids) {
+    for (int i = 0; i < dims_->rowCount(); ++i) {
+        QTableWidgetItem* name = dims_->item(i, kDimName);
+        const auto id = static_cast<DimensionId>(name->data(Qt::UserRole).toUInt());
+        const bool tick = std::find(ids.begin(), ids.end(), id) != ids.end();
+        name->setCheckState(tick ? Qt::Checked : Qt::Unchecked);
+    }
 }
 
 void TDesignAssistant::BuildDimensionTable() {
@@ -433,7 +486,8 @@ void TDesignAssistant::ClearResult() {
 
 void TDesignAssistant::UpdateButtons() {
     const bool canApply = result_ && result_->improved;
-    start_->setEnabled(!running_);
+    start_->setEnabled(!running_ && !ranking_);
+    ranked_->setEnabled(!running_ && !ranking_);
     cancel_->setEnabled(running_);
     apply_->setEnabled(!running_ && canApply);
     discard_->setEnabled(!running_ && result_.has_value());

@@ -39,8 +39,12 @@ public:
     void CancelClick();
     void ApplyClick();
     void DiscardClick();
+    // Ticks the dimensions the sensitivity ranking puts first (worked out on a thread of its
+    // own) and unticks the rest.
+    void TickRankedClick();
 
     bool Running() const { return running_; }
+    bool Ranking() const { return ranking_; }
     // The finished search waiting for Apply or Discard.
     const DesignResult* Result() const { return result_ ? &*result_ : nullptr; }
 
@@ -50,6 +54,7 @@ Q_SIGNALS:
     // Sent by the worker thread only.
     void WorkerProgress(int evaluations, double bestObjective);
     void WorkerFinished();
+    void RankingFinished();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -70,6 +75,7 @@ private:
     void ClearResult();
     void UpdateButtons();
     bool ModelChangedSinceStart() const;
+    void TickDimensions(const std::vector<DimensionId>& ids);
 
     Model& m_;
     QTableWidget* dims_ = nullptr;
@@ -80,6 +86,7 @@ private:
     QSpinBox* seed_ = nullptr;
     QPushButton *start_ = nullptr, *cancel_ = nullptr, *apply_ = nullptr, *discard_ = nullptr;
     QPushButton* close_ = nullptr;
+    QPushButton* ranked_ = nullptr;
     QLabel* progress_ = nullptr;
     QLabel* status_ = nullptr;
     QTableWidget* goalTable_ = nullptr;
@@ -94,6 +101,8 @@ private:
     DesignProblem problem_;  // and its problem
     std::optional<DesignResult> result_;
     std::optional<DesignResult> workerResult_;  // written by the worker, read after the join
+    bool ranking_ = false;
+    std::jthread rankWorker_;
 };
 
 }  // namespace mv

@@ -12,10 +12,12 @@
 #include <QSpinBox>
 #include <QStringList>
 #include <QTableWidget>
+#include <algorithm>
 #include <bit>
 #include <memory>
 #include <vector>
 
+#include "analysis/sensitivity.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
 #include "model/model.hpp"
@@ -184,3 +186,30 @@ TEST_F(DesignAssistantWindow, ApplyRefusesAResultForDimensionsChangedSince) {
 }
 
 }  // namespace
+
+TEST_F(DesignAssistantWindow, TicksTheDimensionsTheSensitivityRankingPutsFirst) {
+    // A gear changed from the nominal one: the ranking is taken from the model's present gear.
+    mv::StoreDimension(m, 6, 8.3f);
+    mv::ComputeMidGear(m);
+    QSignalSpy done(w.get(), &mv::TDesignAssistant::RankingFinished);
+    Child<QPushButton>("BtnRanked")->click();
+    EXPECT_TRUE(w->Ranking());
+    EXPECT_FALSE(Child<QPushButton>("BtnStart")->isEnabled());
+    ASSERT_TRUE(done.wait(120000));
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(w->Ranking());
+    EXPECT_TRUE(Child<QPushButton>("BtnStart")->isEnabled());
+
+    std::vector<mv::DimensionId> want;
+    for (mv::DimensionId id : mv::TopCutoffImbalanceIds(m, 60))
+        if (mv::IsVariableDimension(id) && want.size() < 8) want.push_back(id);
+    ASSERT_EQ(want.size(), 8u);
+    QString error;
+    const auto p = w->Problem(error);
+    ASSERT_TRUE(p) << error.toStdString();
+    std::vector<mv::DimensionId> ticked;
+    for (const mv::VaryDimension& v : p->vary) ticked.push_back(v.id);
+    std::sort(ticked.begin(), ticked.end());
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(ticked, want);
+}
