@@ -8,6 +8,7 @@
 
 #include "analysis/design_assistant.hpp"
 #include "cli/cli.hpp"
+#include "cli/cli_study.hpp"
 #include "files/dimension_file.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
@@ -47,25 +48,6 @@ VaryOption ParseVary(const std::string& v) {
     if (colon == std::string::npos) throw UsageError{"--vary: expected ID=LO:HI, got '" + v + "'"};
     out.limits = std::pair{FloatValue("--vary", range.substr(0, colon)),
                            FloatValue("--vary", range.substr(colon + 1))};
-    return out;
-}
-
-std::vector<float> NotchList(const std::string& text) {
-    std::vector<float> out;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t comma = text.find(',', start);
-        const std::string item =
-            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        if (item.empty()) throw UsageError{"--notches: empty value in '" + text + "'"};
-        const double v = NumberValue("--notches", item);
-        if (v < 0 || v > 1) throw UsageError{"--notches: " + item + " is outside 0..1"};
-        out.push_back(static_cast<float>(v));
-        if (out.size() > static_cast<std::size_t>(kMaxNotches))
-            throw UsageError{"--notches: more than " + std::to_string(kMaxNotches) + " values"};
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-    }
     return out;
 }
 
@@ -165,7 +147,7 @@ int RunOptimize(const Args& args) {
             if (!g) throw UsageError{"--goal: " + error};
             p.goals.push_back(*g);
         } else if (a == "--notches") {
-            p.notches = NotchList(OptionValue(args, i));
+            p.notches = NotchesValue(a, OptionValue(args, i));
         } else if (a == "--direction") {
             const std::string& d = OptionValue(args, i);
             if (d == "fwd") {

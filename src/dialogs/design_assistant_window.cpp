@@ -23,6 +23,7 @@
 #include <utility>
 
 #include "analysis/sensitivity.hpp"
+#include "analysis/study.hpp"
 #include "dialogs/design_assistant_tables.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
@@ -369,14 +370,9 @@ std::optional<DesignProblem> TDesignAssistant::Problem(QString& error) const {
         error = QStringLiteral("Tick at least one goal");
         return std::nullopt;
     }
-    p.notches.clear();
-    for (const QString& part : notches_->text().split(QLatin1Char(','))) {
-        float n = 0;
-        if (!ParseFloat(part, n)) {
-            error = QStringLiteral("Notches: '%1' is not a number").arg(part.trimmed());
-            return std::nullopt;
-        }
-        p.notches.push_back(n);
+    if (std::string e; !ParseNotchList(notches_->text().toStdString(), p.notches, e)) {
+        error = QStringLiteral("Notches: ") + Q(e);
+        return std::nullopt;
     }
     static constexpr Directions kDirections[] = {Directions::Both, Directions::Forward,
                                                  Directions::Reverse};
