@@ -25,21 +25,9 @@ for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "cpu_share.sh: $tool is not installed" >&2; exit 2; }
 done
 
-work=$(mktemp -d)
-xpid="" apid=""
-cleanup() {
-  [ -n "$apid" ] && kill "$apid" 2>/dev/null
-  [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "cpu_share.sh: Xvfb could not start" >&2; exit 1; }
-export DISPLAY=":$(tr -d '\n' <"$work/display")"
+# shellcheck source=tests/e2e/xvfb.sh
+. "$(dirname "$0")/../tests/e2e/xvfb.sh"
+start_xvfb || { echo "cpu_share.sh: Xvfb could not start" >&2; exit 1; }
 
 HOME="$work" "$BIN" >"$work/app.log" 2>&1 &
 apid=$!

@@ -28,21 +28,9 @@ for tool in Xvfb xdotool; do
   command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
 done
 
-work=$(mktemp -d)
-xpid="" apid=""
-cleanup() {
-  [ -n "$apid" ] && kill "$apid" 2>/dev/null
-  [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "SKIPPED: Xvfb could not start"; cat "$work/xvfb.log"; exit 77; }
-export DISPLAY=":$(tr -d '\n' <"$work/display")"
+# shellcheck source=tests/e2e/xvfb.sh
+. "$(dirname "$0")/xvfb.sh"
+start_xvfb || { echo "SKIPPED: Xvfb could not start"; cat "$work/xvfb.log"; exit 77; }
 
 # Whatever the monkey saves stays in the scratch folder: it is home and the working folder.
 mkdir -p "$work/home" "$work/run"

@@ -12,25 +12,12 @@ for tool in Xvfb import convert compare xdotool; do
   fi
 done
 
-work=$(mktemp -d)
-xpid="" apid=""
-cleanup() {
-  [ -n "$apid" ] && kill "$apid" 2>/dev/null
-  [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# -displayfd lets the server pick a free display number.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xpid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-if [ ! -s "$work/display" ]; then
+# shellcheck source=tests/e2e/xvfb.sh
+. "$(dirname "$0")/xvfb.sh"
+if ! start_xvfb; then
   echo "SKIPPED: Xvfb could not start"; cat "$work/xvfb.log"
   exit 77
 fi
-export DISPLAY=":$(tr -d '\n' <"$work/display")"
 
 "$BIN" --fps 60 >"$work/app.log" 2>&1 &
 apid=$!
