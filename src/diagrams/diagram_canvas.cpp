@@ -9,6 +9,7 @@
 #include <bit>
 #include <cmath>
 
+#include "model/solver.hpp"
 #include "model/text.hpp"
 
 namespace mv {
@@ -74,6 +75,20 @@ void Canvas::Bold(bool on) {
 void SetDiagramSetting(Model& m, float p) {
     m.gear.revArmSetting = p;
     m.diagramSweepWord = std::bit_cast<std::uint32_t>(p);
+}
+
+void StepDriverAndSolve(Model& m, bool forward) {
+    float a = m.gear.driverAngle;
+    if (forward) {
+        a += 4;
+        while (a > 360) a -= 360;
+    } else {
+        a -= 4;
+        while (a < 0) a += 360;
+    }
+    m.gear.driverAngle = a;
+    SolveLinkage(m);
+    SolvePistonAndPorts(m);
 }
 
 float ValveDisplacement(const Model& m) {

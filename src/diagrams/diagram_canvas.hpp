@@ -69,6 +69,9 @@ struct SavedGear {
 
 // Makes p the live setting and records it as the last diagram setting of the dimension file.
 void SetDiagramSetting(Model& m, float p);
+// The steam and port sweeps' step: the driver 4 degrees on (forward) or back, kept in 0..360,
+// then the linkage, piston and ports solved there.
+void StepDriverAndSolve(Model& m, bool forward);
 
 // Valve displacement of the solved linkage: x4 + J - C.
 float ValveDisplacement(const Model& m);

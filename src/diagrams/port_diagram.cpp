@@ -164,17 +164,7 @@ DiagramTail DrawPortGraph(Model& m, QPainter& painter, const DiagramOptions& opt
         m.gear.driverAngle = 0;
         PortSample prev{};
         for (int j = 0; j <= 90; ++j) {
-            float a = m.gear.driverAngle;
-            if (fwd) {
-                a += 4;
-                while (a > 360) a -= 360;
-            } else {
-                a -= 4;
-                while (a < 0) a += 360;
-            }
-            m.gear.driverAngle = a;
-            SolveLinkage(m);
-            SolvePistonAndPorts(m);
+            StepDriverAndSolve(m, fwd);
             const PortSample cur = SampleOf(m.valve);
             if (j > 0) {
                 std::array<PortCrossing, kPortEventKinds> found{};

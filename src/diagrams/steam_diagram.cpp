@@ -132,17 +132,7 @@ DiagramTail DrawSteamDiagram(Model& m, QPainter& painter, const DiagramOptions&)
         LegendRow(c, k, p);
         const bool forward = p >= mid;
         for (int r = 1; r <= 150; ++r) {
-            float a = m.gear.driverAngle;
-            if (forward) {
-                a += 4;
-                while (a > 360) a -= 360;
-            } else {
-                a -= 4;
-                while (a < 0) a += 360;
-            }
-            m.gear.driverAngle = a;
-            SolveLinkage(m);
-            SolvePistonAndPorts(m);
+            StepDriverAndSolve(m, forward);
             const LD P = m.valve.piston;
             LD FS = m.valve.frontSteam, RS = m.valve.rearSteam;
             front.Step(FS, m.valve.frontExhaust, pistonPrev, P);
