@@ -35,11 +35,11 @@
 
 #include "aids/data_table.hpp"
 #include "aids/lines_dialog.hpp"
+#include "design/sensitivity_window.hpp"
 #include "diagrams/diagram_windows.hpp"
 #include "diagrams/set_rev_arm.hpp"
 #include "diagrams/valve_events_window.hpp"
 #include "dialogs/dimension_dialogs.hpp"
-#include "dialogs/sensitivity_window.hpp"
 #include "dialogs/setting_dialogs.hpp"
 #include "help/help_windows.hpp"
 #include "mainwin/app_windows.hpp"

@@ -1,6 +1,6 @@
 // The Design Assistant window headless: the search on its worker thread, Cancel and Discard
 // leaving the model alone, Apply committing through the undo path and UnDo restoring every bit.
-#include "dialogs/design_assistant_window.hpp"
+#include "design/design_assistant_window.hpp"
 
 #include <gtest/gtest.h>
 

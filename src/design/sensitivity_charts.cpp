@@ -1,4 +1,4 @@
-#include "dialogs/sensitivity_charts.hpp"
+#include "design/sensitivity_charts.hpp"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>

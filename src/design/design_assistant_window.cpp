@@ -1,4 +1,4 @@
-#include "dialogs/design_assistant_window.hpp"
+#include "design/design_assistant_window.hpp"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,7 +24,7 @@
 
 #include "analysis/sensitivity.hpp"
 #include "analysis/study.hpp"
-#include "dialogs/design_assistant_tables.hpp"
+#include "design/design_assistant_tables.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
 #include "model/solver.hpp"

@@ -1,7 +1,7 @@
 // The "Sensitivity" window headless: the ranking fills a sortable table and the bar chart, the
 // Monte Carlo fills the box plot, Cancel stops a study, bad input is refused, and the model is
 // never written.
-#include "dialogs/sensitivity_window.hpp"
+#include "design/sensitivity_window.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "dialogs/design_assistant_tables.hpp"
+#include "design/design_assistant_tables.hpp"
 
 #include <QHeaderView>
 #include <QTableWidget>

@@ -1,4 +1,4 @@
-#include "dialogs/sensitivity_window.hpp"
+#include "design/sensitivity_window.hpp"
 
 #include <QApplication>
 #include <QChart>
@@ -27,7 +27,7 @@
 #include <cmath>
 #include <optional>
 
-#include "dialogs/sensitivity_charts.hpp"
+#include "design/sensitivity_charts.hpp"
 #include "model/dimensions.hpp"
 #include "model/text.hpp"
 
