@@ -15,6 +15,7 @@ namespace mv::cli {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitBadFile = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitAnalysis = 3;
 
 // A usage problem: reported on stderr as one line, exit status 2.
 struct UsageError {
@@ -22,6 +23,12 @@ struct UsageError {
 };
 // A file that cannot be read or written: exit status 1.
 struct FileError {
+    std::string message;
+};
+
+// An analysis that could not run (nothing searched, every sample failed, the search library
+// gave up): the reason on stderr, exit status 3.
+struct AnalysisError {
     std::string message;
 };
 

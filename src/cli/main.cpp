@@ -46,6 +46,9 @@ int main(int argc, char** argv) {
         } catch (const mv::cli::FileError& e) {
             std::fprintf(stderr, "merrovan-cli %s: %s\n", c.name.c_str(), e.message.c_str());
             return mv::cli::kExitBadFile;
+        } catch (const mv::cli::AnalysisError& e) {
+            std::fprintf(stderr, "merrovan-cli %s: %s\n", c.name.c_str(), e.message.c_str());
+            return mv::cli::kExitAnalysis;
         } catch (const std::exception& e) {
             std::fprintf(stderr, "merrovan-cli %s: %s\n", c.name.c_str(), e.what());
             return mv::cli::kExitBadFile;
