@@ -113,6 +113,15 @@ NotchRow Place(const Gear& g, const std::vector<Sample>& grid, float cutoff, Swe
     return out;
 }
 
+std::string JsonQuoted(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '"' || c == '\\') out += '\\';
+        if (static_cast<unsigned char>(c) >= 0x20) out += c;
+    }
+    return out + "\"";
+}
+
 }  // namespace
 
 std::optional<float> MeanCutoff(const EventRow& r) {
@@ -205,6 +214,32 @@ bool ParseCutoffList(std::string_view text, std::vector<float>& out, std::string
         if (comma == std::string_view::npos) return true;
         start = comma + 1;
     }
+}
+
+std::string NotchRowJson(const NotchRow& r) {
+    const std::string cutoff = r.cutoff ? "\"cutoff\":" + FormatShortest(*r.cutoff) + "," : "";
+    if (r.Reachable()) return "{" + cutoff + EventRowJson(r.events).substr(1);
+    std::string out = "{" + cutoff + "\"unreachable\":" + JsonQuoted(r.unreachable);
+    EventEnd group = EventEnd::None;
+    bool first = false;  // the first value of its object
+    for (const EventColumn& c : EventColumns()) {
+        if (c.end != group) {
+            if (group != EventEnd::None) out += '}';
+            if (c.end != EventEnd::None) {
+                out.append(",\"").append(EventEndName(c.end)).append("\":{");
+                first = true;
+            }
+            group = c.end;
+        }
+        if (!first) out += ',';
+        first = false;
+        out.append("\"").append(c.jsonKey).append("\":");
+        out += c.kind == EventColumnKind::Direction
+                   ? "\"" + std::string(SweepDirectionText(r.direction)) + "\""
+                   : std::string("null");
+    }
+    if (group != EventEnd::None) out += '}';
+    return out + "}";
 }
 
 std::string CutoffText(float cutoff) {

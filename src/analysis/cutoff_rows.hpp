@@ -48,6 +48,10 @@ std::vector<NotchRow> RowsAt(const Gear& g, const RowSpec& spec);
 // reason.
 bool ParseCutoffList(std::string_view text, std::vector<float>& out, std::string& error);
 
+// One row as JSON, in the event table's keys (EventRowJson), with "cutoff" first for a row at a
+// cut-off; a row that cannot be placed has every value null and its reason in "unreachable".
+std::string NotchRowJson(const NotchRow& r);
+
 // Short text of a cut-off ("25", "12.5"), as a JSON key and in tables.
 std::string CutoffText(float cutoff);
 

@@ -343,10 +343,19 @@ std::vector<NotchRow> LeaveOutUnreachableRows(const Gear& g, DesignProblem& p) {
     if (p.rows.basis != RowBasis::Cutoffs) return dropped;
     Gear start = WithDimensions(g, {});
     start.gear.errorBeep = true;
-    for (NotchRow& r : CutoffRows(start, p.rows.values, p.rows.directions)) {
-        if (r.Reachable() || LeftOut(p, r)) continue;
-        p.leftOut.push_back(RowKey{r.direction, *r.cutoff});
-        dropped.push_back(std::move(r));
+    const std::vector<NotchRow> rows = CutoffRows(start, p.rows.values, p.rows.directions);
+    for (SweepDirection d : {SweepDirection::Forward, SweepDirection::Reverse}) {
+        // A direction that reaches none of them keeps them all: the start is then reported as
+        // out of reach (or broken), rather than searched on no rows.
+        const bool anyReached = std::any_of(rows.begin(), rows.end(), [&](const NotchRow& r) {
+            return r.direction == d && r.Reachable();
+        });
+        if (!anyReached) continue;
+        for (const NotchRow& r : rows) {
+            if (r.direction != d || r.Reachable() || LeftOut(p, r)) continue;
+            p.leftOut.push_back(RowKey{r.direction, *r.cutoff});
+            dropped.push_back(r);
+        }
     }
     return dropped;
 }

@@ -116,7 +116,8 @@ std::vector<DesignGoal> EffectiveGoals(const DesignProblem& p);
 std::string ValidateProblem(const Gear& g, const DesignProblem& p);
 
 // Leaves out of the problem the rows at cut-offs the gear cannot place (for the default
-// cut-offs, which a gear need not all reach) and returns them, each with its reason.
+// cut-offs, which a gear need not all reach) and returns them, each with its reason. A direction
+// in which the gear places none keeps them all.
 std::vector<NotchRow> LeaveOutUnreachableRows(const Gear& g, DesignProblem& p);
 
 // The values the limits are checked against.

@@ -57,41 +57,6 @@ std::string CsvQuoted(const std::string& s) {
     return out + "\"";
 }
 
-std::string JsonQuoted(const std::string& s) {
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
-
-// A row at a cut-off that could not be placed: every value null, with the reason.
-std::string UnreachableJson(const NotchRow& r) {
-    std::string out =
-        "{\"cutoff\":" + Num(*r.cutoff) + ",\"unreachable\":" + JsonQuoted(r.unreachable);
-    EventEnd group = EventEnd::None;
-    bool first = false;  // the first value of its object
-    for (const EventColumn& c : EventColumns()) {
-        if (c.end != group) {
-            if (group != EventEnd::None) out += '}';
-            if (c.end != EventEnd::None) {
-                out.append(",\"").append(EventEndName(c.end)).append("\":{");
-                first = true;
-            }
-            group = c.end;
-        }
-        if (!first) out += ',';
-        first = false;
-        out.append("\"").append(c.jsonKey).append("\":");
-        out += c.kind == EventColumnKind::Direction
-                   ? "\"" + std::string(SweepDirectionText(r.direction)) + "\""
-                   : std::string("null");
-    }
-    if (group != EventEnd::None) out += '}';
-    return out + "}";
-}
-
 // The rows at cut-offs in the asked format: the event table's, with the cut-off asked for in
 // front and, for a row that cannot be placed, the reason in place of its values.
 std::string CutoffTable(const std::vector<NotchRow>& rows, const std::string& format) {
@@ -99,13 +64,7 @@ std::string CutoffTable(const std::vector<NotchRow>& rows, const std::string& fo
     for (const NotchRow& r : rows) events.push_back(r.events);
     std::string out;
     if (format == "json") {
-        for (const NotchRow& r : rows) {
-            if (!r.Reachable()) {
-                out += UnreachableJson(r) + "\n";
-                continue;
-            }
-            out += "{\"cutoff\":" + Num(*r.cutoff) + "," + EventRowJson(r.events).substr(1) + "\n";
-        }
+        for (const NotchRow& r : rows) out += NotchRowJson(r) + "\n";
         return out;
     }
     if (format == "csv") {
