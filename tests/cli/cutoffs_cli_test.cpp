@@ -175,4 +175,43 @@ TEST(CutoffsCli, OptimizeWritesValidJsonForHugeValuesAndRefusesAbsurdTargets) {
     }
 }
 
+TEST(CutoffsCli, StudiesTakeTheirRowsAtCutoffs) {
+    const RunResult s =
+        Cli("sensitivity", {"--ids", "6", "--cutoffs", "25,95", "--direction", "fwd"});
+    ASSERT_EQ(s.status, 0) << s.err.toStdString();
+    EXPECT_TRUE(s.err.contains("cut-off 95 % fwd is out of reach")) << s.err.toStdString();
+    const QJsonObject sens = Json(s.out);
+    EXPECT_EQ(sens["cutoffs"].toArray().size(), 2);
+    const QJsonObject fwd = sens["rows"].toArray()[0].toObject()["d"].toObject()["fwd"].toObject();
+    const QJsonObject at25 = fwd["25"].toObject();
+    EXPECT_GT(at25["notch"].toDouble(), 0.2);
+    EXPECT_TRUE(at25["revarm"].isDouble());
+    // At a fixed mean cut-off the front and rear cut-offs move against each other.
+    EXPECT_NEAR(at25["front"].toObject()["cutoff"].toDouble(),
+                -at25["rear"].toObject()["cutoff"].toDouble(), 1.0);
+    EXPECT_TRUE(fwd["95"].toObject()["front"].toObject()["cutoff"].isNull());
+
+    const RunResult t = Cli("tolerance", {"--tol", "6=0.01", "--samples", "20", "--cutoffs",
+                                          "25,95", "--direction", "rev"});
+    ASSERT_EQ(t.status, 0) << t.err.toStdString();
+    const QJsonArray rows = Json(t.out)["rows"].toArray();
+    ASSERT_EQ(rows.size(), 2);
+    const QJsonObject placed = rows[0].toObject();
+    EXPECT_EQ(placed["cutoff"].toDouble(), 25.0);
+    EXPECT_TRUE(placed["unreachable"].isNull());
+    const QJsonObject cut = placed["front"].toObject()["cutoff"].toObject();
+    const QJsonObject rear = placed["rear"].toObject()["cutoff"].toObject();
+    EXPECT_NEAR((cut["mean"].toDouble() + rear["mean"].toDouble()) / 2, 25.0, 0.01);
+    EXPECT_TRUE(rows[1].toObject()["unreachable"].toString().contains("out of reach"));
+    EXPECT_TRUE(rows[1].toObject()["front"].toObject()["cutoff"].isNull());
+
+    const QStringList both = {"--notches", "0.5", "--cutoffs", "25"};
+    for (const QStringList& args : {QStringList{"sensitivity", "--ids", "6"} + both,
+                                    QStringList{"tolerance", "--tol", "6=0.01"} + both}) {
+        const RunResult b = Cli(args[0], args.mid(1));
+        EXPECT_EQ(b.status, 2) << args[0].toStdString();
+        EXPECT_TRUE(b.err.contains("exclude each other")) << b.err.toStdString();
+    }
+}
+
 }  // namespace
