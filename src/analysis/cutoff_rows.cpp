@@ -242,6 +242,32 @@ std::string NotchRowJson(const NotchRow& r) {
     return out + "}";
 }
 
+std::string CutoffRowsDelimited(const std::vector<NotchRow>& rows, char separator) {
+    std::vector<EventRow> events;
+    for (const NotchRow& r : rows) events.push_back(r.events);
+    const std::string table = EventTableDelimited(events, separator);
+    const std::string sep(1, separator);
+    const std::size_t columns = EventColumnNames().size();
+    std::size_t at = table.find('\n');
+    std::string out = "cutoff" + sep + table.substr(0, at) + sep + "unreachable\n";
+    for (const NotchRow& r : rows) {
+        const std::size_t next = table.find('\n', at + 1);
+        const std::string line = table.substr(at + 1, next - at - 1);
+        at = next;
+        out += (r.cutoff ? FormatShortest(*r.cutoff) : std::string()) + sep;
+        if (r.Reachable()) {
+            out += line + sep + "\n";
+            continue;
+        }
+        std::string quoted = "\"";
+        for (char c : r.unreachable) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+        out += SweepDirectionText(r.direction);
+        for (std::size_t k = 1; k < columns; ++k) out += sep;
+        out += sep + quoted + "\"\n";
+    }
+    return out;
+}
+
 std::string CutoffText(float cutoff) {
     return FormatSignificant(static_cast<double>(cutoff), 7);
 }

@@ -52,6 +52,11 @@ bool ParseCutoffList(std::string_view text, std::vector<float>& out, std::string
 // cut-off; a row that cannot be placed has every value null and its reason in "unreachable".
 std::string NotchRowJson(const NotchRow& r);
 
+// Rows at cut-offs as delimited text: the event table's header (EventTableDelimited) between a
+// "cutoff" column and an "unreachable" column that holds the reason of a row that could not be
+// placed (quoted; its other cells empty).
+std::string CutoffRowsDelimited(const std::vector<NotchRow>& rows, char separator);
+
 // Short text of a cut-off ("25", "12.5"), as a JSON key and in tables.
 std::string CutoffText(float cutoff);
 

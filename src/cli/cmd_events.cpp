@@ -48,15 +48,6 @@ std::vector<std::string> Lines(const std::string& text) {
     return out;
 }
 
-std::string CsvQuoted(const std::string& s) {
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
-
 // The rows at cut-offs in the asked format: the event table's, with the cut-off asked for in
 // front and, for a row that cannot be placed, the reason in place of its values.
 std::string CutoffTable(const std::vector<NotchRow>& rows, const std::string& format) {
@@ -67,22 +58,7 @@ std::string CutoffTable(const std::vector<NotchRow>& rows, const std::string& fo
         for (const NotchRow& r : rows) out += NotchRowJson(r) + "\n";
         return out;
     }
-    if (format == "csv") {
-        const std::vector<std::string> lines = Lines(EventTableDelimited(events, ','));
-        const std::size_t columns = EventColumnNames().size();
-        out = "cutoff," + lines.front() + ",unreachable\n";
-        for (std::size_t i = 0; i < rows.size(); ++i) {
-            const NotchRow& r = rows[i];
-            out += Num(*r.cutoff) + ",";
-            if (r.Reachable()) {
-                out += lines[i + 1] + ",\n";
-                continue;
-            }
-            out += SweepDirectionText(r.direction) + std::string(columns - 1, ',') + "," +
-                   CsvQuoted(r.unreachable) + "\n";
-        }
-        return out;
-    }
+    if (format == "csv") return CutoffRowsDelimited(rows, ',');
     const std::vector<std::string> lines = Lines(EventTableText(events));
     out = std::string(9, ' ') + lines[0] + "\n" + "cut-off  " + lines[1] + "\n";
     for (std::size_t i = 0; i < rows.size(); ++i) {
