@@ -331,6 +331,9 @@ std::string ValidateProblem(const Gear& g, const DesignProblem& p) {
     }
     if (std::string e = CheckGoals(g, p); !e.empty()) return e;
     if (std::string e = CheckRows(p); !e.empty()) return e;
+    const std::size_t perDirection = p.rows.values.size();
+    if (p.leftOut.size() >= perDirection * (p.rows.directions == Directions::Both ? 2 : 1))
+        return "every row is left out";
     if (std::string e = CheckLimitValues(g, p.limits); !e.empty()) return e;
     if (p.maxEvaluations < 1 || p.maxEvaluations > kMaxEvaluationsLimit)
         return "the number of evaluations must be from 1 to " +
