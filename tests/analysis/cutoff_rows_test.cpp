@@ -104,14 +104,22 @@ TEST(CutoffRows, ACutoffOutOfReachHasNoEventsAndSaysWhy) {
         EXPECT_NEAR(r.reachShortfall, *r.cutoff - *fwd.high, 0.01f);
     }
 
-    // The default cut-offs: those the gear cannot reach are left out of a search, and named.
+    // The default cut-offs: those the gear cannot reach are left out of a search, and named;
+    // a direction that reaches none keeps them all, so that the search says so.
     mv::DesignProblem p;
     p.rows.directions = mv::Directions::Forward;
-    const std::vector<mv::NotchRow> dropped = mv::LeaveOutUnreachableRows(g, p);
-    ASSERT_EQ(dropped.size(), 4u);
-    ASSERT_EQ(p.leftOut.size(), 4u);
-    EXPECT_EQ(p.leftOut[0].value, 15.0f);
+    EXPECT_TRUE(mv::LeaveOutUnreachableRows(g, p).empty());
+    EXPECT_TRUE(p.leftOut.empty());
+    const mv::Gear longer = mv::WithDimensions(Nominal(), {{{27, 0.3f}}});
+    const std::vector<mv::NotchRow> dropped = mv::LeaveOutUnreachableRows(longer, p);
+    ASSERT_EQ(dropped.size(), 3u);
+    ASSERT_EQ(p.leftOut.size(), 3u);
+    EXPECT_EQ(p.leftOut[0].value, 25.0f);
     EXPECT_FALSE(dropped[0].unreachable.empty());
+    p.vary = {mv::DefaultLimits(longer, 5)};
+    EXPECT_EQ(mv::ValidateProblem(longer, p), "");
+    p.rows.values = {25, 40, 60};  // all left out
+    EXPECT_EQ(mv::ValidateProblem(longer, p), "every row is left out");
     mv::DesignProblem nominal;
     EXPECT_TRUE(mv::LeaveOutUnreachableRows(Nominal(), nominal).empty());
     EXPECT_TRUE(nominal.leftOut.empty());
