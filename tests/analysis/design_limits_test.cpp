@@ -152,6 +152,19 @@ TEST(DesignLimits, BalancesTheNominalGearAtChosenCutoffs) {
     EXPECT_LE(*r.best.values.drop, 2.0);
 }
 
+TEST(DesignLimits, AGearWithoutUndoHistoryMayVaryTheOffsetAngleAndMore) {
+    const mv::Gear g = Nominal();
+    DesignProblem p;
+    p.vary = {mv::VaryDimension{25, -2.0f, 2.0f}};
+    EXPECT_NE(mv::ValidateProblem(g, p).find("cannot be varied"), std::string::npos);
+    p.undoable = false;
+    EXPECT_EQ(mv::ValidateProblem(g, p), "");
+    for (mv::DimensionId id = 1; id <= 24; ++id) p.vary.push_back(mv::DefaultLimits(g, id));
+    EXPECT_EQ(mv::ValidateProblem(g, p), "");  // more than an undo history holds
+    p.undoable = true;
+    EXPECT_NE(mv::ValidateProblem(g, p), "");
+}
+
 TEST(DesignSearchMended, EachDistinctGearCountsOnce) {
     // The valve stem moved off the length that balances the leads: with three evaluations the
     // search sees the start and a step each way, one of which is better. Counting the start twice
