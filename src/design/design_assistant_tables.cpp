@@ -81,6 +81,7 @@ QTableWidget* MakeEventTable(QWidget* parent, const char* name) {
             QString::fromUtf8(columns[static_cast<std::size_t>(i)]->tip));
     // The direction's column names the whole row: its direction and where it is taken.
     t->horizontalHeaderItem(0)->setText(QStringLiteral("Row"));
+    t->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     t->horizontalHeaderItem(0)->setToolTip(
         QStringLiteral("Running direction, and the mean cut-off or the notch of the row"));
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);

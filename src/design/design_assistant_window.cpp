@@ -255,9 +255,10 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
                              QStringLiteral("After"), QStringLiteral("Kept")});
     limitTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     limitTable_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    goalTable_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     summary->addWidget(goalTable_, 2);
-    summary->addWidget(limitTable_, 2);
-    summary->addWidget(changes_, 3);
+    summary->addWidget(limitTable_, 3);
+    summary->addWidget(changes_, 2);
     layout->addLayout(summary, 4);
 
     auto* events = new QHBoxLayout;
