@@ -244,6 +244,7 @@ std::string NotchRowJson(const NotchRow& r) {
 
 std::string CutoffRowsDelimited(const std::vector<NotchRow>& rows, char separator) {
     std::vector<EventRow> events;
+    events.reserve(rows.size());
     for (const NotchRow& r : rows) events.push_back(r.events);
     const std::string table = EventTableDelimited(events, separator);
     const std::string sep(1, separator);

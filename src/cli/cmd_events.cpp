@@ -52,6 +52,7 @@ std::vector<std::string> Lines(const std::string& text) {
 // front and, for a row that cannot be placed, the reason in place of its values.
 std::string CutoffTable(const std::vector<NotchRow>& rows, const std::string& format) {
     std::vector<EventRow> events;
+    events.reserve(rows.size());
     for (const NotchRow& r : rows) events.push_back(r.events);
     std::string out;
     if (format == "json") {

@@ -108,8 +108,7 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
         "(front release - rear release)^2, per cent of stroke",
         "(front compression - rear compression)^2, per cent of stroke",
         "both ends' ((lead - target) / stroke x 100)^2; target in dimension units",
-        "(mean cut-off at full gear - target)^2 (at the largest notch for rows at notches); "
-        "target in per cent",
+        "(mean cut-off at full gear, or the largest notch - target)^2; target in per cent",
         "((full-gear valve travel - target) / stroke x 100)^2; target in dimension units",
     };
     static const char* const kTargets[kGoalKinds] = {"", "", "", "", "0.03", "75", "0.8"};
