@@ -219,11 +219,11 @@ DesignResult RunDesignSearch(const Gear& g, const DesignProblem& problem, std::s
     if (!r.best.feasible) {
         // Say how far the closest candidate (or the start) is from every limit it breaks.
         const DesignEvaluation& c = r.closest ? *r.closest : r.start;
-        for (int k = 0; k < kLimitKinds; ++k)
+        for (int k = 0; k < kLimitKinds; ++k) {
+            const auto kind = static_cast<LimitKind>(k);
             if (c.excess[static_cast<std::size_t>(k)] > 0)
-                r.limitsNotMet.push_back({static_cast<LimitKind>(k),
-                                          ExcessInUnit(g, static_cast<LimitKind>(k),
-                                                       c.excess[static_cast<std::size_t>(k)])});
+                r.limitsNotMet.push_back({kind, ExcessInUnit(c, kind)});
+        }
     }
     return r;
 }
@@ -247,9 +247,10 @@ std::optional<float> LargestCutoffDifference(const std::vector<NotchRow>& rows) 
     return worst;
 }
 
-double ExcessInUnit(const Gear& g, LimitKind kind, double excess) {
+double ExcessInUnit(const DesignEvaluation& e, LimitKind kind) {
+    const double excess = e.excess[static_cast<std::size_t>(kind)];
     if (kind == LimitKind::FullGearDrop || kind == LimitKind::Reach) return excess;
-    return excess * std::fabs(static_cast<double>(g.frame.stroke)) / 100.0;
+    return excess * e.stroke / 100.0;
 }
 
 }  // namespace mv

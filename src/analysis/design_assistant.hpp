@@ -70,7 +70,7 @@ std::vector<DimensionValue> ChangedDimensions(const DesignProblem& problem,
 // a row lacks a cut-off at either end. Rows that could not be placed are skipped.
 std::optional<float> LargestCutoffDifference(const std::vector<NotchRow>& rows);
 
-// An excess of DesignEvaluation::excess in the limit's own unit (see LimitShortfall).
-double ExcessInUnit(const Gear& g, LimitKind kind, double excess);
+// How far an evaluated gear is outside a limit, in the limit's own unit (see LimitShortfall).
+double ExcessInUnit(const DesignEvaluation& e, LimitKind kind);
 
 }  // namespace mv

@@ -408,6 +408,7 @@ DesignEvaluation EvaluateDesign(const Gear& g, const DesignProblem& p,
         if (!LeftOut(p, r)) e.rows.push_back(std::move(r));
 
     const LD stroke = std::fabs(LD(g.frame.stroke));
+    e.stroke = static_cast<double>(stroke);
     // Lengths in the constraints are taken in per cent of the stroke, like the goals.
     const LD perCent = stroke > 0 ? 100.0L / stroke : 0.0L;
     const ValveThresholds t = ValveThresholdsOf(g.cyl);

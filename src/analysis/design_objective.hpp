@@ -144,6 +144,7 @@ struct DesignEvaluation {
     // The objective over the goals that could be measured, for the search to follow while the
     // candidate is infeasible; finite.
     double searchObjective = 0;
+    double stroke = 0;  // of the gear judged: the unit of the lengths above
 };
 
 // The limits in force for a start: the problem's, with the default minimum lead resolved.
