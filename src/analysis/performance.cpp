@@ -253,7 +253,7 @@ namespace {
 
 constexpr PerformanceColumn kColumns[] = {
     {"direction", "Direction", "Running direction", PerformanceColumnKind::Direction, nullptr},
-    {"notch", "Notch", "(setting - mid gear) / \"Rev Arm to Cent Max\"",
+    {"notch", "Notch", "Reverse-arm travel from mid gear over \"Rev Arm to Cent Max\"",
      PerformanceColumnKind::Notch, [](const PerformanceRow& r) { return r.notch; }},
     {"revarm", "Rev Arm", "Reverse-arm setting", PerformanceColumnKind::Length,
      [](const PerformanceRow& r) -> std::optional<float> { return r.revArm; }},
