@@ -55,7 +55,7 @@ void CheckSteamOptions(const SteamOptions& o, const Gear& g) {
 }
 
 const char* const kSteamOptionsHelp =
-    "  --pressure P       steam-chest pressure, absolute, in your unit (required)\n"
+    "  --pressure P       steam-chest pressure, absolute, in your unit\n"
     "  --back-pressure B  exhaust back pressure, absolute (default 15); 0 < B < P\n"
     "  --clearance PCT    clearance volume of each end, per cent of the swept volume, above 0\n"
     "                     and at most 100 (default 8)\n"

@@ -78,7 +78,7 @@ const bool kRegistered = Register(Command{
     "[--cylinders N] [--card-points N] [--format json|csv|table]",
     "The ideal indicator card of both cylinder ends at each notch, from the valve events of\n"
     "the event table, with work, mean effective pressure (MEP), work per turn, tractive\n"
-    "effort and the front/rear work imbalance.\n"
+    "effort and the front/rear work imbalance. --pressure is required.\n"
     "  --file PATH        load a .dst or .mvo dimension file first\n"
     "  --set ID=VALUE     commit dimension ID (1..27, 101..122) as a dialog does; repeatable\n"
     "  --notches F1,...   reverse-arm settings mid gear +- F x \"Rev Arm to Cent Max\", each F\n"
