@@ -122,9 +122,12 @@ void IndicatorSettings::CommitFields() {
     QString problem;
     for (const auto& f : fields) {
         double v = 0;
-        if (!ParseStrict(f.edit->text().trimmed().toStdString(), v) || std::fabs(v) > 3.4e38) {
-            problem = QStringLiteral("%1: '%2' is not a number.")
-                          .arg(QString::fromLatin1(f.name), f.edit->text());
+        const bool number = ParseStrict(f.edit->text().trimmed().toStdString(), v);
+        if (!number || std::fabs(v) > 3.4e38) {
+            problem =
+                QStringLiteral("%1: '%2' is %3.")
+                    .arg(QString::fromLatin1(f.name), f.edit->text(),
+                         number ? QStringLiteral("out of range") : QStringLiteral("not a number"));
             break;
         }
         *f.value = static_cast<float>(v);
