@@ -84,28 +84,33 @@ EndPerformance Absent(const char* reason) {
 }
 
 // p V = C along a curved phase, from v0 to v1: n points evenly spaced in log volume, which
-// keeps every chord equally close to the curve however large the ratio.
+// keeps every chord equally close to the curve however large the ratio. One power per curve:
+// the points follow by multiplication.
 void AppendCurve(std::vector<CardPoint>& out, LD constant, LD v0, LD v1, int n) {
-    const LD l = std::log(v1 / v0);
-    for (int j = 0; j < n; ++j) {
-        const LD v = v0 * std::exp(l * j / (n - 1));
-        out.push_back({static_cast<float>(v), static_cast<float>(constant / v)});
-    }
+    const LD ratio = std::pow(v1 / v0, 1.0L / (n - 1)), inverse = 1 / ratio;
+    LD v = v0, p = constant / v0;  // p falls by the ratio v grows by
+    for (int j = 0; j < n - 1; ++j, v *= ratio, p *= inverse)
+        out.push_back({static_cast<float>(v), static_cast<float>(p)});
+    out.push_back({static_cast<float>(v1), static_cast<float>(constant / v1)});
 }
 
 // As AppendCurve, for a phase that passes the dead centre (volume vt) on its way; the dead
 // centre is a point of its own.
 void AppendCurveVia(std::vector<CardPoint>& out, LD constant, LD v0, LD vt, LD v1, int n) {
-    const LD l0 = std::log(v0 / vt), l1 = std::log(v1 / vt), total = l0 + l1;
+    const LD l0 = std::log(v0 / vt), step = (l0 + std::log(v1 / vt)) / (n - 1);
+    const LD ratio = std::exp(step);
+    LD v = v0;
     bool turned = false;
     for (int j = 0; j < n; ++j) {
-        const LD t = total * j / (n - 1);
+        const LD t = step * j;
         if (!turned && t > l0) {
             out.push_back({static_cast<float>(vt), static_cast<float>(constant / vt)});
+            v = vt * std::exp(t - l0);
             turned = true;
         }
-        const LD v = t <= l0 ? v0 * std::exp(-t) : vt * std::exp(t - l0);
+        if (j == n - 1) v = v1;
         out.push_back({static_cast<float>(v), static_cast<float>(constant / v)});
+        v = turned ? v * ratio : v / ratio;
     }
 }
 
