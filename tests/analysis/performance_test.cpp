@@ -119,7 +119,11 @@ TEST(IndicatorCard, RodReducesOnlyTheRearEnd) {
 }
 
 TEST(IndicatorCard, RowTotals) {
+    // The row of docs/steam.md: both ends with a piston area of 5 and a stroke of 2, three
+    // cylinders, drivers of 7.
     mv::Model m = DefaultGear();
+    m.cyl.boreDia = static_cast<float>(std::sqrt(20 / std::numbers::pi));
+    m.frame.stroke = 2;
     mv::EventRow row;
     row.front = Events(0, 40, 90, 20);
     row.rear = Events(0, 30, 90, 20);
@@ -127,11 +131,15 @@ TEST(IndicatorCard, RowTotals) {
     s.cylinders = 3;
     const mv::PerformanceRow r = mv::RowPerformance(m, row, s);
     ASSERT_TRUE(r.workPerTurn && r.tractiveEffort && r.workImbalance) << r.reason;
+    EXPECT_NEAR(*r.front.work, 643.615, 1e-3 * 643);
+    EXPECT_NEAR(*r.rear.work, 563.558, 1e-3 * 563);
+    EXPECT_NEAR(*r.workPerTurn, 3621.52, 1e-3 * 3621);
+    EXPECT_NEAR(*r.tractiveEffort, 164.681, 1e-3 * 164);
+    EXPECT_NEAR(*r.workImbalance, 13.2636, 1e-3);
+    // Exactly the formulas on the ends' figures.
     const double f = *r.front.work, b = *r.rear.work;
-    EXPECT_GT(f, b);
-    EXPECT_NEAR(*r.workPerTurn, 3 * (f + b), 1e-3);
-    EXPECT_NEAR(*r.tractiveEffort, 3 * (f + b) / (std::numbers::pi * m.frame.driverDia), 1e-3);
-    EXPECT_NEAR(*r.workImbalance, 100 * (f - b) / ((f + b) / 2), 1e-4);
+    EXPECT_FLOAT_EQ(*r.workPerTurn, static_cast<float>(3 * (f + b)));
+    EXPECT_FLOAT_EQ(*r.workImbalance, static_cast<float>(100 * (f - b) / ((f + b) / 2)));
     EXPECT_EQ(mv::WorkImbalance(m, row, s), r.workImbalance);
 
     m.frame.driverDia = 0;
