@@ -159,7 +159,7 @@ std::vector<CardPoint> CardPolygon(const EndEvents& e, const EndCylinder& c,
     if (MakeCard(e, c, s, k) || !EndCard(e, c, s).work) return {};
     n = std::max(n, 2);
     std::vector<CardPoint> out;
-    out.reserve(static_cast<std::size_t>(2 * n + 6));
+    out.reserve(2 * static_cast<std::size_t>(n) + 6);
     auto point = [&out](LD v, LD p) {
         out.push_back({static_cast<float>(v), static_cast<float>(p)});
     };

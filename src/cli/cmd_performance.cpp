@@ -52,6 +52,7 @@ int RunPerformance(const Args& args) {
 
     const std::vector<NotchRow> notchRows = NotchRows(m, notches, dirs);
     std::vector<EventRow> events;
+    events.reserve(notchRows.size());
     for (const NotchRow& r : notchRows) events.push_back(r.events);
     std::vector<PerformanceRow> rows = PerformanceRows(m, events, steam.conditions, cardPoints);
     // The notch asked for, as the other studies give it, not one worked back from the setting.

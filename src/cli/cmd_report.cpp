@@ -298,8 +298,11 @@ int RunReport(const Args& args) {
     std::vector<PerformanceRow> performance;
     if (o.steam.pressureGiven) {
         Progress("computing the indicator cards");
+        const std::vector<NotchRow> notchRows =
+            NotchRows(base, kDefaultStudyNotches, Directions::Both);
         std::vector<EventRow> rows;
-        for (const NotchRow& r : NotchRows(base, kDefaultStudyNotches, Directions::Both)) {
+        rows.reserve(notchRows.size());
+        for (const NotchRow& r : notchRows) {
             rows.push_back(r.events);
             rows.back().notch = r.notch;
         }
