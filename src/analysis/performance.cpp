@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <execution>
 #include <numbers>
+#include <numeric>
 
 #include "model/text.hpp"
 
@@ -246,6 +248,22 @@ std::vector<PerformanceRow> PerformanceRows(const Gear& g, std::span<const Event
             out.back().rearCard = CardPolygon(r.rear, RearCylinder(g, s.rodDia), s, cardPoints);
     }
     return out;
+}
+
+std::vector<EventRow> PositionEventRows(const Gear& g) {
+    const int count = std::clamp(g.revArmPositionCount, 0, kRevArmPositions - 1);
+    std::vector<int> positions(static_cast<std::size_t>(count));
+    std::iota(positions.begin(), positions.end(), 1);
+    std::vector<EventRow> rows(positions.size());
+    const float mid = g.revArmPositions[0];
+    // Each row is its own sweep of the gear, which is only read.
+    std::transform(std::execution::par, positions.begin(), positions.end(), rows.begin(),
+                   [&g, mid](int k) {
+                       const float p = g.revArmPositions[k];
+                       return ComputeEventRow(
+                           g, p, p >= mid ? SweepDirection::Forward : SweepDirection::Reverse);
+                   });
+    return rows;
 }
 
 std::optional<float> WorkImbalance(const Gear& g, const EventRow& row, const SteamConditions& s) {

@@ -85,6 +85,10 @@ PerformanceRow RowPerformance(const Gear& g, const EventRow& row, const SteamCon
 std::vector<PerformanceRow> PerformanceRows(const Gear& g, std::span<const EventRow> rows,
                                             const SteamConditions& s, int cardPoints = 0);
 
+// The event rows of the diagrams' reverse-arm positions 1..count, forward at or beyond mid gear
+// and reverse behind it: what the indicator cards and their window's table are made from.
+std::vector<EventRow> PositionEventRows(const Gear& g);
+
 // The row's work imbalance in per cent (front minus rear over their mean): the cheap figure
 // for balancing a gear.
 std::optional<float> WorkImbalance(const Gear& g, const EventRow& row, const SteamConditions& s);

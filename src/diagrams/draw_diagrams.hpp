@@ -8,7 +8,6 @@
 #include <QString>
 #include <array>
 #include <functional>
-#include <vector>
 
 #include "analysis/performance.hpp"
 #include "model/model.hpp"
@@ -51,9 +50,6 @@ DiagramTail DrawOvalDiagram(Model& m, QPainter& p, const DiagramOptions& opt = {
 DiagramTail DrawSteamDiagram(Model& m, QPainter& p, const DiagramOptions& opt = {});
 // The ideal indicator cards of both ends for each reverse-arm position, with their legend.
 DiagramTail DrawIndicatorDiagram(Model& m, QPainter& p, const DiagramOptions& opt = {});
-// The event rows of the reverse-arm positions 1..count, forward at or beyond mid gear and
-// reverse behind it: what the indicator cards and their window's table are made from.
-std::vector<EventRow> PositionEventRows(const Model& m);
 
 // One port graph in the mode m.portSelector: 'F' forward rows, 'R' reverse rows. In mode 'B'
 // this runs DrawPortBothGraphs, so that no trigger ever draws rows of neither direction.

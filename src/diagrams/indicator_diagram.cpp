@@ -3,8 +3,6 @@
 // the dead centre), with a legend row per position under the two plots.
 #include <algorithm>
 #include <cmath>
-#include <execution>
-#include <numeric>
 
 #include "diagrams/diagram_canvas.hpp"
 #include "model/text.hpp"
@@ -112,22 +110,6 @@ void Card(Canvas& c, const Plot& plot, const std::vector<CardPoint>& card, const
 }
 
 }  // namespace
-
-std::vector<EventRow> PositionEventRows(const Model& m) {
-    const int count = std::clamp(m.revArmPositionCount, 0, kRevArmPositions - 1);
-    std::vector<int> positions(static_cast<std::size_t>(count));
-    std::iota(positions.begin(), positions.end(), 1);
-    std::vector<EventRow> rows(positions.size());
-    const float mid = m.revArmPositions[0];
-    // Each row is its own sweep of a read-only gear.
-    std::transform(std::execution::par, positions.begin(), positions.end(), rows.begin(),
-                   [&m, mid](int k) {
-                       const float p = m.revArmPositions[k];
-                       return ComputeEventRow(
-                           m, p, p >= mid ? SweepDirection::Forward : SweepDirection::Reverse);
-                   });
-    return rows;
-}
 
 DiagramTail DrawIndicatorDiagram(Model& m, QPainter& painter, const DiagramOptions& opt) {
     Canvas c(m, painter);

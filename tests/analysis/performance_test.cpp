@@ -227,6 +227,29 @@ TEST(IndicatorCard, NothingOutOfRangeReachesTheFigures) {
     EXPECT_EQ(text.find("nan"), std::string::npos) << text;
 }
 
+TEST(IndicatorCard, PositionRowsFollowTheDiagramPositions) {
+    mv::Model m = DefaultGear();
+    const float mid = m.revArmPositions[0];
+    m.revArmPositions[1] = mid;
+    m.revArmPositions[2] = mid + 0.5f;
+    m.revArmPositions[3] = mid - 0.5f;
+    m.revArmPositionCount = 3;
+    const std::vector<mv::EventRow> rows = mv::PositionEventRows(m);
+    ASSERT_EQ(rows.size(), 3u);
+    // Mid gear runs forward; behind it, reverse; each row as the event table computes it.
+    const mv::SweepDirection dirs[] = {mv::SweepDirection::Forward, mv::SweepDirection::Forward,
+                                       mv::SweepDirection::Reverse};
+    for (int k = 0; k < 3; ++k) {
+        const mv::EventRow one = mv::ComputeEventRow(m, m.revArmPositions[k + 1], dirs[k]);
+        EXPECT_EQ(rows[k].direction, dirs[k]);
+        EXPECT_EQ(rows[k].revArm, m.revArmPositions[k + 1]);
+        EXPECT_EQ(rows[k].front.cutoff, one.front.cutoff);
+        EXPECT_EQ(rows[k].rear.release, one.rear.release);
+    }
+    m.revArmPositionCount = 0;
+    EXPECT_TRUE(mv::PositionEventRows(m).empty());
+}
+
 TEST(IndicatorCard, TextFormsShareTheColumns) {
     const mv::Model m = DefaultGear();
     const std::vector<mv::EventRow> events = mv::ComputeDefaultEventTable(m, 2);
