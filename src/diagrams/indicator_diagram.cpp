@@ -172,7 +172,7 @@ DiagramTail DrawIndicatorDiagram(Model& m, QPainter& painter, const DiagramOptio
         c.Text(kColumnX[3], y, r.direction == SweepDirection::Forward ? "Fwd" : "Rev");
         c.Text(kColumnX[4], y,
                EventPercentText(e.front.cutoff) + " / " + EventPercentText(e.rear.cutoff));
-        if (!r.front.work && !r.rear.work) {
+        if (!r.front.work || !r.rear.work) {
             c.Text(kColumnX[5], y, PerformanceReasonText(r));
             continue;
         }
