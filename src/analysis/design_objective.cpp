@@ -17,7 +17,7 @@ using LD = long double;
 
 constexpr std::array<const char*, kGoalKinds> kGoalNames = {
     "cutoff-balance", "lead-balance",     "release-balance", "compression-balance",
-    "lead",           "full-gear-cutoff", "travel"};
+    "lead",           "full-gear-cutoff", "travel",          "work-balance"};
 constexpr std::array<const char*, kLimitKinds> kLimitNames = {
     "min-lead", "full-gear-drop", "travel", "geometry", "events", "reach"};
 
@@ -65,7 +65,8 @@ std::optional<float> EndEvents::*BalancedEvent(GoalKind k) {
         case GoalKind::Lead: return &EndEvents::lead;
         case GoalKind::CutoffBalance:
         case GoalKind::FullGearCutoff:
-        case GoalKind::Travel: return &EndEvents::cutoff;
+        case GoalKind::Travel:
+        case GoalKind::WorkBalance: return &EndEvents::cutoff;
     }
     return &EndEvents::cutoff;
 }
@@ -175,6 +176,9 @@ std::string CheckGoals(const Gear& g, const DesignProblem& p) {
         if (goal.kind == GoalKind::Travel && (goal.target <= 0 || goal.target > stroke))
             return "goal " + name + ": target must be above 0 and at most the stroke " +
                    Num(stroke);
+        if (goal.kind == GoalKind::WorkBalance)
+            if (const char* why = SteamConditionsProblem(p.steam))
+                return "goal " + name + ": " + why;
     }
     return {};
 }
@@ -263,7 +267,7 @@ std::optional<DesignGoal> ParseGoal(std::string_view text, std::string& error) {
     if (it == kGoalNames.end()) {
         error = "unknown goal '" + std::string(name) +
                 "' (cutoff-balance, lead-balance, release-balance, compression-balance, lead=L, "
-                "full-gear-cutoff=P, travel=T)";
+                "full-gear-cutoff=P, travel=T, work-balance)";
         return std::nullopt;
     }
     goal.kind = static_cast<GoalKind>(it - kGoalNames.begin());
@@ -531,6 +535,20 @@ DesignEvaluation EvaluateDesign(const Gear& g, const DesignProblem& p,
             if (goal.kind == GoalKind::FullGearCutoff && !fullGearGoal && r.notch != largest)
                 continue;
             const LD w = RowWeight(p, r);
+            if (goal.kind == GoalKind::WorkBalance) {
+                // The cheap figure: closed-form cards from the events already found.
+                const std::optional<float> imbalance = WorkImbalance(g, r.events, p.steam);
+                if (!imbalance) {
+                    if (goalText.empty())
+                        goalText = "no work imbalance at " + RowText(r) +
+                                   " (an end without a card), so work-balance cannot be measured";
+                    measured = false;
+                    continue;
+                }
+                sum += w * LD(*imbalance) * LD(*imbalance);
+                weights += w;
+                continue;
+            }
             if (goal.kind == GoalKind::Travel) {
                 if (!r.events.travel) {
                     measured = false;
@@ -566,11 +584,17 @@ DesignEvaluation EvaluateDesign(const Gear& g, const DesignProblem& p,
             weights += w;
         }
         const LD value = weights > 0 ? sum / weights : 0.0L;
-        partial += goal.weight * value;
         if (!measured) {
+            // Rows that cannot be measured must not look better than the start: a gear that
+            // loses its events would otherwise score 0 and draw the search to it. The limits
+            // that such a gear breaks then lead back.
+            const double was =
+                start && k < start->goalValues.size() ? start->goalValues[k] : double(value);
+            partial += goal.weight * std::max(value, LD(std::isfinite(was) ? was : 0.0));
             allMeasured = false;
             continue;
         }
+        partial += goal.weight * value;
         e.goalValues[k] = ToDouble(value);
         total += goal.weight * value;
     }

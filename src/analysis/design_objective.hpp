@@ -13,6 +13,7 @@
 
 #include "analysis/cutoff_rows.hpp"
 #include "analysis/notch_rows.hpp"
+#include "analysis/performance.hpp"
 #include "model/model.hpp"
 
 namespace mv {
@@ -25,8 +26,9 @@ enum class GoalKind {
     Lead,                // "lead=L": both leads near L (length unit)
     FullGearCutoff,      // "full-gear-cutoff=P": mean cut-off at full gear near P %
     Travel,              // "travel=T": full-gear valve travel near T (length unit)
+    WorkBalance,         // "work-balance": front/rear work imbalance of the indicator cards, %
 };
-inline constexpr int kGoalKinds = 7;
+inline constexpr int kGoalKinds = 8;
 
 struct DesignGoal {
     GoalKind kind = GoalKind::CutoffBalance;
@@ -34,7 +36,7 @@ struct DesignGoal {
     double weight = 1;
 };
 
-const char* GoalName(GoalKind kind);  // "cutoff-balance", ..., "full-gear-cutoff", "travel"
+const char* GoalName(GoalKind kind);  // "cutoff-balance", ..., "travel", "work-balance"
 bool GoalHasTarget(GoalKind kind);
 // "NAME[=TARGET][@WEIGHT]". On failure returns nothing and says why in `error`.
 std::optional<DesignGoal> ParseGoal(std::string_view text, std::string& error);
@@ -100,6 +102,8 @@ struct DesignProblem {
     // designers favour forward gear.
     double reverseWeight = kDefaultReverseWeight;
     DesignLimits limits;
+    // The steam of the ideal indicator cards; used only by the work-balance goal.
+    SteamConditions steam;
     // True when the result is to be applied to a gear with an undo history: only the
     // dimensions a typed change can take back may vary, at most kMaxVariedDimensions of them.
     bool undoable = true;

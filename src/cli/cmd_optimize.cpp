@@ -347,6 +347,12 @@ int RunOptimize(const Args& args) {
             cutoffs = CutoffsValue(a, OptionValue(args, i));
         } else if (a == "--direction") {
             directions = DirectionsValue(a, OptionValue(args, i));
+        } else if (a == "--pressure") {
+            p.steam.pressure = FloatValue(a, OptionValue(args, i));
+        } else if (a == "--back-pressure") {
+            p.steam.backPressure = FloatValue(a, OptionValue(args, i));
+        } else if (a == "--clearance") {
+            p.steam.clearance = FloatValue(a, OptionValue(args, i));
         } else if (a == "--reverse-weight") {
             p.reverseWeight = NumberValue(a, OptionValue(args, i));
         } else if (a == "--limit") {
@@ -440,7 +446,8 @@ const bool kRegistered = Register(Command{
     "optimize",
     "optimize [--file F] [--set ID=V]... --vary ID[=LO:HI]... [--goal NAME[=TARGET][@WEIGHT]]... "
     "[--cutoffs C1,C2,... | --notches F1,F2,...] [--direction fwd|rev|both] [--reverse-weight W] "
-    "[--limit NAME=VALUE]... [--max-evals N] [--seed S] [--out TUNED.dst] [--format json|table]",
+    "[--limit NAME=VALUE]... [--pressure P] [--back-pressure B] [--clearance PCT] [--max-evals N] "
+    "[--seed S] [--out TUNED.dst] [--format json|table]",
     "Varies the chosen dimensions within their bounds until the valve events balance, keeping\n"
     "every limit.\n"
     "  --file PATH        load a .dst or .mvo dimension file first\n"
@@ -456,6 +463,9 @@ const bool kRegistered = Register(Command{
     "                       full-gear-cutoff=P   (mean cut-off at full gear - P)^2 (with\n"
     "                                            --notches: at the largest notch)\n"
     "                       travel=T             ((full-gear valve travel - T) / stroke x 100)^2\n"
+    "                       work-balance         (front/rear work imbalance of the ideal\n"
+    "                                            indicator cards, per cent)^2 (as 'performance'\n"
+    "                                            gives it)\n"
     "                     each the mean over the rows; default cutoff-balance. L and T are\n"
     "                     lengths no larger than the stroke, P a per cent.\n"
     "  --cutoffs C,...    rows where the mean of the front and rear cut-off is C per cent,\n"
@@ -475,6 +485,10 @@ const bool kRegistered = Register(Command{
     "                                            (default 2)\n"
     "                       travel=LO:HI         full-gear valve travel within LO..HI (default\n"
     "                                            none)\n"
+    "  --pressure P, --back-pressure B, --clearance PCT\n"
+    "                     the steam of the work-balance goal's cards, used by it only:\n"
+    "                     absolute pressures (defaults 100 and 15; 0 < B < P) and the clearance\n"
+    "                     volume in per cent of the swept volume (default 8)\n"
     "  --max-evals N      at most N gears evaluated, each distinct gear once (default 400)\n"
     "  --seed S           seed of the restarts (default 1); the same inputs give the same result\n"
     "  --out PATH         write the tuned gear as a dimension file\n"

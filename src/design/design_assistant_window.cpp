@@ -110,8 +110,10 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
         "both ends' ((lead - target) / stroke x 100)^2; target in dimension units",
         "(mean cut-off at full gear, or the largest notch - target)^2; target in per cent",
         "((full-gear valve travel - target) / stroke x 100)^2; target in dimension units",
+        "(front/rear work imbalance of the ideal indicator cards, per cent)^2, for the steam "
+        "given below it",
     };
-    static const char* const kTargets[kGoalKinds] = {"", "", "", "", "0.03", "75", "0.8"};
+    static const char* const kTargets[kGoalKinds] = {"", "", "", "", "0.03", "75", "0.8", ""};
     for (int k = 0; k < kGoalKinds; ++k) {
         const auto kind = static_cast<GoalKind>(k);
         GoalRow& g = goals_[static_cast<std::size_t>(k)];
@@ -133,6 +135,30 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
         g.weight->setMaximumWidth(70);
         goalGrid->addWidget(g.weight, k + 1, 2);
     }
+    // The steam of the work-balance goal's cards, in its own row under it.
+    auto* steam = new QHBoxLayout;
+    const auto steamField = [goalBox](const char* name, const QString& text, const char* tip) {
+        auto* e = new QLineEdit(text, goalBox);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setToolTip(QString::fromLatin1(tip));
+        e->setMaximumWidth(60);
+        return e;
+    };
+    const SteamConditions defaults;
+    pressure_ = steamField("EditPressure", Q(FloatText(defaults.pressure)),
+                           "Steam-chest pressure, absolute");
+    backPressure_ = steamField("EditBackPressure", Q(FloatText(defaults.backPressure)),
+                               "Exhaust back pressure, absolute, above 0 and below the pressure");
+    clearance_ = steamField("EditClearance", Q(FloatText(defaults.clearance)),
+                            "Clearance volume, per cent of the swept volume");
+    steam->addWidget(new QLabel(QStringLiteral("   steam"), goalBox));
+    for (auto [label, field] : {std::pair{"P", pressure_}, std::pair{"B", backPressure_},
+                                std::pair{"clearance %", clearance_}}) {
+        steam->addWidget(new QLabel(QString::fromLatin1(label), goalBox));
+        steam->addWidget(field);
+    }
+    steam->addStretch(1);
+    goalGrid->addLayout(steam, kGoalKinds + 1, 0, 1, 3);
     right->addWidget(goalBox);
 
     auto* rowBox = new QGroupBox(QStringLiteral("Rows and search"), this);
@@ -310,6 +336,13 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
         connect(g.use, &QCheckBox::toggled, this, enable);
         enable();
     }
+    QCheckBox* work = goals_[static_cast<std::size_t>(GoalKind::WorkBalance)].use;
+    auto enableSteam = [this, work] {
+        for (QLineEdit* e : {pressure_, backPressure_, clearance_})
+            e->setEnabled(work->isChecked());
+    };
+    connect(work, &QCheckBox::toggled, this, enableSteam);
+    enableSteam();
 
     BuildDimensionTable();
     UpdateButtons();
@@ -476,6 +509,16 @@ std::optional<DesignProblem> TDesignAssistant::Problem(QString& error) const {
         !optional(travelHigh_, "The largest travel", high))
         return std::nullopt;
     if (weight) p.reverseWeight = *weight;
+    if (goals_[static_cast<std::size_t>(GoalKind::WorkBalance)].use->isChecked()) {
+        std::optional<double> pressure, back, clearance;
+        if (!optional(pressure_, "The steam pressure", pressure) ||
+            !optional(backPressure_, "The back pressure", back) ||
+            !optional(clearance_, "The clearance", clearance))
+            return std::nullopt;
+        if (pressure) p.steam.pressure = static_cast<float>(*pressure);
+        if (back) p.steam.backPressure = static_cast<float>(*back);
+        if (clearance) p.steam.clearance = static_cast<float>(*clearance);
+    }
     if (drop) p.limits.fullGearDrop = *drop;
     if (low.has_value() != high.has_value()) {
         error = QStringLiteral("Full-gear travel: give both ends, or neither");

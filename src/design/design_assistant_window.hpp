@@ -89,6 +89,9 @@ private:
     QLineEdit* notches_ = nullptr;
     QComboBox* direction_ = nullptr;
     QLineEdit* reverseWeight_ = nullptr;
+    QLineEdit* pressure_ = nullptr;  // the steam of the work-balance goal
+    QLineEdit* backPressure_ = nullptr;
+    QLineEdit* clearance_ = nullptr;
     QLineEdit* minLead_ = nullptr;
     QLineEdit* fullGearDrop_ = nullptr;
     QLineEdit* travelLow_ = nullptr;

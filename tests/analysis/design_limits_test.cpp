@@ -165,6 +165,41 @@ TEST(DesignLimits, AGearWithoutUndoHistoryMayVaryTheOffsetAngleAndMore) {
     EXPECT_NE(mv::ValidateProblem(g, p), "");
 }
 
+TEST(DesignGoals, WorkBalanceEvensTheIndicatorCardsForTheSteamGiven) {
+    const mv::Gear g = Nominal();
+    DesignProblem p;
+    for (mv::DimensionId id : {5, 6, 8, 22}) p.vary.push_back(mv::DefaultLimits(g, id));
+    p.rows = {mv::RowBasis::Cutoffs, {25, 40}, mv::Directions::Forward};
+    p.goals = {mv::DesignGoal{GoalKind::WorkBalance, 0, 1}};
+    p.maxEvaluations = 80;
+    const mv::DesignResult r = mv::RunDesignSearch(g, p);
+    ASSERT_TRUE(r.improved) << r.start.problem;
+    // The goal is the mean squared imbalance the performance figures give.
+    const auto imbalance = mv::WorkImbalance(g, r.start.rows[1].events, p.steam);
+    ASSERT_TRUE(imbalance);
+    EXPECT_GT(*imbalance, 5.0f);
+    EXPECT_LT(r.best.objective, 0.01 * r.start.objective);
+
+    p.steam.backPressure = 150;  // above the steam-chest pressure
+    EXPECT_NE(mv::ValidateProblem(g, p).find("work-balance"), std::string::npos);
+}
+
+// A gear whose goals cannot be measured (its events are gone) once scored 0, the best value
+// there is, and drew the search into the region it must avoid.
+TEST(DesignSearchMended, AGearWhoseGoalsCannotBeMeasuredNeverLooksBetterThanTheStart) {
+    const mv::Gear g = Nominal();
+    DesignProblem p;
+    p.rows = {mv::RowBasis::Cutoffs, {25, 40}, mv::Directions::Forward};
+    for (GoalKind k : {GoalKind::CutoffBalance, GoalKind::WorkBalance}) {
+        p.goals = {mv::DesignGoal{k, 0, 1}};
+        const mv::DesignEvaluation start = mv::EvaluateDesign(g, p, nullptr);
+        const mv::DesignEvaluation shut =
+            mv::EvaluateDesign(mv::WithDimensions(g, {{{119, 1.2f}}}), p, &start);
+        EXPECT_FALSE(shut.feasible);
+        EXPECT_GE(shut.searchObjective, start.objective) << mv::GoalName(k);
+    }
+}
+
 TEST(DesignSearchMended, EachDistinctGearCountsOnce) {
     // The valve stem moved off the length that balances the leads: with three evaluations the
     // search sees the start and a step each way, one of which is better. Counting the start twice

@@ -214,4 +214,38 @@ TEST(CutoffsCli, StudiesTakeTheirRowsAtCutoffs) {
     }
 }
 
+TEST(CutoffsCli, PerformanceAndTheWorkBalanceGoalTakeRowsAtCutoffs) {
+    const RunResult perf =
+        Cli("performance", {"--pressure", "100", "--cutoffs", "25,95", "--direction", "fwd"});
+    ASSERT_EQ(perf.status, 0) << perf.err.toStdString();
+    EXPECT_TRUE(perf.err.contains("cut-off 95 % is out of reach"));
+    const QJsonArray rows = Json(perf.out)["rows"].toArray();
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0].toObject()["cutoff"].toDouble(), 25.0);
+    EXPECT_GT(rows[0].toObject()["work_imbalance"].toDouble(), 5.0);
+    EXPECT_TRUE(rows[1].toObject()["revarm"].isNull());
+    EXPECT_TRUE(rows[1].toObject()["work_per_turn"].isNull());
+    EXPECT_TRUE(rows[1].toObject()["unreachable"].toString().contains("out of reach"));
+    const RunResult csv = Cli("performance", {"--pressure", "100", "--cutoffs", "25,95",
+                                              "--direction", "fwd", "--format", "csv"});
+    const QList<QByteArray> lines = csv.out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith("cutoff,direction,notch,revarm,"));
+    EXPECT_TRUE(lines[1].startsWith("25,fwd,0.28"));
+    EXPECT_EQ(lines[2].count(','), lines[0].count(','));
+
+    // The goal reads the same imbalance, for the steam given to it.
+    const RunResult one =
+        Cli("optimize", {"--vary", "6", "--goal", "work-balance", "--cutoffs", "25", "--direction",
+                         "fwd", "--pressure", "100", "--max-evals", "1"});
+    ASSERT_EQ(one.status, 0) << one.err.toStdString();
+    const double imbalance = rows[0].toObject()["work_imbalance"].toDouble();
+    EXPECT_NEAR(Json(one.out)["start"].toObject()["goals"].toObject()["work-balance"].toDouble(),
+                imbalance * imbalance, 1e-3 * imbalance * imbalance);
+    const RunResult bad =
+        Cli("optimize", {"--vary", "6", "--goal", "work-balance", "--back-pressure", "120"});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_TRUE(bad.err.contains("back pressure")) << bad.err.toStdString();
+}
+
 }  // namespace

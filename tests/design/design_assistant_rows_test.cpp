@@ -94,6 +94,22 @@ TEST_F(DesignAssistantRows, FieldsAreReadIntoTheProblemOrRefusedWithAReason) {
     refused("EditMinLead", "9", "min-lead");  // more than the stroke
     refused("EditReverseWeight", "x", "reverse weight");
     EXPECT_NE(Child<QCheckBox>("Goal_travel"), nullptr);
+
+    // The steam of the work-balance goal: read only when that goal is ticked.
+    QLineEdit* pressure = Child<QLineEdit>("EditPressure");
+    EXPECT_FALSE(pressure->isEnabled());
+    Child<QCheckBox>("Goal_work-balance")->setChecked(true);
+    EXPECT_TRUE(pressure->isEnabled());
+    pressure->setText("150");
+    Child<QLineEdit>("EditBackPressure")->setText("20");
+    Child<QLineEdit>("EditClearance")->setText("10");
+    p = Problem();
+    ASSERT_TRUE(p) << error.toStdString();
+    EXPECT_EQ(p->goals.back().kind, mv::GoalKind::WorkBalance);
+    EXPECT_EQ(p->steam.pressure, 150.0f);
+    EXPECT_EQ(p->steam.backPressure, 20.0f);
+    EXPECT_EQ(p->steam.clearance, 10.0f);
+    refused("EditBackPressure", "200", "back pressure");
 }
 
 TEST_F(DesignAssistantRows, DefaultCutoffsTheGearDoesNotReachAreLeftOutAndSaid) {
