@@ -110,8 +110,7 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
         "both ends' ((lead - target) / stroke x 100)^2; target in dimension units",
         "(mean cut-off at full gear, or the largest notch - target)^2; target in per cent",
         "((full-gear valve travel - target) / stroke x 100)^2; target in dimension units",
-        "(front/rear work imbalance of the ideal indicator cards, per cent)^2, for the steam "
-        "given below it",
+        "(front/rear work imbalance of the indicator cards, per cent)^2; steam below",
     };
     static const char* const kTargets[kGoalKinds] = {"", "", "", "", "0.03", "75", "0.8", ""};
     for (int k = 0; k < kGoalKinds; ++k) {
