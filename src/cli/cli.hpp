@@ -69,7 +69,7 @@ void BuildGear(Model& m, const GearOptions& opt);
 extern const char* const kGearOptionsHelp;
 
 // JSON or CSV number: the value as the float the model holds, in the shortest text that reads
-// back as that float.
+// back as that float; null for what a float cannot hold (mv::FormatJsonNumber).
 std::string Num(double v);
 
 }  // namespace mv::cli

@@ -107,7 +107,7 @@ void BuildGear(Model& m, const GearOptions& opt) {
 }
 
 std::string Num(double v) {
-    return FormatShortest(static_cast<float>(v));
+    return FormatJsonNumber(v);
 }
 
 }  // namespace mv::cli

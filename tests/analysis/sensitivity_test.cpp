@@ -3,13 +3,13 @@
 #include "analysis/sensitivity.hpp"
 
 #include <gtest/gtest.h>
-#include <tbb/global_control.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <vector>
 
+#include "analysis/parallel.hpp"
 #include "model/dimensions.hpp"
 
 namespace {
@@ -92,7 +92,7 @@ TEST(Sensitivity, DimensionsThatCannotMoveTheEventsRankLastWithZero) {
     EXPECT_FALSE(r.cancelled);
     {
         // Each copy is computed alone: one thread gives the same text, digit for digit.
-        tbb::global_control single(tbb::global_control::max_allowed_parallelism, 1);
+        const mv::ParallelismLimit single(1);
         EXPECT_EQ(mv::SensitivityJson(mv::ComputeSensitivity(m, ids, notches, Directions::Both)),
                   mv::SensitivityJson(r));
     }

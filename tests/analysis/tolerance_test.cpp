@@ -3,12 +3,12 @@
 #include "analysis/tolerance.hpp"
 
 #include <gtest/gtest.h>
-#include <tbb/global_control.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 
+#include "analysis/parallel.hpp"
 #include "model/dimensions.hpp"
 
 namespace {
@@ -147,7 +147,7 @@ TEST(Tolerance, OneThreadGivesTheFiguresOfMany) {
     mv::ToleranceOptions opt = OneRow(6, 0.01f, 1100);
     opt.pinClearance = 0.002f;
     const std::string many = mv::ToleranceJson(mv::ComputeTolerance(m, opt));
-    tbb::global_control single(tbb::global_control::max_allowed_parallelism, 1);
+    const mv::ParallelismLimit single(1);
     EXPECT_EQ(mv::ToleranceJson(mv::ComputeTolerance(m, opt)), many);
 }
 
