@@ -12,17 +12,12 @@
 namespace mv::cli {
 namespace {
 
-constexpr int kMaxSamples = 1'000'000;
-
 DimensionTolerance TolValue(const std::string& option, const std::string& text) {
     const auto eq = text.find('=');
     if (eq == std::string::npos) throw UsageError{option + ": expected ID=T, got '" + text + "'"};
     DimensionTolerance t;
     t.id = IdValue(option, text.substr(0, eq));
-    const double tol = NumberValue(option, text.substr(eq + 1));
-    if (tol < 0 || tol > 3.4e38)
-        throw UsageError{option + ": tolerance '" + text.substr(eq + 1) + "' must be 0 or more"};
-    t.tol = static_cast<float>(tol);
+    t.tol = SizeValue(option, text.substr(eq + 1));
     return t;
 }
 
@@ -43,16 +38,23 @@ int RunTolerance(const Args& args) {
                     throw UsageError{a + ": dimension " + std::to_string(t.id) + " is given twice"};
             opt.tolerances.push_back(t);
         } else if (a == "--pin-clearance") {
-            const double c = NumberValue(a, OptionValue(args, i));
-            if (c < 0 || c > 3.4e38) throw UsageError{a + ": '" + args[i] + "' must be 0 or more"};
-            opt.pinClearance = static_cast<float>(c);
+            opt.pinClearance = SizeValue(a, OptionValue(args, i));
             clearanceGiven = true;
         } else if (a == "--samples") {
             const int n = IntValue(a, OptionValue(args, i));
-            if (n < 1 || n > kMaxSamples)
+            if (n < 1 || n > kMaxToleranceSamples)
                 throw UsageError{a + ": " + args[i] + " is outside 1.." +
-                                 std::to_string(kMaxSamples)};
+                                 std::to_string(kMaxToleranceSamples)};
             opt.samples = n;
+        } else if (a == "--lever") {
+            const std::string& l = OptionValue(args, i);
+            if (l == "reset") {
+                opt.lever = ToleranceLever::Reset;
+            } else if (l == "fixed") {
+                opt.lever = ToleranceLever::Fixed;
+            } else {
+                throw UsageError{a + ": expected reset or fixed, got '" + l + "'"};
+            }
         } else if (a == "--seed") {
             opt.seed = SeedValue(a, OptionValue(args, i));
         } else if (a == "--notches") {
@@ -67,10 +69,16 @@ int RunTolerance(const Args& args) {
     }
     if (opt.tolerances.empty() && !clearanceGiven)
         throw UsageError{"give at least one --tol ID=T (or --pin-clearance C)"};
+    if (const std::string why = CheckToleranceOptions(opt); !why.empty()) throw UsageError{why};
 
     Model m;
     BuildGear(m, gear);
     const ToleranceResult r = ComputeTolerance(m, opt);
+    if (!r.error.empty()) throw AnalysisError{"the study could not run: " + r.error};
+    if (r.samples > 0 && r.failed == r.samples)
+        throw AnalysisError{
+            "every sample failed (a geometry error or a lost event in some row): "
+            "there are no figures to give"};
 
     for (const ToleranceRow& row : r.rows) {
         if (row.nominal.geometryError)
@@ -95,11 +103,13 @@ int RunTolerance(const Args& args) {
 const bool kRegistered = Register(Command{
     "tolerance",
     "tolerance [--file F] [--set ID=VALUE]... --tol ID=T... [--pin-clearance C] [--samples N] "
-    "[--seed S] [--notches F1,...] [--direction fwd|rev|both] [--format json|csv|table]",
+    "[--seed S] [--lever reset|fixed] [--notches F1,...] [--direction fwd|rev|both] "
+    "[--format json|csv|table]",
     "Monte Carlo over parts made to a tolerance or worn: the spread of every valve event.\n"
     "  --file PATH        load a .dst or .mvo dimension file first\n"
     "  --set ID=VALUE     commit dimension ID (1..27, 101..122) as a dialog does; repeatable\n"
-    "  --tol ID=T         dimension ID varies uniformly in value - T .. value + T; repeatable\n"
+    "  --tol ID=T         dimension ID varies uniformly in value - T .. value + T; repeatable.\n"
+    "                     Not id 26: it only sets the normal running positions\n"
     "  --pin-clearance C  worn pins: every rod with a pin at each end varies uniformly in\n"
     "                     length - 2C .. length + 2C. The rods: main rod (3), eccentric rod\n"
     "                     left and right end (6, 7), radius hanger (8), guide link (9),\n"
@@ -107,25 +117,32 @@ const bool kRegistered = Register(Command{
     "                     reach rod (its pin-to-pin length; legs 19 and 20 in proportion).\n"
     "                     The eccentric crank, bell crank and reverse arm are rigid levers.\n"
     "  --samples N        samples, 1..1000000 (default 1000)\n"
-    "  --seed S           seed of the draws, 0..2^64-1 (default 1); the same seed gives the\n"
-    "                     same figures on any number of threads, and the first N samples of a\n"
-    "                     larger run are those of a run of N\n"
+    "  --seed S           seed of the draws, 0..4294967295 (default 1); the same seed gives\n"
+    "                     the same figures on any number of threads, and the first N samples of\n"
+    "                     a larger run are those of a run of N\n"
+    "  --lever L          reset (default): each sample finds its own mid gear and takes the\n"
+    "                     notches from it, as a fitter sets up the gear he has made; fixed:\n"
+    "                     every sample runs at the reverse-arm settings of the gear itself, so a\n"
+    "                     part error that moves mid gear shows in the events\n"
     "  --notches F1,...   reverse-arm settings mid gear +- F x \"Rev Arm to Cent Max\", each F\n"
     "                     in 0..1 (default 0.25,0.5,0.75,1)\n"
     "  --direction D      fwd, rev or both (default)\n"
     "  --format F         json (default), csv (one line per row) or table\n"
-    "At least one --tol or --pin-clearance is needed. Each sample stores its values as\n"
-    "committing typed values does and recomputes mid gear.\n"
+    "At least one --tol or --pin-clearance is needed, and something must vary (a T or C above\n"
+    "0). Each sample stores its values as committing typed values does and recomputes mid gear.\n"
     "Per direction, notch, end and event (admission, cutoff, release, compression in per cent\n"
-    "of the stroke from that end's dead centre; lead in dimension units): min, mean, max and\n"
-    "the sample standard deviation. A sample fails in a row when the solver has to clamp the\n"
-    "geometry or an event the gear itself has there goes missing; it is counted in the row's\n"
-    "\"failed\" and left out of that row's figures; the top-level \"failed\" counts samples\n"
-    "that failed in any row. An event without figures is null.\n"
-    "JSON: {\"samples\", \"failed\", \"seed\", \"rows\":[{\"direction\", \"notch\", \"failed\",\n"
-    "\"front\":{\"admission\":{\"min\", \"mean\", \"max\", \"std\"}, \"cutoff\", \"release\",\n"
-    "\"compression\", \"lead\"}, \"rear\":{...}}, ...]}.\n"
-    "Exit status: 0 done, 1 a file could not be read, 2 a bad option.\n",
+    "of the stroke from that end's dead centre; lead in dimension units): n (the samples in the\n"
+    "figures), min, mean, max and the sample standard deviation. A sample fails in a row when\n"
+    "the solver has to clamp the geometry or an event the gear itself has there goes missing;\n"
+    "it is counted in the row's \"failed\" and left out of that row's figures; the top-level\n"
+    "\"failed\" counts samples that failed in any row. An event the gear itself lacks has the\n"
+    "figures of the samples that have it (n says how many); an event without figures is null.\n"
+    "When every sample fails there are no figures: exit status 3.\n"
+    "JSON: {\"samples\", \"failed\", \"seed\", \"lever\", \"rows\":[{\"direction\", \"notch\",\n"
+    "\"failed\", \"front\":{\"admission\":{\"n\", \"min\", \"mean\", \"max\", \"std\"}, "
+    "\"cutoff\",\n"
+    "\"release\", \"compression\", \"lead\"}, \"rear\":{...}}, ...]}. CSV: the counts are the\n"
+    "last columns (front_admission_n ... rear_lead_n).\n",
     RunTolerance});
 
 }  // namespace
