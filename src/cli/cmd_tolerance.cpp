@@ -53,7 +53,9 @@ int RunTolerance(const Args& args) {
             } else if (l == "fixed") {
                 opt.lever = ToleranceLever::Fixed;
             } else {
-                throw UsageError{a + ": expected reset or fixed, got '" + l + "'"};
+                std::string message = a;
+                message.append(": expected reset or fixed, got '").append(l).append("'");
+                throw UsageError{message};
             }
         } else if (a == "--seed") {
             opt.seed = SeedValue(a, OptionValue(args, i));
