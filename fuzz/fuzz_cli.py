@@ -67,6 +67,8 @@ class Option:
         self.name = name
         self.placeholder = placeholder  # None: takes no value
         self.words = []  # values the help text offers (alternatives, goal names)
+        self.exts = []  # file name extensions its help names (".png", ".dst")
+        self.required = False  # outside brackets in the synopsis
 
 
 def options_of(cli, command):
@@ -79,12 +81,19 @@ def options_of(cli, command):
         m = re.match(r"^  (-[-\w]*)( (\S+))?", line)
         if m:
             current = options.setdefault(m.group(1), Option(m.group(1), m.group(3)))
+            current.exts += re.findall(r"(?<![\w/])(\.[a-z]{3,4})\b", line)
             continue
         m = re.match(r"^ {5,}(\S+)", line)  # a continuation: offers a word when it starts one
         if current and m and re.match(r"^[a-z][-a-z]*(=[A-Z])?$", m.group(1)):
             current.words.append(m.group(1))
         elif not line.startswith(" "):
             current = None
+    # Options outside brackets in the synopsis are required ("--out FILE", "--tol ID=T...").
+    depth = 0
+    for tok in re.findall(r"\[|\]|[^\s\[\]]+", synopsis):
+        depth += {"[": 1, "]": -1}.get(tok, 0)
+        if depth == 0 and tok.startswith("--") and tok.rstrip(".") in options:
+            options[tok.rstrip(".")].required = True
     # Alternatives the synopsis spells out ("[--screen-data on|off]"), and positional words.
     tokens = re.sub(r"[\[\]]", " ", synopsis).split()[1:]
     positional, skip = [], False
@@ -120,75 +129,93 @@ WORDS = ["", "-", "--", "--help", "-h", "help", "x", "fwd", "rev", "both", "json
          "--file", "1;2", "'", "\""]
 
 
-class Values:
-    """Random values for a placeholder, from a generator seeded for one run."""
+# Values a user would give, for the runs that go deep into the commands.
+PLAIN_NUMBERS = ["0", "0.1", "0.25", "0.5", "0.75", "1", "2", "3", "5", "8.47", "0.01", "0.001"]
+PLAIN_IDS = ["1", "2", "3", "5", "6", "7", "8", "9", "12", "15", "16", "18", "19", "20", "21",
+             "22", "25", "27", "101", "103", "105", "110", "115", "119", "121", "122"]
 
-    def __init__(self, rng, work):
+
+class Values:
+    """Random values for a placeholder, from a generator seeded for one run. A plain run gives
+    values a user would give, so that it gets past the checks into the work; the others are
+    hostile."""
+
+    def __init__(self, rng, work, hostile):
         self.rng = rng
         self.work = work
+        self.hostile = hostile
 
     def pick(self, seq):
         return self.rng.choice(seq)
 
     def number(self):
+        if not self.hostile:
+            return self.pick(PLAIN_NUMBERS)
         return self.pick(NUMBERS) if self.rng.random() < 0.8 else str(self.rng.uniform(-20, 20))
 
+    def dimension_id(self):
+        return self.pick(IDS if self.hostile else PLAIN_IDS)
+
     def some_list(self, item):
-        n = self.pick([1, 1, 2, 3, 5, 20, 150, 1000])
+        n = self.pick([1, 1, 2, 3, 5, 20, 150, 1000] if self.hostile else [1, 2, 3, 4])
         parts = [item() for _ in range(n)]
-        if self.rng.random() < 0.1:
+        if self.hostile and self.rng.random() < 0.1:
             parts.insert(self.rng.randrange(len(parts) + 1), "")
         return ",".join(parts)
 
     def input_file(self):
-        return self.pick(self.work.inputs)
+        return self.pick(self.work.inputs if self.hostile else self.work.good)
 
-    def output_file(self, placeholder):
+    def output_file(self, placeholder, exts=()):
         run = self.work.scratch()
         ext = self.pick([".png", ".svg", ".pdf", ".dst", ".mvo", ".txt", ""])
-        m = re.search(r"\.(\w+)", placeholder)
-        if m and self.rng.random() < 0.6:
-            ext = "." + self.pick(re.findall(r"\.(\w+)", placeholder) or [m.group(1)])
+        named = ["." + e for e in re.findall(r"\.(\w+)", placeholder)] + list(exts)
+        if placeholder.startswith("DIR"):
+            named = [""]
+        if named and (not self.hostile or self.rng.random() < 0.6):
+            ext = self.pick(named)
+        if not self.hostile:
+            return os.path.join(run, "out" + ext)
         return self.pick([os.path.join(run, "out" + ext), os.path.join(run, "sub", "x" + ext),
                           run, "/nonexistent/dir/out" + ext, "/dev/full", "", "-",
                           os.path.join(run, "out" + ext)])
 
     def for_option(self, opt):
         ph = opt.placeholder or ""
-        r = self.rng.random()
+        r = self.rng.random() if self.hostile else 1.0
         if r < 0.08:
             return self.pick(WORDS)
         if r < 0.14:
             return self.number()
-        if opt.words and self.rng.random() < 0.6:
+        if opt.words and (not self.hostile or self.rng.random() < 0.6):
             w = self.pick(opt.words)
             return re.sub(r"=[A-Z]$", "=" + self.number(), w)
         name = opt.name
         if ph in ("PATH", "F") and name == "--file" or ph in ("IN",):
             return self.input_file()
         if name == "--out" or ph.startswith(("OUT", "DIR", "FILE", "TUNED")):
-            return self.output_file(ph)
+            return self.output_file(ph, opt.exts)
         if "|" in ph:
-            return self.pick(ph.split("|") + [self.pick(WORDS)])
+            return self.pick(ph.split("|") + ([self.pick(WORDS)] if self.hostile else []))
         if ph == "N":
-            return self.pick(COUNTS)
+            return self.pick(COUNTS if self.hostile else ["1", "2", "3", "5"])
         if ph.startswith("ID=") or ph.startswith("ID["):
             sep = "=" if "=" in ph else ""
             tail = self.number()
             if ":" in ph and self.rng.random() < 0.6:
                 tail = self.number() + ":" + self.number()
-            form = self.rng.random()
+            form = self.rng.random() if self.hostile else 1.0
             if form < 0.1:
-                return self.pick(IDS)
-            return self.pick(IDS) + (sep or "=") + tail
+                return self.dimension_id()
+            return self.dimension_id() + (sep or "=") + tail
         if ph.startswith("ID"):
-            return self.some_list(lambda: self.pick(IDS))
+            return self.some_list(self.dimension_id)
         if "," in ph or ph == "LIST":
             return self.some_list(self.number)
         if ph == "WxH":
             return self.pick(["632x380", "0x0", "1x1", "99999x99999", "-1x5", "x", "10x",
-                              "1e9x1e9", "nanxnan"])
-        if ph in ("S", "D", "G", "L") and not opt.words:
+                              "1e9x1e9", "nanxnan"] if self.hostile else ["632x380", "100x80"])
+        if ph in ("S", "D", "G", "L") and not opt.words and self.hostile:
             return self.pick(WORDS + NUMBERS)
         return self.number()
 
@@ -225,6 +252,7 @@ class Work:
             with open(os.path.join(files, name), "wb") as f:
                 f.write(content)
         os.makedirs(os.path.join(files, "folder.dst"))
+        self.good = [good, os.path.join(files, "good.mvo")]
         self.inputs = [os.path.join(files, n) for n in sorted(os.listdir(files))] + [
             "/nonexistent/gear.dst", "/dev/null", "", "-", files]
 
@@ -246,13 +274,18 @@ def environment():
 
 
 def arguments(rng, work, command, options, positional):
-    v = Values(rng, work)
+    hostile = rng.random() < 0.5
+    v = Values(rng, work, hostile)
     args = []
     # A small count for every count option first, so that what follows decides the work only
     # as far as it repeats them: the runs stay short, the values hostile.
     for opt in options:
         if opt.placeholder == "N" and rng.random() < 0.85:
             args += [opt.name, "2"]
+    if not hostile:
+        for opt in options:
+            if opt.required:
+                args += [opt.name, v.for_option(opt)]
     for word in positional:
         if rng.random() < 0.9:
             if "|" in word:
@@ -261,8 +294,8 @@ def arguments(rng, work, command, options, positional):
                 args.append(v.output_file(word))
             else:
                 args.append(v.input_file())
-    for _ in range(rng.choice([0, 1, 2, 3, 3, 4, 5, 8])):
-        r = rng.random()
+    for _ in range(rng.choice([0, 1, 2, 3, 3, 4, 5, 8]) if hostile or options else 0):
+        r = rng.random() if hostile else 0.0
         if options and r < 0.7:
             opt = v.pick(options)
             if opt.name in ("--help", "-h"):
@@ -326,12 +359,17 @@ def json_problem(out):
 
 
 def check(cli, argv, timeout, cwd):
-    """Runs one command line; returns a description of what went wrong, or None."""
+    """Runs one command line; returns its exit status (None when it did not end) and a
+    description of what went wrong, or None."""
     try:
         p = subprocess.run([cli] + argv, capture_output=True, timeout=timeout, cwd=cwd,
                            env=environment(), stdin=subprocess.DEVNULL)
     except subprocess.TimeoutExpired:
-        return f"no end within {timeout} s"
+        return None, f"no end within {timeout} s"
+    return p.returncode, judge(p, argv)
+
+
+def judge(p, argv):
     out = p.stdout.decode("utf-8", "replace")
     err = p.stderr.decode("utf-8", "replace")
     if p.returncode < 0:
@@ -349,9 +387,14 @@ def check(cli, argv, timeout, cwd):
             problem = json_problem(out)
             if problem:
                 return f"invalid JSON on stdout: {problem}\n{out[:2000]}"
-        m = BAD_NUMBER.search(out)
+        # What the command echoes (a path named "nan") is the user's, not a number it made.
+        made = out
+        for arg in sorted(argv, key=len, reverse=True):
+            if len(arg) >= 3:
+                made = made.replace(arg, "")
+        m = BAD_NUMBER.search(made)
         if m and "--help" not in argv and "-h" not in argv:
-            return f"'{m.group(0)}' on stdout\n{out[max(0, m.start() - 300):m.end() + 300]}"
+            return f"'{m.group(0)}' on stdout\n{made[max(0, m.start() - 300):m.end() + 300]}"
     return None
 
 
@@ -376,7 +419,7 @@ def main():
     work = Work(cli, root)
     start = time.monotonic()
     failures, done = [], 0
-    statuses = {}
+    runs_of, statuses = {}, {}
     lock = threading.Lock()
 
     def one(k):
@@ -386,9 +429,9 @@ def main():
         cwd = work.scratch()
         if a.verbose:
             print(shlex.join(["merrovan-cli"] + argv), flush=True)
-        problem = check(cli, argv, a.timeout, cwd)
+        status, problem = check(cli, argv, a.timeout, cwd)
         shutil.rmtree(cwd, ignore_errors=True)
-        return k, argv, problem
+        return k, argv, status, problem
 
     with concurrent.futures.ThreadPoolExecutor(max_workers=max(1, a.jobs)) as pool:
         pending = set()
@@ -405,19 +448,21 @@ def main():
             finished, pending = concurrent.futures.wait(
                 pending, return_when=concurrent.futures.FIRST_COMPLETED)
             for f in finished:
-                run, argv, problem = f.result()
+                run, argv, status, problem = f.result()
                 with lock:
                     done += 1
-                    statuses[argv[0]] = statuses.get(argv[0], 0) + 1
+                    runs_of[argv[0]] = runs_of.get(argv[0], 0) + 1
+                    statuses[status] = statuses.get(status, 0) + 1
                     if problem:
                         failures.append((run, argv, problem))
                         print(f"FAIL run {run}: {shlex.join([cli] + argv)}\n  {problem}\n",
                               flush=True)
 
     took = time.monotonic() - start
-    per = ", ".join(f"{c} {statuses.get(c, 0)}" for c in commands)
+    per = ", ".join(f"{c} {runs_of.get(c, 0)}" for c in commands)
+    ends = ", ".join(f"{s}: {n}" for s, n in sorted(statuses.items(), key=lambda x: str(x[0])))
     print(f"fuzz_cli: {done} runs in {took:.0f} s over {len(commands)} commands ({per}); "
-          f"{len(failures)} failed; seed {a.seed}; files in {root}")
+          f"exit statuses {{{ends}}}; {len(failures)} failed; seed {a.seed}; files in {root}")
     if failures:
         print("fuzz_cli: repeat a run from the files' folder; a run's arguments follow from "
               "--seed and its number", file=sys.stderr)

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <new>
@@ -37,8 +38,10 @@ bool AsksForHelp(const mv::cli::Command& c, const mv::cli::Args& args) {
     const std::vector<mv::cli::HelpOption> options = mv::cli::HelpOptions(c.help);
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (IsHelp(args[i])) return true;
-        for (const mv::cli::HelpOption& o : options)
-            if (o.takesValue && o.name == args[i]) ++i;
+        const auto o = std::find_if(options.begin(), options.end(), [&](const auto& h) {
+            return h.takesValue && h.name == args[i];
+        });
+        if (o != options.end()) ++i;  // its value, whatever it says
     }
     return false;
 }

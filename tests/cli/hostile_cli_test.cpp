@@ -74,6 +74,10 @@ TEST_F(HostileCli, HelpIsACommandWordAndNeverAnOptionsValue) {
         EXPECT_EQ(missing.status, 1) << command << ": " << missing.err;
         EXPECT_NE(missing.err.find("--help"), std::string::npos) << missing.err;
     }
+    // An option that takes a value, given last, still only lacks its value.
+    const Result last = Run("solve --frobnicate --file");
+    EXPECT_EQ(last.status, 2);
+    EXPECT_NE(last.err.find("unknown option"), std::string::npos) << last.err;
     // ... and once it has one, it is read like any other.
     EXPECT_EQ(Run("save-defaults ./--help").status, 0);
     const Result read = Run("solve --file --help");
