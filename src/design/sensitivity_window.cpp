@@ -322,8 +322,10 @@ void TSensitivity::BuildToleranceTab(QWidget* tab) {
     chartLayout->addWidget(tolChart_, 1);
     connect(relative_, &QCheckBox::toggled, this, [this] { DrawToleranceChart(); });
     tolTable_ = MakeTable(right, "TableSpread",
-                          {"Dir", "Notch", "End", "Failed", "Cut-off n", "min", "mean", "max",
+                          {"Dir", "Notch", "End", "Failed", "n", "Cut-off min", "mean", "max",
                            "std", "Lead min", "Lead max"});
+    tolTable_->horizontalHeaderItem(4)->setToolTip(
+        "Samples in the cut-off figures: those that did not fail in the row and have a cut-off");
     tolTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     right->addWidget(chartBox);
     right->addWidget(tolTable_);
@@ -634,10 +636,12 @@ void TSensitivity::ShowTolerance() {
     const int skipped = DrawToleranceChart();
 
     QString text = QString(
-                       "%1 samples, seed %2: %3 failed in at least one row (geometry error "
+                       "%1 samples, seed %2, %3: %4 failed in at least one row (geometry error "
                        "or a lost event) and are left out of that row's figures.")
                        .arg(t.samples)
                        .arg(t.seed)
+                       .arg(t.lever == ToleranceLever::Fixed ? "at the gear's reverse-arm settings"
+                                                             : "mid gear reset for each")
                        .arg(t.failed);
     if (skipped) text += QString(" %1 rows without cut-offs are not plotted.").arg(skipped);
     if (t.samples > 0 && t.failed == t.samples)
