@@ -159,15 +159,15 @@ int TurnsSeen(const std::vector<LD>& s) {
 }
 
 // One attempt with n samples. False when the samples cannot be trusted to have seen every turn
-// (and `trust` asked for that check): the caller sweeps again, finer.
+// and `again` (asked only then; empty: never) says to sweep again, finer.
 bool CrossingsOfSweep(const std::function<LD(LD)>& coarse, const std::function<LD(LD)>& fine,
-                      const std::array<OpeningLine, 4>& openings, int n, int maxSteps, bool check,
-                      TurnCrossings& out) {
+                      const std::array<OpeningLine, 4>& openings, int n, int maxSteps,
+                      const std::function<bool()>& again, TurnCrossings& out) {
     // 1. The sweep.
     const LD h = 360.0L / n;
     std::vector<LD> s(static_cast<std::size_t>(n));
     for (int k = 0; k < n; ++k) s[static_cast<std::size_t>(k)] = coarse(h * k);
-    if (check && TurnsSeen(s) > 2) return false;
+    if (again && TurnsSeen(s) > 2 && again()) return false;
     auto S = [&s, n](int k) { return s[static_cast<std::size_t>(((k % n) + n) % n)]; };
 
     // 2. Turning points of the displacement, refined.
@@ -182,7 +182,7 @@ bool CrossingsOfSweep(const std::function<LD(LD)>& coarse, const std::function<L
         if (!isMax && !isMin) continue;
         bool atEdge = false;
         Point p = RefineTurn(fine, h * k, h, isMax, cur, maxSteps, atEdge, out.unconverged);
-        if (check && atEdge) return false;
+        if (again && atEdge && again()) return false;
         // Keep the parameter within the turn so that segments can be ordered.
         if (p.u < 0) p.u += 360.0L;
         if (p.u >= 360.0L) p.u -= 360.0L;
@@ -245,17 +245,20 @@ int CoarseSamplesPerTurn(float coarseStep) {
 
 TurnCrossings FindTurnCrossings(const std::function<LD(LD)>& coarse,
                                 const std::function<LD(LD)>& fine,
-                                const std::array<OpeningLine, 4>& openings, int n, int maxSteps) {
+                                const std::array<OpeningLine, 4>& openings, int n, int maxSteps,
+                                const std::function<bool()>& sweepAgain) {
     maxSteps = std::max(maxSteps, 1);
     const int fineN = CoarseSamplesPerTurn(kEventFineStep);
-    TurnCrossings out;
     // A sweep at least as fine as the fine step is what the check would fall back on anyway.
-    if (CrossingsOfSweep(coarse, fine, openings, n, maxSteps, n < fineN, out)) return out;
-    TurnCrossings again;
-    again.fineSweep = true;
-    again.unconverged = out.unconverged;
-    CrossingsOfSweep(coarse, fine, openings, fineN, maxSteps, false, again);
-    return again;
+    std::function<bool()> again;
+    if (n < fineN) again = [&sweepAgain] { return !sweepAgain || sweepAgain(); };
+    TurnCrossings out;
+    if (CrossingsOfSweep(coarse, fine, openings, n, maxSteps, again, out)) return out;
+    TurnCrossings finer;
+    finer.fineSweep = true;
+    finer.unconverged = out.unconverged;
+    CrossingsOfSweep(coarse, fine, openings, fineN, maxSteps, {}, finer);
+    return finer;
 }
 
 EventRow FindEvents(const Gear& g, float revArm, SweepDirection dir, float coarseStep,
@@ -275,9 +278,11 @@ EventRow FindEvents(const Gear& g, float revArm, SweepDirection dir, float coars
     // Coarse samples make every moving construction, so their clamps flag the row as the whole
     // linkage would; refinements make only what the valve hangs on.
     const int n = CoarseSamplesPerTurn(coarseStep);
-    const TurnCrossings found =
-        FindTurnCrossings([&motion](LD u) { return motion.Sample(u); },
-                          [&motion](LD u) { return motion.Refine(u); }, openings, n);
+    // A row whose linkage had to be clamped is no gear's motion (and is flagged as such): it is
+    // not worth forty times the solves of a sweep again.
+    const TurnCrossings found = FindTurnCrossings(
+        [&motion](LD u) { return motion.Sample(u); }, [&motion](LD u) { return motion.Refine(u); },
+        openings, n, kEventRefineSteps, [&motion] { return !motion.GeometryError(); });
 
     // Leads: the steam openings at the dead centres (u = 0 and 180 in either direction), as the
     // valve values give them.

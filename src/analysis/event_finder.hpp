@@ -10,7 +10,7 @@
 // it: where the coarse differences change sign more than twice, or a turning point's refinement
 // ends at the edge of its bracket (the turn lies beyond it), the turn is swept again at
 // kEventFineStep, so that turning points down to that spacing, and the crossings between them,
-// are all seen.
+// are all seen. A row whose linkage had to be clamped (flagged as a geometry error) is not.
 #pragma once
 
 #include <array>
@@ -61,13 +61,15 @@ struct TurnCrossings {
 };
 
 // The finder on any displacement s(u) of period 360: `coarse` is called at the n samples of the
-// sweep (u = 360 k / n, and at the fine step where the sweep is swept again), `fine` for
+// sweep (u = 360 k / n, and at the fine step where the turn is swept again), `fine` for
 // refinements at any u, each refinement at most maxSteps times. A crossing is a strict change of
-// sign; an opening that only touches zero does not cross.
+// sign; an opening that only touches zero does not cross. `sweepAgain`, when given, is asked
+// before a turn is swept again; false keeps the coarse sweep's crossings.
 TurnCrossings FindTurnCrossings(const std::function<long double(long double)>& coarse,
                                 const std::function<long double(long double)>& fine,
                                 const std::array<OpeningLine, 4>& openings, int n,
-                                int maxSteps = kEventRefineSteps);
+                                int maxSteps = kEventRefineSteps,
+                                const std::function<bool()>& sweepAgain = {});
 
 // Events of one turn from driver angle 0 in the given direction at one reverse-arm setting.
 // Reads the gear only.

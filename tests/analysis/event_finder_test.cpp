@@ -334,6 +334,20 @@ TEST(EventFinder, SaneGearsAreNeverSweptAgain) {
     }
 }
 
+TEST(EventFinder, ClampedRowsAreNotSweptAgain) {
+    // A radius hanger far too short: every row is clamped, its "motion" turns every which way,
+    // and is flagged; sweeping it finely would cost forty times the solves for nothing.
+    mv::Model m = DefaultGear();
+    mv::StoreDimension(m, 8, 0.001f);
+    mv::ComputeMidGear(m);
+    mv::EventFinderCost cost;
+    for (float setting : mv::DefaultEventSettings(m, SweepDirection::Forward, 4))
+        EXPECT_TRUE(mv::FindEvents(m, setting, SweepDirection::Forward, mv::kEventCoarseStep, &cost)
+                        .geometryError);
+    EXPECT_EQ(cost.fineSweeps, 0);
+    EXPECT_LT(cost.coarse, 4 * 2 * 36);
+}
+
 // --- Rows in parallel -----------------------------------------------------------------------
 
 TEST(EventRows, SameRowsWhateverTheThreadCount) {
