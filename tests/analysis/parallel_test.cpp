@@ -11,6 +11,7 @@
 
 #include "analysis/event_table.hpp"
 #include "analysis/notch_rows.hpp"
+#include "analysis/performance.hpp"
 #include "analysis/sensitivity.hpp"
 #include "analysis/tolerance.hpp"
 
@@ -72,6 +73,9 @@ TEST(ParallelFailure, EveryAnalysisReportsItInsteadOfEndingTheProgram) {
                  std::runtime_error);
     const float notches[] = {0.25f, 0.5f, 0.75f};
     EXPECT_THROW(mv::NotchRows(m, notches, mv::Directions::Both), std::runtime_error);
+    mv::Model positions = m;  // the diagrams' positions: mid gear, normal forward and reverse
+    positions.revArmPositionCount = 4;
+    EXPECT_THROW(mv::PositionEventRows(positions), std::runtime_error);
 
     const mv::DimensionId ids[] = {6, 8};
     const mv::SensitivityResult s = mv::ComputeSensitivity(m, ids, notches, mv::Directions::Both);
