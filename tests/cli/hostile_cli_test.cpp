@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -61,6 +62,10 @@ TEST_F(HostileCli, ValuesAFloatCannotHoldAndEndlessSweepsAreRefused) {
         EXPECT_NE(r.err.find(reason), std::string::npos) << args << ": " << r.err;
         EXPECT_TRUE(r.out.empty()) << args;
     }
+    // A usage error is one line on stderr, even from a command that reports its progress there.
+    const Result report = Run("report --out rep --pressure 1");
+    EXPECT_EQ(report.status, 2);
+    EXPECT_EQ(std::count(report.err.begin(), report.err.end(), '\n'), 1) << report.err;
     // The largest float is a value: the gear clamps, the numbers stay numbers.
     const Result big = Run("solve --set 2=3.4e38");
     EXPECT_EQ(big.status, 0);
