@@ -7,6 +7,7 @@
 #include <random>
 #include <utility>
 
+#include "analysis/cutoff_rows.hpp"
 #include "analysis/parallel.hpp"
 #include "model/dimensions.hpp"
 
@@ -68,13 +69,14 @@ bool RowFailed(const EventRow& nominal, const EventRow& row) {
     return false;
 }
 
-// The rows of one sample: at its own mid gear (reset), or at the settings of the gear itself,
-// which `nominal` holds (fixed).
-std::vector<NotchRow> SampleRows(const Gear& copy, const ToleranceOptions& opt,
+// The rows of one sample: placed on its own mid gear (reset), or at the settings of the gear
+// itself, which `nominal` holds (fixed; a row the gear itself cannot place stays unplaced).
+std::vector<NotchRow> SampleRows(const Gear& copy, const ToleranceOptions& opt, const RowSpec& spec,
                                  const std::vector<NotchRow>& nominal) {
-    if (opt.lever == ToleranceLever::Reset) return NotchRows(copy, opt.notches, opt.directions);
+    if (opt.lever == ToleranceLever::Reset) return RowsAt(copy, spec);
     std::vector<NotchRow> rows = nominal;
-    for (NotchRow& r : rows) r.events = ComputeEventRow(copy, r.events.revArm, r.direction);
+    for (NotchRow& r : rows)
+        if (r.Reachable()) r.events = ComputeEventRow(copy, r.events.revArm, r.direction);
     return rows;
 }
 
@@ -172,12 +174,16 @@ ToleranceResult RunTolerance(const Gear& g, const ToleranceOptions& opt,
     const int samples = std::max(opt.samples, 0);
     // The samples recompute mid gear, so the gear they are compared with does too: a gear whose
     // dimensions were swept without it would otherwise sit at other settings than its samples.
-    const std::vector<NotchRow> nominal =
-        NotchRows(WithDimensions(g, {}), opt.notches, opt.directions);
+    const RowSpec spec = opt.cutoffs.empty()
+                             ? RowSpec{RowBasis::Notches, opt.notches, opt.directions}
+                             : RowSpec{RowBasis::Cutoffs, opt.cutoffs, opt.directions};
+    const std::vector<NotchRow> nominal = RowsAt(WithDimensions(g, {}), spec);
     result.rows.resize(nominal.size());
     for (std::size_t j = 0; j < nominal.size(); ++j) {
         result.rows[j].direction = nominal[j].direction;
         result.rows[j].notch = nominal[j].notch;
+        result.rows[j].cutoff = nominal[j].cutoff;
+        result.rows[j].unreachable = nominal[j].unreachable;
         result.rows[j].nominal = nominal[j].events;
     }
     std::vector<RowAccumulators> acc(nominal.size());
@@ -191,7 +197,7 @@ ToleranceResult RunTolerance(const Gear& g, const ToleranceOptions& opt,
             if (control.Cancelled()) return;
             const int k = first + static_cast<int>(i);
             const std::vector<DimensionValue> changes = ToleranceSample(g, opt, k);
-            block[i] = SampleRows(WithDimensions(g, changes), opt, nominal);
+            block[i] = SampleRows(WithDimensions(g, changes), opt, spec, nominal);
             const std::size_t n = done.fetch_add(1, std::memory_order_relaxed) + 1;
             if (control.progress) control.progress(n, static_cast<std::size_t>(samples));
         });
@@ -202,6 +208,7 @@ ToleranceResult RunTolerance(const Gear& g, const ToleranceOptions& opt,
             for (std::size_t j = 0; j < rows.size() && j < nominal.size(); ++j) {
                 const EventRow& row = rows[j].events;
                 ToleranceRow& out = result.rows[j];
+                if (!nominal[j].Reachable()) continue;  // nothing to compare with
                 if (RowFailed(nominal[j].events, row)) {
                     ++out.failed;
                     failed = true;

@@ -25,6 +25,7 @@ int RunTolerance(const Args& args) {
     GearOptions gear;
     ToleranceOptions opt;
     bool clearanceGiven = false;
+    bool notchesGiven = false;
     std::string format = "json";
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -60,7 +61,13 @@ int RunTolerance(const Args& args) {
         } else if (a == "--seed") {
             opt.seed = SeedValue(a, OptionValue(args, i));
         } else if (a == "--notches") {
+            if (!opt.cutoffs.empty())
+                throw UsageError{"--notches and --cutoffs exclude each other"};
             opt.notches = NotchesValue(a, OptionValue(args, i));
+            notchesGiven = true;
+        } else if (a == "--cutoffs") {
+            if (notchesGiven) throw UsageError{"--notches and --cutoffs exclude each other"};
+            opt.cutoffs = CutoffsValue(a, OptionValue(args, i));
         } else if (a == "--direction") {
             opt.directions = DirectionsValue(a, OptionValue(args, i));
         } else if (a == "--format") {
@@ -77,12 +84,19 @@ int RunTolerance(const Args& args) {
     BuildGear(m, gear);
     const ToleranceResult r = ComputeTolerance(m, opt);
     if (!r.error.empty()) throw AnalysisError{"the study could not run: " + r.error};
-    if (r.samples > 0 && r.failed == r.samples)
+    bool figures = false;
+    for (const ToleranceRow& row : r.rows)
+        for (const EndStats* e : {&row.front, &row.rear})
+            for (const auto& st : e->events) figures |= st.has_value();
+    if (r.samples > 0 && !figures)
         throw AnalysisError{
-            "every sample failed (a geometry error or a lost event in some row): "
-            "there are no figures to give"};
+            "every sample failed in every row (a geometry error or a lost event), or no row "
+            "could be placed: there are no figures to give"};
 
     for (const ToleranceRow& row : r.rows) {
+        if (!row.unreachable.empty())
+            std::fprintf(stderr, "merrovan-cli tolerance: warning: %s; no figures there\n",
+                         row.unreachable.c_str());
         if (row.nominal.geometryError)
             std::fprintf(stderr,
                          "merrovan-cli tolerance: warning: the gear itself has a geometry error "
@@ -105,7 +119,8 @@ int RunTolerance(const Args& args) {
 const bool kRegistered = Register(Command{
     "tolerance",
     "tolerance [--file F] [--set ID=VALUE]... --tol ID=T... [--pin-clearance C] [--samples N] "
-    "[--seed S] [--lever reset|fixed] [--notches F1,...] [--direction fwd|rev|both] "
+    "[--seed S] [--lever reset|fixed] [--notches F1,... | --cutoffs C1,...] "
+    "[--direction fwd|rev|both] "
     "[--format json|csv|table]",
     "Monte Carlo over parts made to a tolerance or worn: the spread of every valve event.\n"
     "  --file PATH        load a .dst or .mvo dimension file first\n"
@@ -123,11 +138,20 @@ const bool kRegistered = Register(Command{
     "                     the same figures on any number of threads, and the first N samples of\n"
     "                     a larger run are those of a run of N\n"
     "  --lever L          reset (default): each sample finds its own mid gear and takes the\n"
-    "                     notches from it, as a fitter sets up the gear he has made; fixed:\n"
-    "                     every sample runs at the reverse-arm settings of the gear itself, so a\n"
-    "                     part error that moves mid gear shows in the events\n"
+    "                     notches (or places the cut-offs) from it, as a fitter sets up the\n"
+    "                     gear he has made; fixed: every sample runs at the reverse-arm\n"
+    "                     settings of the gear itself, so a part error that moves mid gear\n"
+    "                     shows in the events\n"
     "  --notches F1,...   reverse-arm settings mid gear +- F x \"Rev Arm to Cent Max\", each F\n"
     "                     in 0..1 (default 0.25,0.5,0.75,1)\n"
+    "  --cutoffs C1,...   instead of notches, the settings where the mean of the front and rear\n"
+    "                     cut-off is C per cent (0 < C < 100), placed anew for each sample as\n"
+    "                     a driver sets the lever by the cut-off (with --lever fixed: where the\n"
+    "                     gear itself places them); each row then also has\n"
+    "                     \"cutoff\", \"revarm\" and \"unreachable\" (why the gear itself cannot\n"
+    "                     place it: no figures there, a warning on stderr), and its \"notch\" is\n"
+    "                     where the gear itself places it. A sample that cannot place a row\n"
+    "                     fails there.\n"
     "  --direction D      fwd, rev or both (default)\n"
     "  --format F         json (default), csv (one line per row) or table\n"
     "At least one --tol or --pin-clearance is needed, and something must vary (a T or C above\n"
@@ -139,7 +163,7 @@ const bool kRegistered = Register(Command{
     "it is counted in the row's \"failed\" and left out of that row's figures; the top-level\n"
     "\"failed\" counts samples that failed in any row. An event the gear itself lacks has the\n"
     "figures of the samples that have it (n says how many); an event without figures is null.\n"
-    "When every sample fails there are no figures: exit status 3.\n"
+    "When no row has figures (every sample failed in every row) the status is 3.\n"
     "JSON: {\"samples\", \"failed\", \"seed\", \"lever\", \"rows\":[{\"direction\", \"notch\",\n"
     "\"failed\", \"front\":{\"admission\":{\"n\", \"min\", \"mean\", \"max\", \"std\"}, "
     "\"cutoff\",\n"

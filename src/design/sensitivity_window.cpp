@@ -644,8 +644,12 @@ void TSensitivity::ShowTolerance() {
                                                              : "mid gear reset for each")
                        .arg(t.failed);
     if (skipped) text += QString(" %1 rows without cut-offs are not plotted.").arg(skipped);
-    if (t.samples > 0 && t.failed == t.samples)
-        text += " Every sample failed: there are no figures to show.";
+    bool figures = false;
+    for (const ToleranceRow& row : t.rows)
+        for (const EndStats* e : {&row.front, &row.rear})
+            for (const auto& st : e->events) figures |= st.has_value();
+    if (t.samples > 0 && !figures)
+        text += " Every sample failed in every row: there are no figures to show.";
     SetStatus(text, t.failed > 0);
 }
 

@@ -212,6 +212,13 @@ TEST(StudiesCli, SampleCountsLeverAndWhenEverySampleFails) {
     const RunResult failed = RunCli("tolerance --set 3=1 --tol 6=0.01 --samples 3", true);
     EXPECT_EQ(failed.status, 3);
     EXPECT_NE(failed.out.find("every sample failed"), std::string::npos) << failed.out;
+    // Every sample fails at full gear out of reach, none at a quarter: that row has figures.
+    const RunResult some =
+        RunCli("tolerance --set 27=3 --tol 6=0.01 --samples 3 --notches 0.25,1 --direction fwd");
+    ASSERT_EQ(some.status, 0);
+    const QJsonArray rows = Json(some.out)["rows"].toArray();
+    EXPECT_EQ(rows[0].toObject()["front"].toObject()["cutoff"].toObject()["n"].toInt(), 3);
+    EXPECT_EQ(rows[1].toObject()["failed"].toInt(), 3);
 }
 
 TEST(StudiesCli, NotchesThatPrintApartAreKeptApart) {
