@@ -4,8 +4,8 @@
 #include <boost/math/tools/toms748_solve.hpp>
 #include <cmath>
 #include <cstdint>
-#include <execution>
 
+#include "analysis/parallel.hpp"
 #include "model/text.hpp"
 
 namespace mv {
@@ -166,7 +166,8 @@ std::vector<NotchRow> CutoffRows(const Gear& g, std::span<const float> cutoffs, 
             .push_back(Sample{s.notch, s.events, MeanCutoff(s.events)});
         if (fullGear && s.notch == 1.0f) fullGear->push_back(s);
     }
-    std::for_each(std::execution::par, rows.begin(), rows.end(), [&](NotchRow& r) {
+    ParallelFor(rows.size(), [&](std::size_t i) {
+        NotchRow& r = rows[i];
         r = Place(g, r.direction == SweepDirection::Forward ? fwd : rev, *r.cutoff, r.direction);
     });
     return rows;

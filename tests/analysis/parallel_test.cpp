@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "analysis/cutoff_rows.hpp"
 #include "analysis/event_table.hpp"
 #include "analysis/notch_rows.hpp"
 #include "analysis/performance.hpp"
@@ -87,6 +88,25 @@ TEST(ParallelFailure, EveryAnalysisReportsItInsteadOfEndingTheProgram) {
     opt.samples = 8;
     const mv::ToleranceResult t = mv::ComputeTolerance(m, opt);
     EXPECT_EQ(t.error, "injected failure");
+}
+
+TEST(ParallelFailure, RowsAtCutoffsReportItFromTheLoopThatPlacesThem) {
+    // On one thread the loops run in order: the grid of nine notches, then one item per
+    // cut-off. The fault waits for the grid's last item, so it strikes while placing.
+    const mv::Model m = DefaultGear();
+    const mv::ParallelismLimit one(1);
+    std::atomic<bool> gridDone{false};
+    const mv::ParallelFaultForTest fault([&gridDone](std::size_t i) {
+        if (i == 8) gridDone = true;
+        if (gridDone && i == 2) throw std::runtime_error("injected while placing");
+    });
+    const float cutoffs[] = {15.0f, 25.0f, 40.0f};
+    try {
+        (void)mv::CutoffRows(m, cutoffs, mv::Directions::Forward);
+        FAIL() << "nothing thrown";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "injected while placing");
+    }
 }
 
 TEST(ParallelFailure, AProgressCallbackThatThrowsEndsTheStudyWithTheReason) {
