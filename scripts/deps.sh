@@ -13,6 +13,7 @@ PACKAGES=(
   fonts-liberation fontconfig
   xvfb xauth x11-utils xdotool imagemagick
   desktop-file-utils dpkg-dev file
+  python3
 )
 
 missing=()
