@@ -247,6 +247,7 @@ void TMainForm::OnModelEvent(ModelEvent e) {
         case ModelEvent::CutoffTextsCleared:
         case ModelEvent::DimensionsChanged:
         case ModelEvent::DataSetNameChanged:
+        case ModelEvent::ComparisonChanged:
             // Captions and texts are redrawn with the next frame.
             break;
     }
