@@ -190,7 +190,8 @@ std::string ComparisonCsv(const GearComparison& c) {
         out += std::to_string(d.id) + ',' + d.name + ',' + FormatShortest(d.a) + ',' +
                FormatShortest(d.b) + ',' + FormatShortest(d.diff) + '\n';
     out += '\n';
-    out += std::string("direction,") + AtKey(c.kind) + ",gear";
+    // "row_" keeps the row's own place apart from the events' notch column.
+    out += std::string("direction,row_") + AtKey(c.kind) + ",gear";
     for (const EventColumn& col : EventColumns())
         if (col.kind != EventColumnKind::Direction) out.append(",").append(col.key);
     out += '\n';
@@ -237,7 +238,7 @@ std::string ComparisonText(const GearComparison& c, const std::string& nameA,
     }
 
     // The event table's columns after the direction, behind the row's place and the gear.
-    constexpr std::size_t kW = 9;
+    constexpr std::size_t kW = 10;
     out += "\nValve events (B - A below each pair):\n";
     Pad(out, "dir", 3, true);
     Pad(out, c.kind == CompareAt::Notch ? "notch" : "cutoff", 10);

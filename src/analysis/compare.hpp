@@ -59,7 +59,8 @@ GearComparison CompareAtCutoffs(const Gear& a, const Gear& b, std::span<const fl
 // its difference are null.
 std::string ComparisonJson(const GearComparison& c);
 // Two CSV tables, one blank line apart: the differing dimensions (id,name,a,b,diff), then
-// three lines per row (gear a, b, diff) under the event table's columns.
+// three lines per row (gear a, b, diff): direction, row_notch or row_cutoff, gear, then the
+// event table's columns.
 std::string ComparisonCsv(const GearComparison& c);
 // Aligned text for reading, naming the gears.
 std::string ComparisonText(const GearComparison& c, const std::string& nameA,
