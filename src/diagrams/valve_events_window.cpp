@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QColor>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,6 +17,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "analysis/compare.hpp"
 #include "mainwin/look.hpp"
 #include "model/text.hpp"
 
@@ -95,6 +97,21 @@ TValveEvents::TValveEvents(mv::Model& m, QWidget* parent) : QDialog(parent), m_(
     revTable_ = MakeTable(this, "TableReverse");
     layout->addWidget(revTable_, 1);
 
+    // The comparison gear's rows, below the working gear's.
+    cmpBox_ = new QGroupBox(this);
+    cmpBox_->setObjectName("BoxComparison");
+    auto* cmpLayout = new QVBoxLayout(cmpBox_);
+    cmpLabel_ = new QLabel(cmpBox_);
+    cmpLabel_->setObjectName("LblComparison");
+    cmpLabel_->setWordWrap(true);
+    cmpLayout->addWidget(cmpLabel_);
+    cmpFwdTable_ = MakeTable(cmpBox_, "TableComparisonForward");
+    cmpLayout->addWidget(cmpFwdTable_, 1);
+    cmpRevTable_ = MakeTable(cmpBox_, "TableComparisonReverse");
+    cmpLayout->addWidget(cmpRevTable_, 1);
+    cmpBox_->setVisible(false);
+    layout->addWidget(cmpBox_, 2);
+
     auto* buttons = new QHBoxLayout;
     btnCopy_ = new QPushButton("Copy", this);
     btnCopy_->setObjectName("BtnCopy");
@@ -117,8 +134,9 @@ TValveEvents::TValveEvents(mv::Model& m, QWidget* parent) : QDialog(parent), m_(
     // has gone (tests create and drop windows freely).
     QPointer<TValveEvents> self(this);
     m_.AddListener([self](mv::ModelEvent e) {
-        if (self && e == mv::ModelEvent::DimensionsChanged && self->isVisible())
-            self->ScheduleRefresh();
+        const bool relevant =
+            e == mv::ModelEvent::DimensionsChanged || e == mv::ModelEvent::ComparisonChanged;
+        if (self && relevant && self->isVisible()) self->ScheduleRefresh();
     });
 
     resize(1200, 900);
@@ -149,6 +167,55 @@ void TValveEvents::Refresh() {
                  Q(mv::FormatFixed(m_.frame.revArmMax, 0, 4))));
     Fill(fwdTable_, mv::SweepDirection::Forward);
     Fill(revTable_, mv::SweepDirection::Reverse);
+
+    cmpRows_.clear();
+    if (m_.comparison) {
+        // The same notches of the comparison gear's own travel, so row k faces row k.
+        cmpRows_ = mv::ComputeDefaultEventTable(m_.comparison->gear);
+        cmpBox_->setTitle(QString("Compared with %1").arg(Q(m_.comparison->name)));
+        cmpLabel_->setText(
+            QString("%1 at the same notches (mid gear %2): each value, then in brackets its "
+                    "difference from %3's (comparison minus working gear).")
+                .arg(Q(m_.comparison->name),
+                     Q(mv::FormatFixed(m_.comparison->gear.revArmPositions[0], 0, 4)),
+                     Q(m_.dataSetName)));
+    }
+    FillComparison(cmpFwdTable_, mv::SweepDirection::Forward);
+    FillComparison(cmpRevTable_, mv::SweepDirection::Reverse);
+    cmpBox_->setVisible(m_.comparison.has_value());
+}
+
+void TValveEvents::FillComparison(QTableWidget* t, mv::SweepDirection dir) {
+    const std::vector<const mv::EventColumn*> columns = ShownColumns();
+    std::vector<std::size_t> mine, theirs;
+    for (std::size_t k = 0; k < rows_.size(); ++k)
+        if (rows_[k].direction == dir) mine.push_back(k);
+    for (std::size_t k = 0; k < cmpRows_.size(); ++k)
+        if (cmpRows_[k].direction == dir) theirs.push_back(k);
+    const std::size_t n = std::min(mine.size(), theirs.size());
+    t->setRowCount(static_cast<int>(n));
+    for (std::size_t i = 0; i < n; ++i) {
+        const mv::EventRow& b = cmpRows_[theirs[i]];
+        const mv::EventRow d = mv::RowDifference(rows_[mine[i]], b);
+        int c = 0;
+        for (const mv::EventColumn* col : columns) {
+            QString text = Q(mv::EventCellText(*col, b));
+            const std::optional<float> delta = col->value(d);
+            if (delta) {
+                const std::string dt = mv::EventCellText(*col, d);
+                text += QString(" (%1%2)").arg(*delta > 0 ? "+" : "", Q(dt));
+            }
+            QTableWidgetItem* item = Cell(text);
+            if (delta && mv::EventCellText(*col, d).find_first_not_of("-0.") != std::string::npos)
+                item->setForeground(QBrush(QColor(0x00, 0x00, 0xC0)));
+            if (b.geometryError) {
+                item->setForeground(QBrush(Qt::red));
+                item->setToolTip("Geometry error: the comparison gear could not be solved "
+                                 "exactly at this setting");
+            }
+            t->setItem(static_cast<int>(i), c++, item);
+        }
+    }
 }
 
 void TValveEvents::Fill(QTableWidget* t, mv::SweepDirection dir) {

@@ -9,6 +9,7 @@
 #include "analysis/event_table.hpp"
 #include "model/model.hpp"
 
+class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -29,6 +30,13 @@ public:
     QTableWidget* reverseTable() const { return revTable_; }
     const std::vector<mv::EventRow>& rows() const { return rows_; }
 
+    // The comparison section, shown while a comparison gear is loaded: its rows at the same
+    // notches, each value with its difference from the working gear's beside it.
+    QGroupBox* comparisonBox() const { return cmpBox_; }
+    QTableWidget* comparisonForwardTable() const { return cmpFwdTable_; }
+    QTableWidget* comparisonReverseTable() const { return cmpRevTable_; }
+    const std::vector<mv::EventRow>& comparisonRows() const { return cmpRows_; }
+
 protected:
     void showEvent(QShowEvent* e) override;
 
@@ -37,6 +45,7 @@ private:
     void BtnSaveCsvClick();
     void ScheduleRefresh();
     void Fill(QTableWidget* t, mv::SweepDirection dir);
+    void FillComparison(QTableWidget* t, mv::SweepDirection dir);
 
     mv::Model& m_;
     std::vector<mv::EventRow> rows_;
@@ -47,4 +56,10 @@ private:
     QPushButton* btnCopy_ = nullptr;
     QPushButton* btnSaveCsv_ = nullptr;
     QPushButton* btnClose_ = nullptr;
+
+    std::vector<mv::EventRow> cmpRows_;
+    QGroupBox* cmpBox_ = nullptr;
+    QLabel* cmpLabel_ = nullptr;
+    QTableWidget* cmpFwdTable_ = nullptr;
+    QTableWidget* cmpRevTable_ = nullptr;
 };

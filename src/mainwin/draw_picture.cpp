@@ -66,16 +66,21 @@ struct CaptionCache {
     qint64 second = -1;
     bool valid = false;
     std::string dataSet;
+    std::string comparison;
     WindowCaptions captions;
 };
 
 const WindowCaptions& Captions(const Model& m, const QDateTime& now) {
     static CaptionCache* cache = new CaptionCache;  // per process; lives as long as the app
     const qint64 second = now.isValid() ? now.toSecsSinceEpoch() : -1;
-    if (!cache->valid || cache->second != second || cache->dataSet != m.dataSetName) {
+    const bool sameComparison = cache->captions.comparing == m.comparison.has_value() &&
+                                (!m.comparison || cache->comparison == m.comparison->name);
+    if (!cache->valid || cache->second != second || cache->dataSet != m.dataSetName ||
+        !sameComparison) {
         cache->valid = true;
         cache->second = second;
         cache->dataSet = m.dataSetName;
+        cache->comparison = m.comparison ? m.comparison->name : std::string();
         cache->captions = MakeWindowCaptions(m, now);
     }
     return cache->captions;
@@ -84,15 +89,20 @@ const WindowCaptions& Captions(const Model& m, const QDateTime& now) {
 }  // namespace
 
 WindowCaptions MakeWindowCaptions(const Model& m, const QDateTime& now) {
-    const QString name = QString::fromStdString(m.dataSetName);
-    const QString tail = CaptionTail(now);
+    // The working gear's name, and the comparison gear's while one is loaded.
+    QString name = QString::fromStdString(m.dataSetName);
     WindowCaptions c;
+    c.comparing = m.comparison.has_value();
+    if (m.comparison)
+        name += QStringLiteral(" compared with ") + QString::fromStdString(m.comparison->name);
+    const QString tail = CaptionTail(now);
     c.main = QString::fromLatin1(kMainTitle) + name + tail;
     for (const DiagramKindInfo& k : DiagramKinds())
         if (k.captionTitle)
             c.diagrams[static_cast<std::size_t>(k.kind)] =
                 QString::fromLatin1(k.captionTitle) + name + tail;
-    c.dataTable = QString::fromLatin1(kDataTableTitle) + name + tail;
+    c.dataTable =
+        QString::fromLatin1(kDataTableTitle) + QString::fromStdString(m.dataSetName) + tail;
     return c;
 }
 
