@@ -2,9 +2,12 @@
 
 #include <vector>
 
+#include "analysis/compare.hpp"
 #include "analysis/event_finder.hpp"
 #include "analysis/event_table.hpp"
+#include "model/dimensions.hpp"
 #include "model/model.hpp"
+#include "model/solver.hpp"
 
 namespace {
 
@@ -37,6 +40,22 @@ void BM_EventTableDefault(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_EventTableDefault)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// merrovan-cli compare at its default rows: the same 19 notches each way for two gears, all rows
+// in one parallel pass. Set it beside BM_EventTableDefault, one table of those rows; it may cost
+// at most 2.1 times as much.
+void BM_CompareDefault(benchmark::State& state) {
+    const mv::Model a = DefaultGear();
+    mv::Model b = DefaultGear();
+    mv::StoreDimension(b, 6, 8.6f);
+    mv::ComputeMidGear(b);
+    const std::vector<float> notches = mv::DefaultCompareNotches();
+    for (auto _ : state) {
+        const mv::GearComparison c = mv::CompareAtNotches(a, b, notches, mv::Directions::Both);
+        benchmark::DoNotOptimize(c.rows.data());
+    }
+}
+BENCHMARK(BM_CompareDefault)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // One row on one thread, with the number of solves it takes.
 void BM_EventRow(benchmark::State& state) {
