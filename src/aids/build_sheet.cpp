@@ -57,7 +57,8 @@ double PreferredScale(double limit) {
 }
 
 QString ScaleText(double mmPerUnit) {
-    return QStringLiteral("1 unit = %1 mm on the sheet").arg(Q(FormatShortest(static_cast<float>(mmPerUnit))));
+    return QStringLiteral("1 unit = %1 mm on the sheet")
+        .arg(Q(FormatShortest(static_cast<float>(mmPerUnit))));
 }
 
 // Drawing in millimetres from the page's top-left corner onto a device of any resolution.
@@ -151,12 +152,11 @@ PageOne PageOneLayout(const SheetData& d, QSizeF page) {
     l.view = FitBox(box, most);
     // The drawing's own height at that scale, with room for the labels below it.
     const double bh = static_cast<double>(box.top - box.bottom) * l.view.scale;
-    const double height =
-        std::clamp(std::isfinite(bh) ? bh + 2 * kLabelRoom + 6 : avail * 0.62, avail * 0.3,
-                   avail * 0.62);
+    const double height = std::clamp(std::isfinite(bh) ? bh + 2 * kLabelRoom + 6 : avail * 0.62,
+                                     avail * 0.3, avail * 0.62);
     l.mechanism = QRectF(kMargin, top, w, height);
-    l.view = FitBox(box, l.mechanism.adjusted(kLabelRoom, kLabelRoom, -kLabelRoom,
-                                              -kLabelRoom - 6));
+    l.view =
+        FitBox(box, l.mechanism.adjusted(kLabelRoom, kLabelRoom, -kLabelRoom, -kLabelRoom - 6));
     l.valve = QRectF(kMargin, top + height + 4, w, avail - height - 4);
     l.title = QRectF(kMargin, page.height() - kMargin - kTitleHeight, w, kTitleHeight);
     return l;
@@ -190,9 +190,7 @@ const char* FixedPivotName(int n) {
 }
 
 QString PivotCoordinates(const Gear& g, int n) {
-    return QStringLiteral("%1: (%2, %3)")
-        .arg(n)
-        .arg(Fixed(g.pivots[n].x), Fixed(g.pivots[n].y));
+    return QStringLiteral("%1: (%2, %3)").arg(n).arg(Fixed(g.pivots[n].x), Fixed(g.pivots[n].y));
 }
 
 void DrawMechanism(SheetPainter& sp, const SheetData& d, const SheetView& v, const QRectF& area) {
@@ -243,8 +241,8 @@ void DrawMechanism(SheetPainter& sp, const SheetData& d, const SheetView& v, con
         if (angle < -90) angle += 180;
         const double rad = angle * std::numbers::pi / 180.0;
         const QPointF mid = (a + b) / 2 + QPointF(std::sin(rad), -std::cos(rad)) * 1.0;
-        sp.Text(mid, Fixed(static_cast<double>(RodPieceLength(g, r))), 2.0, Qt::AlignHCenter,
-                false, RodColour(r), angle);
+        sp.Text(mid, Fixed(static_cast<double>(RodPieceLength(g, r))), 2.0, Qt::AlignHCenter, false,
+                RodColour(r), angle);
     }
     // Pivot numbers, small, beside the pins.
     for (int n : kPinPivots)
@@ -304,8 +302,7 @@ void DrawValveDetail(SheetPainter& sp, const SheetData& d, const QRectF& area) {
                                  LD(c.valveFrontHalf), n / 2 + c.bridgeRear + c.steamPortRear,
                                  n / 2 + c.bridgeFront + c.steamPortFront});
     const LD top = seat + std::max(LD(c.chamberHeight), LD(c.valveHeight));
-    const LD bottom =
-        seat - std::max({n / 1.5L, LD(c.steamPortRear), LD(c.steamPortFront), LD(0)});
+    const LD bottom = seat - std::max({n / 1.5L, LD(c.steamPortRear), LD(c.steamPortFront), LD(0)});
     WorldBox box{C - halfLen, C + halfLen, bottom, top};
 
     const QRectF inner = area.adjusted(14, 12, -14, -16);
@@ -349,7 +346,8 @@ void DrawTitleBlock(SheetPainter& sp, const SheetData& d, const QRectF& r, int p
     sp.Box(r);
     const double w = r.width();
     const double cells[] = {0, w * 0.34, w * 0.52, w * 0.80, w};
-    for (int k = 1; k < 4; ++k) sp.Line({r.left() + cells[k], r.top()}, {r.left() + cells[k], r.bottom()});
+    for (int k = 1; k < 4; ++k)
+        sp.Line({r.left() + cells[k], r.top()}, {r.left() + cells[k], r.bottom()});
     auto cell = [&](int k, const QString& label, const QString& value, double size) {
         const double x = r.left() + cells[k] + 2;
         sp.Text({x, r.top() + 4.5}, label, 2.2, Qt::AlignLeft, false, kFaint);
@@ -366,8 +364,9 @@ void DrawTitleBlock(SheetPainter& sp, const SheetData& d, const QRectF& r, int p
 void DrawPageOne(SheetPainter& sp, const SheetData& d, QSizeF page) {
     const PageOne l = PageOneLayout(d, page);
     const SheetView& v = l.view;
-    sp.Text({kMargin, kMargin + 5}, QStringLiteral("General arrangement at mid gear, driver angle 0"),
-            4.2, Qt::AlignLeft, true);
+    sp.Text({kMargin, kMargin + 5},
+            QStringLiteral("General arrangement at mid gear, driver angle 0"), 4.2, Qt::AlignLeft,
+            true);
     sp.Text({kMargin, kMargin + 10},
             QStringLiteral("Scale ") + ScaleText(v.scale) +
                 QStringLiteral(".  Fixed pivots (red) at their coordinates from the driver "
@@ -438,10 +437,10 @@ void EventsTable(SheetPainter& sp, const SheetData& d, double x, double y, doubl
         const char* heading;
         double right;
     };
-    static constexpr Col kCols[] = {{"Dir", 0.0},       {"Cut-off", 0.07},  {"Rev arm", 0.25},
-                                    {"Notch", 0.33},    {"Travel", 0.42},   {"End", 0.44},
-                                    {"Adm %", 0.56},    {"Cut %", 0.64},    {"Rel %", 0.72},
-                                    {"Comp %", 0.80},   {"Lead", 0.88},     {"Max stm", 0.96}};
+    static constexpr Col kCols[] = {{"Dir", 0.0},     {"Cut-off", 0.07}, {"Rev arm", 0.25},
+                                    {"Notch", 0.33},  {"Travel", 0.42},  {"End", 0.44},
+                                    {"Adm %", 0.56},  {"Cut %", 0.64},   {"Rel %", 0.72},
+                                    {"Comp %", 0.80}, {"Lead", 0.88},    {"Max stm", 0.96}};
     auto colX = [&](std::size_t k) { return x + kCols[k].right * width; };
     for (std::size_t k = 0; k < std::size(kCols); ++k) {
         const bool left = k == 0 || k == 1 || k == 5;
@@ -464,12 +463,11 @@ void EventsTable(SheetPainter& sp, const SheetData& d, double x, double y, doubl
         }
         const EventRow& e = *r.events;
         sp.Text({colX(2), y}, Fixed(e.revArm), kCell, Qt::AlignRight);
-        sp.Text({colX(3), y}, e.notch ? Fixed(*e.notch, 3) : Q(kAbsentText), kCell,
-                Qt::AlignRight);
+        sp.Text({colX(3), y}, e.notch ? Fixed(*e.notch, 3) : Q(kAbsentText), kCell, Qt::AlignRight);
         sp.Text({colX(4), y}, EventText(e.travel, false), kCell, Qt::AlignRight);
         for (const auto* end : {&e.front, &e.rear}) {
-            sp.Text({colX(5), y}, end == &e.front ? QStringLiteral("front") : QStringLiteral("rear"),
-                    kCell);
+            sp.Text({colX(5), y},
+                    end == &e.front ? QStringLiteral("front") : QStringLiteral("rear"), kCell);
             const std::optional<float> values[] = {end->admission, end->cutoff, end->release,
                                                    end->compression};
             for (std::size_t k = 0; k < 4; ++k)
@@ -486,8 +484,9 @@ void EventsTable(SheetPainter& sp, const SheetData& d, double x, double y, doubl
 
 void DrawPageTwo(SheetPainter& sp, const SheetData& d, QSizeF page) {
     const double w = page.width() - 2 * kMargin;
-    sp.Text({kMargin, kMargin + 5}, QStringLiteral("Dimensions, fixed pivots, rods and valve events"),
-            4.2, Qt::AlignLeft, true);
+    sp.Text({kMargin, kMargin + 5},
+            QStringLiteral("Dimensions, fixed pivots, rods and valve events"), 4.2, Qt::AlignLeft,
+            true);
     const double top = kMargin + kHeadingHeight;
     const double col = w / 3;
     double y = DimensionColumn(sp, kMargin, top, "Frame dimensions", FrameDimensionInfo(), d.gear);
@@ -538,8 +537,8 @@ SheetData MakeSheetData(const Gear& g, const std::string& name, const QDate& dat
     SolvePistonAndPorts(d.gear);
 
     const std::vector<CutoffRow> at = CutoffRows(d.gear, kSheetCutoffs, Directions::Both);
-    const std::vector<NotchRow> full = NotchRows(d.gear, std::array<float, 1>{1.0f},
-                                                 Directions::Both);
+    const std::vector<NotchRow> full =
+        NotchRows(d.gear, std::array<float, 1>{1.0f}, Directions::Both);
     for (SweepDirection dir : {SweepDirection::Forward, SweepDirection::Reverse}) {
         for (const CutoffRow& r : at)
             if (r.direction == dir) d.rows.push_back({dir, r.cutoff, r.events});
@@ -645,36 +644,44 @@ bool WriteSheetHtml(const QString& path, const SheetData& d, QPageSize::PageSize
              "</style>\n</head>\n<body>\n")
              .arg(name)
              .arg(page.width());
-    h += QStringLiteral("<section class=\"page\">\n<img alt=\"General arrangement of %1\" "
-                        "src=\"data:image/svg+xml;base64,%2\">\n</section>\n")
+    h += QStringLiteral(
+             "<section class=\"page\">\n<img alt=\"General arrangement of %1\" "
+             "src=\"data:image/svg+xml;base64,%2\">\n</section>\n")
              .arg(name, QString::fromLatin1(svgBytes.data().toBase64()));
 
-    h += QStringLiteral("<section class=\"page\">\n<h1>Dimensions, fixed pivots, rods and valve "
-                        "events</h1>\n<div class=\"cols\">\n");
+    h += QStringLiteral(
+        "<section class=\"page\">\n<h1>Dimensions, fixed pivots, rods and valve "
+        "events</h1>\n<div class=\"cols\">\n");
     auto dims = [&](const char* heading, std::span<const DimensionInfo> list) {
-        h += QStringLiteral("<div><h2>%1</h2><table>\n<tr><th>Id</th><th>Name</th><th>Value</th>"
-                            "</tr>\n")
+        h += QStringLiteral(
+                 "<div><h2>%1</h2><table>\n<tr><th>Id</th><th>Name</th><th>Value</th>"
+                 "</tr>\n")
                  .arg(QString::fromLatin1(heading));
         for (const DimensionInfo& info : list)
-            h += QStringLiteral("<tr><td class=\"n\">%1</td><td>%2</td><td class=\"n\">%3</td>"
-                                "</tr>\n")
+            h += QStringLiteral(
+                     "<tr><td class=\"n\">%1</td><td>%2</td><td class=\"n\">%3</td>"
+                     "</tr>\n")
                      .arg(info.id)
-                     .arg(HtmlText(QString::fromLatin1(info.shortName)).replace(QLatin1String("  "), QStringLiteral(" &nbsp;")),
+                     .arg(HtmlText(QString::fromLatin1(info.shortName))
+                              .replace(QLatin1String("  "), QStringLiteral(" &nbsp;")),
                           Fixed(GetDimension(d.gear, info.id)));
         h += QStringLiteral("</table></div>\n");
     };
     dims("Frame dimensions", FrameDimensionInfo());
     dims("Cylinder dimensions", CylinderDimensionInfo());
-    h += QStringLiteral("<div><h2>Fixed pivots (x, y from the driver centre)</h2><table>\n"
-                        "<tr><th>No.</th><th>Pivot</th><th>x</th><th>y</th></tr>\n");
+    h += QStringLiteral(
+        "<div><h2>Fixed pivots (x, y from the driver centre)</h2><table>\n"
+        "<tr><th>No.</th><th>Pivot</th><th>x</th><th>y</th></tr>\n");
     for (int n : kFixedPivots)
-        h += QStringLiteral("<tr><td class=\"n\">%1</td><td>%2</td><td class=\"n\">%3</td>"
-                            "<td class=\"n\">%4</td></tr>\n")
+        h += QStringLiteral(
+                 "<tr><td class=\"n\">%1</td><td>%2</td><td class=\"n\">%3</td>"
+                 "<td class=\"n\">%4</td></tr>\n")
                  .arg(n)
                  .arg(QString::fromLatin1(FixedPivotName(n)), Fixed(d.gear.pivots[n].x),
                       Fixed(d.gear.pivots[n].y));
-    h += QStringLiteral("</table>\n<h2>Rods (length between pin centres)</h2><table>\n"
-                        "<tr><th>Rod</th><th>Pins</th><th>Length</th></tr>\n");
+    h += QStringLiteral(
+        "</table>\n<h2>Rods (length between pin centres)</h2><table>\n"
+        "<tr><th>Rod</th><th>Pins</th><th>Length</th></tr>\n");
     for (const RodPiece& r : RodPieces())
         h += QStringLiteral("<tr><td>%1</td><td>%2&ndash;%3</td><td class=\"n\">%4</td></tr>\n")
                  .arg(QString::fromLatin1(r.name))
@@ -693,8 +700,9 @@ bool WriteSheetHtml(const QString& path, const SheetData& d, QPageSize::PageSize
         const QString at =
             r.cutoff ? Fixed(*r.cutoff, 0) + QStringLiteral(" %") : QStringLiteral("full gear");
         if (!r.events) {
-            h += QStringLiteral("<tr><td>%1</td><td>%2</td><td colspan=\"10\">not reached "
-                                "between mid gear and full gear</td></tr>\n")
+            h += QStringLiteral(
+                     "<tr><td>%1</td><td>%2</td><td colspan=\"10\">not reached "
+                     "between mid gear and full gear</td></tr>\n")
                      .arg(dir, at);
             continue;
         }
@@ -703,9 +711,10 @@ bool WriteSheetHtml(const QString& path, const SheetData& d, QPageSize::PageSize
             const bool front = end == &e.front;
             h += QStringLiteral("<tr>");
             if (front)
-                h += QStringLiteral("<td rowspan=\"2\">%1</td><td rowspan=\"2\">%2</td><td "
-                                    "rowspan=\"2\" class=\"n\">%3</td><td rowspan=\"2\" "
-                                    "class=\"n\">%4</td><td rowspan=\"2\" class=\"n\">%5</td>")
+                h += QStringLiteral(
+                         "<td rowspan=\"2\">%1</td><td rowspan=\"2\">%2</td><td "
+                         "rowspan=\"2\" class=\"n\">%3</td><td rowspan=\"2\" "
+                         "class=\"n\">%4</td><td rowspan=\"2\" class=\"n\">%5</td>")
                          .arg(dir, at, Fixed(e.revArm),
                               e.notch ? Fixed(*e.notch, 3) : Q(kAbsentText),
                               EventText(e.travel, false));

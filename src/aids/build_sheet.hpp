@@ -37,7 +37,7 @@ struct SheetEventRow {
 struct SheetData {
     std::string name;  // the gear's data-set name ("Nominal" or the file's)
     QDate date;
-    Gear gear;  // at mid gear and driver angle 0, solved
+    Gear gear;                        // at mid gear and driver angle 0, solved
     std::vector<SheetEventRow> rows;  // forward rows, then reverse: each cut-off, full gear
 };
 

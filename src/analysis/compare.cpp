@@ -142,8 +142,8 @@ GearComparison CompareAtNotches(const Gear& a, const Gear& b, std::span<const fl
     }
     std::for_each(std::execution::par, tasks.begin(), tasks.end(), [](const Task& t) {
         const ComparedRow& r = *t.row;
-        EventRow row = ComputeEventRow(*t.gear, NotchSetting(*t.gear, r.at, r.direction),
-                                       r.direction);
+        EventRow row =
+            ComputeEventRow(*t.gear, NotchSetting(*t.gear, r.at, r.direction), r.direction);
         (t.first ? t.row->a : t.row->b) = row;
     });
     return out;
@@ -200,8 +200,8 @@ std::string ComparisonCsv(const GearComparison& c) {
         const std::pair<const char*, const std::optional<EventRow>*> lines[] = {
             {"a", &r.a}, {"b", &r.b}, {"diff", &d}};
         for (const auto& [gear, row] : lines) {
-            out += std::string(SweepDirectionText(r.direction)) + ',' + FormatShortest(r.at) +
-                   ',' + gear;
+            out += std::string(SweepDirectionText(r.direction)) + ',' + FormatShortest(r.at) + ',' +
+                   gear;
             for (const EventColumn& col : EventColumns()) {
                 if (col.kind == EventColumnKind::Direction) continue;
                 out += ',';
@@ -250,9 +250,10 @@ std::string ComparisonText(const GearComparison& c, const std::string& nameA,
             out += "  |";
             group = col.end;
         }
-        Pad(out, col.end == EventEnd::None ? col.heading
-                                           : std::string(col.end == EventEnd::Front ? "f " : "r ") +
-                                                 col.heading,
+        Pad(out,
+            col.end == EventEnd::None
+                ? col.heading
+                : std::string(col.end == EventEnd::Front ? "f " : "r ") + col.heading,
             kW);
     }
     out += '\n';

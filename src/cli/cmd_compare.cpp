@@ -81,9 +81,9 @@ int RunCompare(const Args& args) {
     const LoadedGear a = Load(files[0]);
     const LoadedGear b = Load(files[1]);
     const GearComparison c =
-        cutoffs ? CompareAtCutoffs(a.gear, b.gear, *cutoffs, dirs)
-                : CompareAtNotches(a.gear, b.gear, notches ? *notches : DefaultCompareNotches(),
-                                   dirs);
+        cutoffs
+            ? CompareAtCutoffs(a.gear, b.gear, *cutoffs, dirs)
+            : CompareAtNotches(a.gear, b.gear, notches ? *notches : DefaultCompareNotches(), dirs);
 
     for (const ComparedRow& r : c.rows) {
         const std::string at = Num(r.at) + (c.kind == CompareAt::Cutoff ? " %" : "");
@@ -93,7 +93,8 @@ int RunCompare(const Args& args) {
                              "merrovan-cli compare: warning: %s does not reach cut-off %s (%s)\n",
                              gear, at.c_str(), SweepDirectionText(r.direction));
             else if ((*row)->geometryError)
-                std::fprintf(stderr, "merrovan-cli compare: warning: geometry error in %s at %s %s (%s)\n",
+                std::fprintf(stderr,
+                             "merrovan-cli compare: warning: geometry error in %s at %s %s (%s)\n",
                              gear, c.kind == CompareAt::Cutoff ? "cut-off" : "notch", at.c_str(),
                              SweepDirectionText(r.direction));
         }

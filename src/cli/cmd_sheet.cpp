@@ -62,8 +62,8 @@ int RunSheet(const Args& args) {
     const SheetData d = MakeSheetData(m, m.dataSetName, date);
     QString error;
     const QString path = QString::fromStdString(out);
-    const bool ok = pdf ? WriteSheetPdf(path, d, paper, &error)
-                        : WriteSheetHtml(path, d, paper, &error);
+    const bool ok =
+        pdf ? WriteSheetPdf(path, d, paper, &error) : WriteSheetHtml(path, d, paper, &error);
     if (!ok) throw FileError{error.toStdString()};
     return kExitOk;
 }

@@ -207,8 +207,8 @@ DiagramTail DrawPortGraph(Model& m, QPainter& painter, const DiagramOptions& opt
 
     if (const std::unique_ptr<Model> cm = ComparisonModel(m)) {
         Canvas cc(*cm, painter);
-        PortRows(cc, fwd, false, {ComparisonColour(fwd ? kTeal : kGreen),
-                                  ComparisonColour(fwd ? kRed : kMaroon)});
+        PortRows(cc, fwd, false,
+                 {ComparisonColour(fwd ? kTeal : kGreen), ComparisonColour(fwd ? kRed : kMaroon)});
     }
     const PortLegend legend = PortRows(c, fwd, true, {fwd ? kTeal : kGreen, fwd ? kRed : kMaroon});
     c.Pen(kBlack);

@@ -210,8 +210,9 @@ void TValveEvents::FillComparison(QTableWidget* t, mv::SweepDirection dir) {
                 item->setForeground(QBrush(QColor(0x00, 0x00, 0xC0)));
             if (b.geometryError) {
                 item->setForeground(QBrush(Qt::red));
-                item->setToolTip("Geometry error: the comparison gear could not be solved "
-                                 "exactly at this setting");
+                item->setToolTip(
+                    "Geometry error: the comparison gear could not be solved "
+                    "exactly at this setting");
             }
             t->setItem(static_cast<int>(i), c++, item);
         }

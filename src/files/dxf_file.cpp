@@ -201,8 +201,9 @@ private:
 bool WriteMechanismDxf(const Gear& g, const std::string& path, std::string& error) {
     const GearOutlines o = OutlinesOf(g);
     if (!AllFinite(g, o)) {
-        error = path + ": the mechanism cannot be drawn at this position (a coordinate is not "
-                       "a finite number); nothing was written";
+        error = path +
+                ": the mechanism cannot be drawn at this position (a coordinate is not "
+                "a finite number); nothing was written";
         return false;
     }
     // dxflib writes to a file it opens itself: a scratch file, copied to the target in one

@@ -12,7 +12,7 @@ namespace mv::files {
 
 // The layers, in the order they are declared.
 inline constexpr std::array<const char*, 7> kDxfLayers = {"FRAME", "RODS",   "PINS", "VALVE",
-                                                         "PORTS", "PISTON", "TEXT"};
+                                                          "PORTS", "PISTON", "TEXT"};
 
 // Writes the gear as solved (pivots, piston and valve from the latest SolveLinkage and
 // SolvePistonAndPorts) in DXF R2000. The file is replaced in one step, so a failed export

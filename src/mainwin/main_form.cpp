@@ -82,8 +82,8 @@ TMainForm::TMainForm(Model& m, MainFormOptions options, QWidget* parent)
             dlg.setWindowTitle(QStringLiteral("Compare With"));
             dlg.setAcceptMode(QFileDialog::AcceptOpen);
             dlg.setFileMode(QFileDialog::ExistingFile);
-            dlg.setNameFilters({QStringLiteral("Dimension files (*.dst *.mvo)"),
-                                QStringLiteral("All Files (*)")});
+            dlg.setNameFilters(
+                {QStringLiteral("Dimension files (*.dst *.mvo)"), QStringLiteral("All Files (*)")});
         } else if (c == FileCommand::SaveAs) {
             dlg.setWindowTitle(QStringLiteral("Save As...."));
             dlg.setAcceptMode(QFileDialog::AcceptSave);

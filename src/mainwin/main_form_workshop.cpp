@@ -19,8 +19,9 @@ void TMainForm::BuildSheetClick() {
     if (!choosePrinter || !choosePrinter(printer)) return;
     const SheetData d = MakeSheetData(m_, m_.dataSetName, QDate::currentDate());
     if (!PrintSheet(printer, d) && showMessage)
-        showMessage(QStringLiteral("The build sheet could not be printed: the printer or the "
-                                   "file it writes could not be started."));
+        showMessage(
+            QStringLiteral("The build sheet could not be printed: the printer or the "
+                           "file it writes could not be started."));
 }
 
 void TMainForm::ExportDxfClick() {

@@ -46,14 +46,15 @@ long double RodPieceLength(const Gear& g, const RodPiece& piece);
 
 // The fixed pivots: driver centre, bell crank pivot, guide link centre, reverse arm pivot.
 inline constexpr std::array<int, 4> kFixedPivots = {pv::Origin, pv::BellPivot, pv::GuideCentre,
-                                                   pv::RevArmPivot};
+                                                    pv::RevArmPivot};
 
 // The pins a drawing marks: every pivot of the linkage once (the solver's copies 0, 7 and 17
 // left out).
 inline constexpr std::array<int, 16> kPinPivots = {
-    pv::Driver,    pv::CrankPin,    pv::Crosshead,   pv::ValveJoint,  pv::BellVertPin, pv::BellPivot,
-    pv::BellHorzPin, pv::EccRodEnd, pv::HangerPin,   pv::EccCrankPin, pv::GuideCentre, pv::GuideEnd,
-    pv::ReachCorner, pv::RevArmPin, pv::RevArmPivot, pv::RevArmTop};
+    pv::Driver,      pv::CrankPin,    pv::Crosshead,   pv::ValveJoint,
+    pv::BellVertPin, pv::BellPivot,   pv::BellHorzPin, pv::EccRodEnd,
+    pv::HangerPin,   pv::EccCrankPin, pv::GuideCentre, pv::GuideEnd,
+    pv::ReachCorner, pv::RevArmPin,   pv::RevArmPivot, pv::RevArmTop};
 
 // Radius of the pin circle the picture draws at a pivot, as a fraction of the driver diameter.
 long double PinRadiusFactor(int pivot);

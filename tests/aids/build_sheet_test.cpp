@@ -43,10 +43,10 @@ std::vector<Word> PageOneWords(const QString& pdf) {
     constexpr double kMm = 25.4 / 72;
     for (auto it = re.globalMatch(xml); it.hasNext();) {
         const auto m = it.next();
-        out.push_back({m.captured(5), QRectF(QPointF(m.captured(1).toDouble() * kMm,
-                                                     m.captured(2).toDouble() * kMm),
-                                             QPointF(m.captured(3).toDouble() * kMm,
-                                                     m.captured(4).toDouble() * kMm))});
+        out.push_back(
+            {m.captured(5),
+             QRectF(QPointF(m.captured(1).toDouble() * kMm, m.captured(2).toDouble() * kMm),
+                    QPointF(m.captured(3).toDouble() * kMm, m.captured(4).toDouble() * kMm))});
     }
     return out;
 }
@@ -106,7 +106,8 @@ TEST_F(BuildSheet, FixedPivotLabelsStandBesideTheirPivots) {
         const QSizeF page = QPageSize(paper).size(QPageSize::Millimeter);
         const SheetView v = MechanismSheetView(d, page);
         std::vector<QPointF> marks;
-        for (int n : kFixedPivots) marks.push_back(v.ToPage(d.gear.pivots[n].x, d.gear.pivots[n].y));
+        for (int n : kFixedPivots)
+            marks.push_back(v.ToPage(d.gear.pivots[n].x, d.gear.pivots[n].y));
         for (std::size_t k = 0; k < kFixedPivots.size(); ++k) {
             const int n = kFixedPivots[k];
             const QString x = QStringLiteral("(%1,").arg(d.gear.pivots[n].x, 0, 'f', 4);
@@ -119,11 +120,12 @@ TEST_F(BuildSheet, FixedPivotLabelsStandBesideTheirPivots) {
             EXPECT_LT(at.x(), 9.0) << n;
             EXPECT_GT(at.y(), 1.0) << n;
             EXPECT_LT(at.y(), 5.5) << n;
-            for (std::size_t j = 0; j < marks.size(); ++j)
-                if (j != k)
-                    EXPECT_GT(QLineF(w->mm.topLeft(), marks[j]).length(),
-                              QLineF(w->mm.topLeft(), marks[k]).length())
-                        << n;
+            for (std::size_t j = 0; j < marks.size(); ++j) {
+                if (j == k) continue;
+                EXPECT_GT(QLineF(w->mm.topLeft(), marks[j]).length(),
+                          QLineF(w->mm.topLeft(), marks[k]).length())
+                    << n;
+            }
         }
     }
 }

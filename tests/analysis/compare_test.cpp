@@ -36,7 +36,9 @@ TEST(CutoffRows, EachRowCutsOffWhereAskedInBothDirections) {
         EXPECT_NEAR(*MeanCutoff(*r.events), r.cutoff, 0.01) << r.cutoff;
         // A later cut-off needs the arm further from mid gear, on the side of its direction.
         const float notch = std::fabs(*r.events->notch);
-        if (k % 4) EXPECT_GT(notch, lastNotch);
+        if (k % 4) {
+            EXPECT_GT(notch, lastNotch);
+        }
         EXPECT_EQ(*r.events->notch > 0, r.direction == SweepDirection::Forward);
         lastNotch = notch;
     }
@@ -69,7 +71,9 @@ TEST(Compare, AGearAgainstItselfDiffersNowhere) {
                 const std::optional<float> v = col.value(*d);
                 // Both or neither gear have each event; where they have it, it is the same.
                 EXPECT_EQ(v.has_value(), r.a && col.value(*r.a).has_value()) << col.key;
-                if (v) EXPECT_EQ(*v, 0.0f) << col.key;
+                if (v) {
+                    EXPECT_EQ(*v, 0.0f) << col.key;
+                }
             }
         }
         EXPECT_EQ(ComparisonJson(c).find("\"dimensions\":[]"), 1u);
@@ -107,8 +111,8 @@ TEST(Compare, OneChangedDimensionIsTheOnlyOneListed) {
               std::string::npos)
         << json;
     const std::string csv = ComparisonCsv(c);
-    EXPECT_EQ(csv.substr(0, csv.find("\n\n")), "id,name,a,b,diff\n6,Ecc Rod Left End,8.47,8.55," +
-                                                  FormatShortest(d.diff));
+    EXPECT_EQ(csv.substr(0, csv.find("\n\n")),
+              "id,name,a,b,diff\n6,Ecc Rod Left End,8.47,8.55," + FormatShortest(d.diff));
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 2 + 1 + 1 + 3 * 2);
 }
 

@@ -5,8 +5,8 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QGroupBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>

@@ -1,4 +1,6 @@
 // The DXF drawing read back with dxflib: layers, entity counts, rods on the solve's pivots.
+#include "files/dxf_file.hpp"
+
 #include <dxflib/dl_creationadapter.h>
 #include <dxflib/dl_dxf.h>
 
@@ -7,7 +9,6 @@
 #include <map>
 #include <set>
 
-#include "files/dxf_file.hpp"
 #include "files_support.hpp"
 #include "model/gear_geometry.hpp"
 #include "model/solver.hpp"

@@ -37,9 +37,9 @@ protected:
 TEST_F(WorkshopMenu, ItemsFollowTheClassicFileItems) {
     QStringList texts;
     for (QAction* a : W<QMenu>("File1")->actions()) texts << (a->isSeparator() ? "|" : a->text());
-    const QStringList want = {"&OpenDimensions", "Open&DosDimensions", "Save&AsDimensions",
-                              "E&xit",           "|",                  "BuildSheet\u2026",
-                              "ExportDXF\u2026", "CompareWith\u2026",  "CompareOff"};
+    const QStringList want = {
+        "&OpenDimensions",  "Open&DosDimensions", "Save&AsDimensions", "E&xit",     "|",
+        "BuildSheet\u2026", "ExportDXF\u2026",    "CompareWith\u2026", "CompareOff"};
     EXPECT_EQ(texts, want);
     EXPECT_FALSE(Action("CompareOff")->isEnabled());
 }
@@ -140,7 +140,8 @@ TEST_F(WorkshopMenu, BuildSheetPrintsTwoPagesOrNothingWhenCancelled) {
     QProcess info;
     info.start("pdfinfo", {pdf});
     ASSERT_TRUE(info.waitForFinished(30000));
-    EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression("Pages:\\s+2\\n")));
+    EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput())
+                    .contains(QRegularExpression("Pages:\\s+2\\n")));
 }
 
 }  // namespace
