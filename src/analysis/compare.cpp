@@ -113,6 +113,7 @@ std::optional<EventRow> ComparedRow::Difference() const {
 
 std::vector<float> DefaultCompareNotches() {
     std::vector<float> n;
+    n.reserve(kDefaultEventRows);
     for (int i = 0; i < kDefaultEventRows; ++i)
         n.push_back(static_cast<float>(LD(i) / (kDefaultEventRows - 1)));
     return n;

@@ -40,12 +40,13 @@ struct NoCutoff {};
 
 std::optional<float> Refine(const Gear& g, const Grid& grid, float cutoff, SweepDirection dir) {
     const LD c = cutoff;
-    for (int i = 0; i < kSamples; ++i) {
-        const auto& a = grid.mean[static_cast<std::size_t>(i)];
-        const auto& b = grid.mean[static_cast<std::size_t>(i + 1)];
+    for (std::size_t i = 0; i < kSamples; ++i) {
+        const auto& a = grid.mean[i];
+        const auto& b = grid.mean[i + 1];
         if (!a || !b) continue;
         const double fa = static_cast<double>(LD(*a) - c), fb = static_cast<double>(LD(*b) - c);
-        const double na = double(i) / kSamples, nb = double(i + 1) / kSamples;
+        const double na = static_cast<double>(i) / kSamples;
+        const double nb = static_cast<double>(i + 1) / kSamples;
         if (fa == 0) return NotchSetting(g, static_cast<float>(na), dir);
         if (fb == 0) return NotchSetting(g, static_cast<float>(nb), dir);
         if ((fa < 0) == (fb < 0)) continue;

@@ -17,6 +17,12 @@ namespace {
 constexpr std::size_t kMaxCutoffs = 100;
 
 // Comma-separated mean cut-offs in per cent, each above 0 and at most 100, none twice.
+[[noreturn]] void Refuse(const std::string& option, const std::string& what) {
+    std::string message = option;
+    message.append(": ").append(what);
+    throw UsageError{message};
+}
+
 std::vector<float> CutoffsValue(const std::string& option, const std::string& text) {
     std::vector<float> out;
     std::size_t start = 0;
@@ -24,16 +30,16 @@ std::vector<float> CutoffsValue(const std::string& option, const std::string& te
         const std::size_t comma = text.find(',', start);
         const std::string item =
             text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        if (item.empty()) throw UsageError{option + ": empty value in '" + text + "'"};
+        if (item.empty()) Refuse(option, "empty value in '" + text + "'");
         const double v = NumberValue(option, item);
         if (!(v > 0 && v <= 100))
-            throw UsageError{option + ": " + item + " is not a cut-off above 0 and at most 100"};
+            Refuse(option, item + " is not a cut-off above 0 and at most 100");
         const auto f = static_cast<float>(v);
         if (std::find(out.begin(), out.end(), f) != out.end())
-            throw UsageError{option + ": " + item + " is given twice"};
+            Refuse(option, item + " is given twice");
         out.push_back(f);
         if (out.size() > kMaxCutoffs)
-            throw UsageError{option + ": more than " + std::to_string(kMaxCutoffs) + " values"};
+            Refuse(option, "more than " + std::to_string(kMaxCutoffs) + " values");
         if (comma == std::string::npos) return out;
         start = comma + 1;
     }
