@@ -12,10 +12,12 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <tuple>
 
 #include "analysis/compare.hpp"
 #include "mainwin/look.hpp"
@@ -105,10 +107,17 @@ TValveEvents::TValveEvents(mv::Model& m, QWidget* parent) : QDialog(parent), m_(
     cmpLabel_->setObjectName("LblComparison");
     cmpLabel_->setWordWrap(true);
     cmpLayout->addWidget(cmpLabel_);
-    cmpFwdTable_ = MakeTable(cmpBox_, "TableComparisonForward");
-    cmpLayout->addWidget(cmpFwdTable_, 1);
-    cmpRevTable_ = MakeTable(cmpBox_, "TableComparisonReverse");
-    cmpLayout->addWidget(cmpRevTable_, 1);
+    // Each cell holds the value and, on a second line, its difference.
+    for (const auto& [name, caption, table] :
+         {std::tuple{"TableComparisonForward", "Forward", &cmpFwdTable_},
+          std::tuple{"TableComparisonReverse", "Reverse", &cmpRevTable_}}) {
+        auto* label = new QLabel(caption, cmpBox_);
+        label->setStyleSheet("font-weight: bold");
+        cmpLayout->addWidget(label);
+        *table = MakeTable(cmpBox_, name);
+        (*table)->verticalHeader()->setDefaultSectionSize(2 * (*table)->fontMetrics().height() + 6);
+        cmpLayout->addWidget(*table, 1);
+    }
     cmpBox_->setVisible(false);
     layout->addWidget(cmpBox_, 2);
 
@@ -174,8 +183,9 @@ void TValveEvents::Refresh() {
         cmpRows_ = mv::ComputeDefaultEventTable(m_.comparison->gear);
         cmpBox_->setTitle(QString("Compared with %1").arg(Q(m_.comparison->name)));
         cmpLabel_->setText(
-            QString("%1 at the same notches (mid gear %2): each value, then in brackets its "
-                    "difference from %3's (comparison minus working gear).")
+            QString("%1 at the same notches (mid gear %2): each value, and below it its "
+                    "difference from %3's (comparison minus working gear; blue where they "
+                    "differ).")
                 .arg(Q(m_.comparison->name),
                      Q(mv::FormatFixed(m_.comparison->gear.revArmPositions[0], 0, 4)),
                      Q(m_.dataSetName)));
@@ -201,13 +211,14 @@ void TValveEvents::FillComparison(QTableWidget* t, mv::SweepDirection dir) {
         for (const mv::EventColumn* col : columns) {
             QString text = Q(mv::EventCellText(*col, b));
             const std::optional<float> delta = col->value(d);
-            if (delta) {
-                const std::string dt = mv::EventCellText(*col, d);
-                text += QString(" (%1%2)").arg(*delta > 0 ? "+" : "", Q(dt));
-            }
+            // The difference as shown, signed; one that rounds to nothing shows no sign.
+            QString dt = delta ? Q(mv::EventCellText(*col, d)) : QString();
+            const bool differs = delta && dt.contains(QRegularExpression(QStringLiteral("[1-9]")));
+            if (delta && !differs && dt.startsWith(QLatin1Char('-'))) dt.remove(0, 1);
+            if (differs && *delta > 0) dt.prepend(QLatin1Char('+'));
+            if (delta) text += QLatin1Char('\n') + dt;
             QTableWidgetItem* item = Cell(text);
-            if (delta && mv::EventCellText(*col, d).find_first_not_of("-0.") != std::string::npos)
-                item->setForeground(QBrush(QColor(0x00, 0x00, 0xC0)));
+            if (differs) item->setForeground(QBrush(QColor(0x00, 0x00, 0xC0)));
             if (b.geometryError) {
                 item->setForeground(QBrush(Qt::red));
                 item->setToolTip(

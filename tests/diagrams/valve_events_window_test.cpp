@@ -182,16 +182,15 @@ TEST_F(ValveEventsWindow, ComparisonSectionShowsTheOtherGearAndTheDifferences) {
     QTableWidget* f = w->comparisonForwardTable();
     ASSERT_EQ(f->rowCount(), 19);
     ASSERT_EQ(w->comparisonRows().size(), 38u);
-    // Row 10's front cut-off: the other gear's value, then the difference in brackets.
+    // Row 10's front cut-off: the other gear's value, below it the signed difference.
     const mv::EventRow& a = w->rows()[10];
     const mv::EventRow& b = w->comparisonRows()[10];
     const float d = *b.front.cutoff - *a.front.cutoff;
-    const QString want = QString::fromStdString(mv::FormatFixed(*b.front.cutoff, 0, 2)) + " (" +
-                         (d > 0 ? "+" : "") + QString::fromStdString(mv::FormatFixed(d, 0, 2)) +
-                         ")";
+    const QString want = QString::fromStdString(mv::FormatFixed(*b.front.cutoff, 0, 2)) + "\n" +
+                         (d > 0 ? "+" : "") + QString::fromStdString(mv::FormatFixed(d, 0, 2));
     EXPECT_EQ(Cell(f, 10, kFrontCutoff), want);
     // Same motion, same setting: the reverse-arm column differs by nothing.
-    EXPECT_TRUE(Cell(f, 10, 0).endsWith(" (0.0000)")) << Cell(f, 10, 0).toStdString();
+    EXPECT_TRUE(Cell(f, 10, 0).endsWith("\n0.0000")) << Cell(f, 10, 0).toStdString();
 
     m.comparison.reset();
     m.Notify(mv::ModelEvent::ComparisonChanged);
