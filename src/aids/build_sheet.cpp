@@ -13,7 +13,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "analysis/cutoff_search.hpp"
+#include "analysis/cutoff_rows.hpp"
 #include "mainwin/look.hpp"
 #include "mainwin/view_fit.hpp"
 #include "model/dimensions.hpp"
@@ -536,12 +536,16 @@ SheetData MakeSheetData(const Gear& g, const std::string& name, const QDate& dat
     SolveLinkage(d.gear);
     SolvePistonAndPorts(d.gear);
 
-    const std::vector<CutoffRow> at = CutoffRows(d.gear, kSheetCutoffs, Directions::Both);
-    const std::vector<NotchRow> full =
-        NotchRows(d.gear, std::array<float, 1>{1.0f}, Directions::Both);
+    // The full-gear rows come with the search for the cut-offs.
+    std::vector<NotchRow> full;
+    const std::vector<NotchRow> at = CutoffRows(d.gear, kSheetCutoffs, Directions::Both, &full);
     for (SweepDirection dir : {SweepDirection::Forward, SweepDirection::Reverse}) {
-        for (const CutoffRow& r : at)
-            if (r.direction == dir) d.rows.push_back({dir, r.cutoff, r.events});
+        for (const NotchRow& r : at) {
+            if (r.direction != dir) continue;
+            std::optional<EventRow> events;
+            if (r.Reachable()) events = r.events;
+            d.rows.push_back({dir, r.cutoff, events});
+        }
         for (const NotchRow& r : full)
             if (r.direction == dir) d.rows.push_back({dir, std::nullopt, r.events});
     }

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <execution>
 
-#include "analysis/cutoff_search.hpp"
+#include "analysis/cutoff_rows.hpp"
 #include "model/dimensions.hpp"
 #include "model/text.hpp"
 
@@ -155,10 +155,14 @@ GearComparison CompareAtCutoffs(const Gear& a, const Gear& b, std::span<const fl
     GearComparison out;
     out.kind = CompareAt::Cutoff;
     out.dimensions = DifferingDimensions(a, b);
-    const std::vector<CutoffRow> ra = CutoffRows(a, cutoffs, dirs);
-    const std::vector<CutoffRow> rb = CutoffRows(b, cutoffs, dirs);
+    const std::vector<NotchRow> ra = CutoffRows(a, cutoffs, dirs);
+    const std::vector<NotchRow> rb = CutoffRows(b, cutoffs, dirs);
+    auto events = [](const NotchRow& r) {
+        return r.Reachable() ? std::optional<EventRow>(r.events) : std::nullopt;
+    };
     for (std::size_t k = 0; k < ra.size() && k < rb.size(); ++k)
-        out.rows.push_back(ComparedRow{ra[k].direction, ra[k].cutoff, ra[k].events, rb[k].events});
+        out.rows.push_back(
+            ComparedRow{ra[k].direction, ra[k].cutoff.value_or(0), events(ra[k]), events(rb[k])});
     return out;
 }
 

@@ -50,7 +50,8 @@ std::vector<float> DefaultCompareNotches();
 // Both gears' rows at the same notches, all computed in one parallel pass.
 GearComparison CompareAtNotches(const Gear& a, const Gear& b, std::span<const float> notches,
                                 Directions dirs);
-// Both gears' rows at the same mean cut-offs (each gear at its own setting).
+// Both gears' rows at the same mean cut-offs (each gear at its own setting, as CutoffRows
+// places it).
 GearComparison CompareAtCutoffs(const Gear& a, const Gear& b, std::span<const float> cutoffs,
                                 Directions dirs);
 

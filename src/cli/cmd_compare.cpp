@@ -1,7 +1,5 @@
 // merrovan-cli compare: two gears side by side: the dimensions that differ and the valve events
 // of both at the same rows, with B - A for every event.
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -13,37 +11,6 @@
 
 namespace mv::cli {
 namespace {
-
-constexpr std::size_t kMaxCutoffs = 100;
-
-// Comma-separated mean cut-offs in per cent, each above 0 and at most 100, none twice.
-[[noreturn]] void Refuse(const std::string& option, const std::string& what) {
-    std::string message = option;
-    message.append(": ").append(what);
-    throw UsageError{message};
-}
-
-std::vector<float> CutoffsValue(const std::string& option, const std::string& text) {
-    std::vector<float> out;
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t comma = text.find(',', start);
-        const std::string item =
-            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        if (item.empty()) Refuse(option, "empty value in '" + text + "'");
-        const double v = NumberValue(option, item);
-        if (!(v > 0 && v <= 100))
-            Refuse(option, item + " is not a cut-off above 0 and at most 100");
-        const auto f = static_cast<float>(v);
-        if (std::find(out.begin(), out.end(), f) != out.end())
-            Refuse(option, item + " is given twice");
-        out.push_back(f);
-        if (out.size() > kMaxCutoffs)
-            Refuse(option, "more than " + std::to_string(kMaxCutoffs) + " values");
-        if (comma == std::string::npos) return out;
-        start = comma + 1;
-    }
-}
 
 struct LoadedGear {
     Gear gear;
@@ -125,9 +92,10 @@ const bool kRegistered = Register(Command{
     "with B - A for every event.\n"
     "  --notches F,...    rows at these fractions 0..1 of \"Rev Arm to Cent Max\" from each\n"
     "                     gear's own mid gear (default: 19 from 0 to 1, as the events table)\n"
-    "  --cutoffs C,...    rows where the mean of the front and rear cut-off is C per cent,\n"
-    "                     each gear at its own reverse-arm setting (found between mid gear\n"
-    "                     and full gear; a cut-off a gear does not reach gives null)\n"
+    "  --cutoffs C,...    rows where the mean of the front and rear cut-off is C per cent\n"
+    "                     (0 < C < 100), each gear at its own reverse-arm setting between mid\n"
+    "                     gear and full gear, as events --cutoffs places them; a cut-off a\n"
+    "                     gear does not reach gives null\n"
     "  --direction D      fwd, rev or both (default)\n"
     "  --format F         table (default), csv or json\n"
     "JSON: {\"dimensions\":[{\"id\",\"name\",\"a\",\"b\",\"diff\"}],\"rows\":[{\"direction\",\n"

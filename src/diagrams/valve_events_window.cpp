@@ -3,12 +3,14 @@
 #include <QBrush>
 #include <QClipboard>
 #include <QColor>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -20,6 +22,7 @@
 #include <tuple>
 
 #include "analysis/compare.hpp"
+#include "analysis/cutoff_rows.hpp"
 #include "mainwin/look.hpp"
 #include "model/text.hpp"
 
@@ -38,8 +41,16 @@ std::vector<const mv::EventColumn*> ShownColumns() {
     return shown;
 }
 
-void SetHeaders(QTableWidget* t) {
+// Rows at cut-offs have a first column of their own: the cut-off asked for.
+void SetHeaders(QTableWidget* t, bool atCutoffs = false) {
     const std::vector<const mv::EventColumn*> shown = ShownColumns();
+    const int first = atCutoffs ? 1 : 0;
+    t->setColumnCount(static_cast<int>(shown.size()) + first);
+    if (atCutoffs) {
+        auto* h = new QTableWidgetItem(QStringLiteral("Cut-off\n%"));
+        h->setToolTip(QStringLiteral("The mean of the front and rear cut-off the row is taken at"));
+        t->setHorizontalHeaderItem(0, h);
+    }
     for (std::size_t k = 0; k < shown.size(); ++k) {
         const mv::EventColumn& col = *shown[k];
         QString label = QString::fromUtf8(col.label);
@@ -49,7 +60,7 @@ void SetHeaders(QTableWidget* t) {
         h->setToolTip(QString::fromUtf8(col.tip));
         if (col.end != mv::EventEnd::None)
             h->setForeground(QBrush(col.end == mv::EventEnd::Front ? kFrontHeader : kRearHeader));
-        t->setHorizontalHeaderItem(static_cast<int>(k), h);
+        t->setHorizontalHeaderItem(static_cast<int>(k) + first, h);
     }
 }
 
@@ -85,7 +96,24 @@ TValveEvents::TValveEvents(mv::Model& m, QWidget* parent) : QDialog(parent), m_(
     auto* layout = new QVBoxLayout(this);
     info_ = new QLabel(this);
     info_->setObjectName("LblInfo");
+    info_->setWordWrap(true);
     layout->addWidget(info_);
+
+    auto* choice = new QHBoxLayout;
+    rowKind_ = new QComboBox(this);
+    rowKind_->setObjectName("ComboRows");
+    rowKind_->addItems({"At notches", "At cut-offs"});
+    rowKind_->setToolTip(
+        "Rows from mid gear to \"Rev Arm to Cent Max\", or where the mean of the front and rear "
+        "cut-off has the values listed");
+    cutoffs_ = new QLineEdit("10, 15, 20, 25, 30, 40, 50, 60, 70, 75", this);
+    cutoffs_->setObjectName("EditCutoffs");
+    cutoffs_->setToolTip("Mean cut-offs in per cent, above 0 and below 100, separated by commas");
+    cutoffs_->setEnabled(false);
+    choice->addWidget(new QLabel("Rows", this));
+    choice->addWidget(rowKind_);
+    choice->addWidget(cutoffs_, 1);
+    layout->addLayout(choice);
 
     auto* fwdLabel = new QLabel("Forward", this);
     fwdLabel->setStyleSheet("font-weight: bold");
@@ -138,6 +166,13 @@ TValveEvents::TValveEvents(mv::Model& m, QWidget* parent) : QDialog(parent), m_(
     connect(btnCopy_, &QPushButton::clicked, this, [this] { BtnCopyClick(); });
     connect(btnSaveCsv_, &QPushButton::clicked, this, [this] { BtnSaveCsvClick(); });
     connect(btnClose_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(rowKind_, &QComboBox::currentIndexChanged, this, [this] {
+        cutoffs_->setEnabled(AtCutoffs());
+        Refresh();
+    });
+    connect(cutoffs_, &QLineEdit::editingFinished, this, [this] {
+        if (AtCutoffs()) Refresh();
+    });
 
     // The window lives as long as the program, but the model must not call into a window that
     // has gone (tests create and drop windows freely).
@@ -167,26 +202,53 @@ void TValveEvents::ScheduleRefresh() {
     });
 }
 
+bool TValveEvents::AtCutoffs() const {
+    return rowKind_->currentIndex() == 1;
+}
+
 void TValveEvents::Refresh() {
-    rows_ = mv::ComputeDefaultEventTable(m_);
-    info_->setText(
-        QString("Mid gear %1, \"Rev Arm to Cent Max\" %2.  Events in per cent of the stroke "
-                "from each end's dead centre; lead, openings and travel in dimension units.")
-            .arg(Q(mv::FormatFixed(m_.revArmPositions[0], 0, 4)),
-                 Q(mv::FormatFixed(m_.frame.revArmMax, 0, 4))));
+    QString text = QString(
+                       "Mid gear %1, \"Rev Arm to Cent Max\" %2.  Events in per cent of the stroke "
+                       "from each end's dead centre; lead, openings and travel in dimension units.")
+                       .arg(Q(mv::FormatFixed(m_.revArmPositions[0], 0, 4)),
+                            Q(mv::FormatFixed(m_.frame.revArmMax, 0, 4)));
+    std::vector<float> cutoffs;
+    if (AtCutoffs()) {
+        std::string error;
+        if (!mv::ParseCutoffList(cutoffs_->text().toStdString(), cutoffs, error)) {
+            // The rows shown stay those of the last list that could be read.
+            info_->setText(QString("Cut-offs: %1").arg(Q(error)));
+            return;
+        }
+        cutoffRows_ = mv::CutoffRows(m_, cutoffs, mv::Directions::Both);
+        rows_.clear();
+        for (const mv::NotchRow& r : cutoffRows_) rows_.push_back(r.events);
+        text += "  Each row where the mean cut-off is as listed; a dash row is out of reach.";
+    } else {
+        cutoffRows_.clear();
+        rows_ = mv::ComputeDefaultEventTable(m_);
+    }
+    info_->setText(text);
     Fill(fwdTable_, mv::SweepDirection::Forward);
     Fill(revTable_, mv::SweepDirection::Reverse);
 
     cmpRows_.clear();
     if (m_.comparison) {
-        // The same notches of the comparison gear's own travel, so row k faces row k.
-        cmpRows_ = mv::ComputeDefaultEventTable(m_.comparison->gear);
+        // The same rows of the comparison gear's own travel, so row k faces row k: the same
+        // notches, or its own settings for the same cut-offs.
+        if (AtCutoffs()) {
+            for (const mv::NotchRow& r :
+                 mv::CutoffRows(m_.comparison->gear, cutoffs, mv::Directions::Both))
+                cmpRows_.push_back(r.events);
+        } else {
+            cmpRows_ = mv::ComputeDefaultEventTable(m_.comparison->gear);
+        }
         cmpBox_->setTitle(QString("Compared with %1").arg(Q(m_.comparison->name)));
         cmpLabel_->setText(
-            QString("%1 at the same notches (mid gear %2): each value, and below it its "
-                    "difference from %3's (comparison minus working gear; blue where they "
-                    "differ).")
+            QString("%1 at the same %2 (mid gear %3): each value, and below it its difference "
+                    "from %4's (comparison minus working gear; blue where they differ).")
                 .arg(Q(m_.comparison->name),
+                     AtCutoffs() ? QStringLiteral("cut-offs") : QStringLiteral("notches"),
                      Q(mv::FormatFixed(m_.comparison->gear.revArmPositions[0], 0, 4)),
                      Q(m_.dataSetName)));
     }
@@ -213,7 +275,8 @@ void TValveEvents::FillComparison(QTableWidget* t, mv::SweepDirection dir) {
             const std::optional<float> delta = col->value(d);
             // The difference as shown, signed; one that rounds to nothing shows no sign.
             QString dt = delta ? Q(mv::EventCellText(*col, d)) : QString();
-            const bool differs = delta && dt.contains(QRegularExpression(QStringLiteral("[1-9]")));
+            static const QRegularExpression kNonZero(QStringLiteral("[1-9]"));
+            const bool differs = delta && dt.contains(kNonZero);
             if (delta && !differs && dt.startsWith(QLatin1Char('-'))) dt.remove(0, 1);
             if (differs && *delta > 0) dt.prepend(QLatin1Char('+'));
             if (delta) text += QLatin1Char('\n') + dt;
@@ -232,14 +295,26 @@ void TValveEvents::FillComparison(QTableWidget* t, mv::SweepDirection dir) {
 
 void TValveEvents::Fill(QTableWidget* t, mv::SweepDirection dir) {
     const std::vector<const mv::EventColumn*> columns = ShownColumns();
+    const bool atCutoffs = !cutoffRows_.empty();
+    SetHeaders(t, atCutoffs);
     int n = 0;
     for (const mv::EventRow& r : rows_) n += r.direction == dir;
     t->setRowCount(n);
     int i = 0;
-    for (const mv::EventRow& r : rows_) {
+    for (std::size_t k = 0; k < rows_.size(); ++k) {
+        const mv::EventRow& r = rows_[k];
         if (r.direction != dir) continue;
         int c = 0;
+        const mv::NotchRow* at = atCutoffs ? &cutoffRows_[k] : nullptr;
+        if (at) t->setItem(i, c++, Cell(Q(mv::CutoffText(*at->cutoff))));
         for (const mv::EventColumn* col : columns) {
+            if (at && !at->Reachable()) {
+                // Nothing to show but the reason, as a tip on every cell of the row.
+                QTableWidgetItem* item = Cell(QString::fromUtf8(mv::kAbsentText));
+                item->setToolTip(Q(at->unreachable));
+                t->setItem(i, c++, item);
+                continue;
+            }
             QTableWidgetItem* item = Cell(Q(mv::EventCellText(*col, r)));
             if (r.geometryError) {
                 item->setForeground(QBrush(Qt::red));
@@ -253,13 +328,18 @@ void TValveEvents::Fill(QTableWidget* t, mv::SweepDirection dir) {
     }
 }
 
+std::string TValveEvents::Delimited(char separator) const {
+    return cutoffRows_.empty() ? mv::EventTableDelimited(rows_, separator)
+                               : mv::CutoffRowsDelimited(cutoffRows_, separator);
+}
+
 void TValveEvents::BtnCopyClick() {
-    QGuiApplication::clipboard()->setText(Q(mv::EventTableDelimited(rows_, '\t')));
+    QGuiApplication::clipboard()->setText(Q(Delimited('\t')));
 }
 
 bool TValveEvents::SaveCsv(const QString& path, QString* error) const {
     QSaveFile f(path);
-    const QByteArray data = QByteArray::fromStdString(mv::EventTableDelimited(rows_, ','));
+    const QByteArray data = QByteArray::fromStdString(Delimited(','));
     if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit()) {
         if (error) *error = f.errorString();
         f.cancelWriting();

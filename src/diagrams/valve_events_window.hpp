@@ -1,5 +1,5 @@
-// The valve-event table window: forward and reverse rows over the reverse-arm range, front and
-// rear end side by side, with copy to the clipboard and saving as CSV.
+// The valve-event table window: forward and reverse rows over the reverse-arm range, or at chosen
+// mean cut-offs, front and rear end side by side, with copy to the clipboard and saving as CSV.
 #pragma once
 
 #include <QDialog>
@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "analysis/event_table.hpp"
+#include "analysis/notch_rows.hpp"
 #include "model/model.hpp"
 
 class QGroupBox;
+class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
@@ -29,6 +32,10 @@ public:
     QTableWidget* forwardTable() const { return fwdTable_; }
     QTableWidget* reverseTable() const { return revTable_; }
     const std::vector<mv::EventRow>& rows() const { return rows_; }
+    // Rows at cut-offs (the "At cut-offs" choice): each with the cut-off asked for, and the
+    // reason of a row the gear cannot place. Empty at notches.
+    const std::vector<mv::NotchRow>& cutoffRows() const { return cutoffRows_; }
+    bool AtCutoffs() const;
 
     // The comparison section, shown while a comparison gear is loaded: its rows at the same
     // notches, each value with its difference from the working gear's beside it.
@@ -46,9 +53,13 @@ private:
     void ScheduleRefresh();
     void Fill(QTableWidget* t, mv::SweepDirection dir);
     void FillComparison(QTableWidget* t, mv::SweepDirection dir);
+    std::string Delimited(char separator) const;
 
     mv::Model& m_;
     std::vector<mv::EventRow> rows_;
+    std::vector<mv::NotchRow> cutoffRows_;
+    QComboBox* rowKind_ = nullptr;
+    QLineEdit* cutoffs_ = nullptr;
     bool refreshPending_ = false;
     QLabel* info_ = nullptr;
     QTableWidget* fwdTable_ = nullptr;

@@ -89,20 +89,24 @@ const WindowCaptions& Captions(const Model& m, const QDateTime& now) {
 }  // namespace
 
 WindowCaptions MakeWindowCaptions(const Model& m, const QDateTime& now) {
-    // The working gear's name, and the comparison gear's while one is loaded.
-    QString name = QString::fromStdString(m.dataSetName);
+    // The working gear's name, and the comparison gear's while one is loaded in the windows that
+    // draw it: the main window and the four valve diagrams.
+    const QString name = QString::fromStdString(m.dataSetName);
+    QString compared = name;
     WindowCaptions c;
     c.comparing = m.comparison.has_value();
     if (m.comparison)
-        name += QStringLiteral(" compared with ") + QString::fromStdString(m.comparison->name);
+        compared += QStringLiteral(" compared with ") + QString::fromStdString(m.comparison->name);
     const QString tail = CaptionTail(now);
-    c.main = QString::fromLatin1(kMainTitle) + name + tail;
-    for (const DiagramKindInfo& k : DiagramKinds())
-        if (k.captionTitle)
-            c.diagrams[static_cast<std::size_t>(k.kind)] =
-                QString::fromLatin1(k.captionTitle) + name + tail;
-    c.dataTable =
-        QString::fromLatin1(kDataTableTitle) + QString::fromStdString(m.dataSetName) + tail;
+    c.main = QString::fromLatin1(kMainTitle) + compared + tail;
+    for (const DiagramKindInfo& k : DiagramKinds()) {
+        if (!k.captionTitle) continue;
+        const bool drawsComparison = k.kind == DiagramKind::Sine || k.kind == DiagramKind::Oval ||
+                                     k.kind == DiagramKind::Steam || k.kind == DiagramKind::Port;
+        c.diagrams[static_cast<std::size_t>(k.kind)] =
+            QString::fromLatin1(k.captionTitle) + (drawsComparison ? compared : name) + tail;
+    }
+    c.dataTable = QString::fromLatin1(kDataTableTitle) + name + tail;
     return c;
 }
 

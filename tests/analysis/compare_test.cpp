@@ -7,7 +7,6 @@
 #include <cmath>
 #include <string>
 
-#include "analysis/cutoff_search.hpp"
 #include "model/dimensions.hpp"
 #include "model/model.hpp"
 #include "model/solver.hpp"
@@ -20,40 +19,6 @@ Model DefaultGear() {
     Model m;
     StartUp(m);
     return m;
-}
-
-TEST(CutoffRows, EachRowCutsOffWhereAskedInBothDirections) {
-    const Model m = DefaultGear();
-    const float cutoffs[] = {15, 25, 40, 60};
-    const std::vector<CutoffRow> rows = CutoffRows(m, cutoffs, Directions::Both);
-    ASSERT_EQ(rows.size(), 8u);
-    float lastNotch = 0;
-    for (std::size_t k = 0; k < rows.size(); ++k) {
-        const CutoffRow& r = rows[k];
-        EXPECT_EQ(r.direction, k < 4 ? SweepDirection::Forward : SweepDirection::Reverse);
-        ASSERT_TRUE(r.events) << r.cutoff;
-        ASSERT_TRUE(MeanCutoff(*r.events));
-        EXPECT_NEAR(*MeanCutoff(*r.events), r.cutoff, 0.01) << r.cutoff;
-        // A later cut-off needs the arm further from mid gear, on the side of its direction.
-        const float notch = std::fabs(*r.events->notch);
-        if (k % 4) {
-            EXPECT_GT(notch, lastNotch);
-        }
-        EXPECT_EQ(*r.events->notch > 0, r.direction == SweepDirection::Forward);
-        lastNotch = notch;
-    }
-    // The single search agrees with the rows.
-    const std::optional<float> s = CutoffSetting(m, 40, SweepDirection::Forward);
-    ASSERT_TRUE(s);
-    EXPECT_NEAR(*s, rows[2].events->revArm, 1e-5);
-}
-
-TEST(CutoffRows, ACutoffBeyondFullGearIsNotReached) {
-    const Model m = DefaultGear();
-    const float cutoffs[] = {99, 0.001f};
-    for (const CutoffRow& r : CutoffRows(m, cutoffs, Directions::Forward))
-        EXPECT_FALSE(r.events) << r.cutoff;
-    EXPECT_FALSE(CutoffSetting(m, std::nanf(""), SweepDirection::Reverse));
 }
 
 TEST(Compare, AGearAgainstItselfDiffersNowhere) {

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
 #include <QPushButton>
@@ -191,6 +192,14 @@ TEST_F(ValveEventsWindow, ComparisonSectionShowsTheOtherGearAndTheDifferences) {
     EXPECT_EQ(Cell(f, 10, kFrontCutoff), want);
     // Same motion, same setting: the reverse-arm column differs by nothing.
     EXPECT_TRUE(Cell(f, 10, 0).endsWith("\n0.0000")) << Cell(f, 10, 0).toStdString();
+
+    // At cut-offs each gear stands at its own setting for the same cut-off.
+    w->findChild<QComboBox*>("ComboRows")->setCurrentIndex(1);
+    w->Refresh();
+    ASSERT_EQ(w->comparisonRows().size(), w->rows().size());
+    EXPECT_EQ(f->rowCount(), static_cast<int>(w->rows().size() / 2));
+    EXPECT_TRUE(w->comparisonBox()->title().contains("other"));
+    w->findChild<QComboBox*>("ComboRows")->setCurrentIndex(0);
 
     m.comparison.reset();
     m.Notify(mv::ModelEvent::ComparisonChanged);
