@@ -15,6 +15,8 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -70,7 +72,19 @@ TMainForm::TMainForm(Model& m, MainFormOptions options, QWidget* parent)
     chooseFile = [this](FileCommand c) {
         QFileDialog dlg(this);
         if (!lastFolder_.isEmpty()) dlg.setDirectory(lastFolder_);
-        if (c == FileCommand::SaveAs) {
+        if (c == FileCommand::ExportDxf) {
+            dlg.setWindowTitle(QStringLiteral("Export DXF"));
+            dlg.setAcceptMode(QFileDialog::AcceptSave);
+            dlg.setNameFilters(
+                {QStringLiteral("DXF drawing (*.dxf)"), QStringLiteral("All Files (*)")});
+            dlg.setDefaultSuffix(QStringLiteral("dxf"));
+        } else if (c == FileCommand::CompareWith) {
+            dlg.setWindowTitle(QStringLiteral("Compare With"));
+            dlg.setAcceptMode(QFileDialog::AcceptOpen);
+            dlg.setFileMode(QFileDialog::ExistingFile);
+            dlg.setNameFilters(
+                {QStringLiteral("Dimension files (*.dst *.mvo)"), QStringLiteral("All Files (*)")});
+        } else if (c == FileCommand::SaveAs) {
             dlg.setWindowTitle(QStringLiteral("Save As...."));
             dlg.setAcceptMode(QFileDialog::AcceptSave);
             dlg.setNameFilters(
@@ -90,6 +104,11 @@ TMainForm::TMainForm(Model& m, MainFormOptions options, QWidget* parent)
         return dlg.selectedFiles().front();
     };
     beep = [] { QApplication::beep(); };
+    choosePrinter = [this](QPrinter& printer) {
+        QPrintDialog dlg(&printer, this);
+        dlg.setWindowTitle(QStringLiteral("Build Sheet"));
+        return dlg.exec() == QDialog::Accepted;
+    };
     askToSave = [this] {
         const auto answer = QMessageBox::question(
             this, QStringLiteral("Merrovan"),
@@ -247,6 +266,7 @@ void TMainForm::OnModelEvent(ModelEvent e) {
         case ModelEvent::CutoffTextsCleared:
         case ModelEvent::DimensionsChanged:
         case ModelEvent::DataSetNameChanged:
+        case ModelEvent::ComparisonChanged:
             // Captions and texts are redrawn with the next frame.
             break;
     }
@@ -289,6 +309,10 @@ void TMainForm::RunMenu(const MenuRequest& r) {
             break;
         case MenuCommand::SetUnDo: m_.display.undoLineVisible = !m_.display.undoLineVisible; break;
         case MenuCommand::Fit: FitView(); break;
+        case MenuCommand::BuildSheet: BuildSheetClick(); break;
+        case MenuCommand::ExportDxf: ExportDxfClick(); break;
+        case MenuCommand::CompareWith: CompareWithClick(); break;
+        case MenuCommand::CompareOff: CompareOffClick(); break;
     }
     ShowToggles();
 }
@@ -296,6 +320,7 @@ void TMainForm::RunMenu(const MenuRequest& r) {
 void TMainForm::ShowToggles() {
     menus_->ShowToggles({m_.steam.display, m_.gear.errorBeep, m_.display.lineWidth,
                          m_.display.screenData, largeFont_, panZoom_});
+    menus_->ShowComparison(m_.comparison.has_value());
 }
 
 // --- Animation ---------------------------------------------------------------------------

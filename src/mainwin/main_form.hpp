@@ -24,6 +24,7 @@
 class QAction;
 class QFrame;
 class QMimeData;
+class QPrinter;
 class QPushButton;
 class QScrollBar;
 class QTimer;
@@ -44,7 +45,7 @@ struct MainFormOptions {
     int quietAfterMs = 1500;
 };
 
-enum class FileCommand { OpenDst, OpenMvo, SaveAs };
+enum class FileCommand { OpenDst, OpenMvo, SaveAs, ExportDxf, CompareWith };
 
 // The answer to "save the changed dimensions first?".
 enum class SaveChoice { Save, Discard, Cancel };
@@ -67,6 +68,9 @@ public:
     std::function<QString(FileCommand)> chooseFile;
     std::function<void()> beep;
     std::function<SaveChoice()> askToSave;
+    // Sets up the printer for the build sheet (Qt's print dialog: a printer, or a PDF file);
+    // false: the user cancelled.
+    std::function<bool(QPrinter&)> choosePrinter;
 
     // Whether the dimensions differ from those last opened or saved.
     bool DimensionsChanged() const;
@@ -166,6 +170,12 @@ private:
     bool SaveChangesFirst();
     bool SaveAs();
     void MarkSaved();
+
+    // The workshop outputs and the comparison gear (main_form_workshop.cpp).
+    void BuildSheetClick();
+    void ExportDxfClick();
+    void CompareWithClick();
+    void CompareOffClick();
 
     // The frame buffer follows the drawing area; the tool bar spans it.
     void FollowPictureSize();

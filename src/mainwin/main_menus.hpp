@@ -40,6 +40,11 @@ enum class MenuCommand {
     DynamicVariables,
     SetUnDo,
     Fit,  // the whole mechanism into the picture
+    // The workshop outputs and the comparison gear, after the classic File items.
+    BuildSheet,
+    ExportDxf,
+    CompareWith,
+    CompareOff,
 };
 
 struct MenuRequest {
@@ -73,6 +78,8 @@ public:
     QToolBar* ToolBar() const { return toolBar_; }
 
     void ShowToggles(const ToggleCaptions& state);
+    // "CompareOff" is there to press only while a comparison gear is loaded.
+    void ShowComparison(bool loaded);
 
 private:
     QAction* Add(QWidget* menu, const char* name, const char* caption, const MenuRequest& r);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -255,6 +256,7 @@ enum class ModelEvent {
     CutoffTextsCleared,
     DimensionsChanged,
     DataSetNameChanged,
+    ComparisonChanged,  // a comparison gear was loaded or dropped
 };
 
 // Pivot numbers of the pivot table.
@@ -293,6 +295,13 @@ struct Gear {
     ValveEvents valve;
     std::array<float, kRevArmPositions> revArmPositions{};
     int revArmPositionCount = 0;
+};
+
+// A second gear loaded read-only to set beside the working one: the diagrams draw it under the
+// working gear and the valve-event window lists it. Edits, undo and saving never touch it.
+struct ComparisonGear {
+    Gear gear;         // mid gear computed, reverse arm at mid gear
+    std::string name;  // its data-set name, as the captions show it
 };
 
 // The defaults the reset commands copy into the gear.
@@ -339,6 +348,7 @@ struct WindowState {
     char portSelector = 'F';
 
     std::string dataSetName = "Nominal";
+    std::optional<ComparisonGear> comparison;
 
     int dimensionGraphicId = 0;
     float graphicZoomFactor = 7.5f;
