@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <execution>
+#include <cstddef>
 
 #include "analysis/cutoff_rows.hpp"
+#include "analysis/parallel.hpp"
 #include "model/dimensions.hpp"
 #include "model/text.hpp"
 
@@ -141,7 +142,8 @@ GearComparison CompareAtNotches(const Gear& a, const Gear& b, std::span<const fl
         tasks.push_back({&a, &r, true});
         tasks.push_back({&b, &r, false});
     }
-    std::for_each(std::execution::par, tasks.begin(), tasks.end(), [](const Task& t) {
+    ParallelFor(tasks.size(), [&tasks](std::size_t i) {
+        const Task& t = tasks[i];
         const ComparedRow& r = *t.row;
         EventRow row =
             ComputeEventRow(*t.gear, NotchSetting(*t.gear, r.at, r.direction), r.direction);

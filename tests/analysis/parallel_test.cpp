@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "analysis/compare.hpp"
 #include "analysis/cutoff_rows.hpp"
 #include "analysis/event_table.hpp"
 #include "analysis/notch_rows.hpp"
@@ -77,6 +78,8 @@ TEST(ParallelFailure, EveryAnalysisReportsItInsteadOfEndingTheProgram) {
     mv::Model positions = m;  // the diagrams' positions: mid gear, normal forward and reverse
     positions.revArmPositionCount = 4;
     EXPECT_THROW(mv::PositionEventRows(positions), std::runtime_error);
+    EXPECT_THROW(mv::CompareAtNotches(m, positions, notches, mv::Directions::Both),
+                 std::runtime_error);
 
     const mv::DimensionId ids[] = {6, 8};
     const mv::SensitivityResult s = mv::ComputeSensitivity(m, ids, notches, mv::Directions::Both);
