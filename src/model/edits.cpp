@@ -195,6 +195,10 @@ void CommitDimensionGroup(Model& m, std::string_view name,
     m.Notify(ModelEvent::DimensionsChanged);
 }
 
+void ScaleWorldLengths(Model& m, float f) {
+    ScaleWorld(m, f > 0 && std::isfinite(f) ? f : 1.0L);
+}
+
 void CommitDimensionText(Model& m, DimensionId id, std::string_view text) {
     CommitAnyDimension(m, id, ParseLenient(text));
 }

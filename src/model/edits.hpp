@@ -38,6 +38,12 @@ void CommitDimensionGroup(Model& m, std::string_view name,
                           std::span<const std::pair<DimensionId, float>> values,
                           float worldScale = 1);
 
+// What the picture and the diagrams hold in world lengths follows a gear whose lengths were
+// scaled by f (the part of CommitDimensionGroup after the dimensions are stored): mid gear is
+// recomputed, the reverse arm keeps its notch, the view scales are divided by f, the rest as
+// there.
+void ScaleWorldLengths(Model& m, float f);
+
 // Fields 25..27: plain stores with the Norm/Max rule; 27 also sets the reverse-arm bar limits.
 void CommitOffsetAngle(Model& m, float value);
 void CommitRevArmNorm(Model& m, float value);
