@@ -311,7 +311,7 @@ bool NewGearResult::allMet() const {
 
 namespace {
 
-std::optional<double> MeanCutoff(const EventRow& r) {
+std::optional<double> MeanOfCutoffs(const EventRow& r) {
     if (!r.front.cutoff || !r.rear.cutoff) return std::nullopt;
     return (LD(*r.front.cutoff) + *r.rear.cutoff) / 2;
 }
@@ -326,13 +326,13 @@ std::optional<EventRow> ForwardRowAtCutoff(const Gear& g, double percent) {
     };
     double lo = 0, hi = 1;
     EventRow rlo = row(lo), rhi = row(hi);
-    const std::optional<double> clo = MeanCutoff(rlo), chi = MeanCutoff(rhi);
+    const std::optional<double> clo = MeanOfCutoffs(rlo), chi = MeanOfCutoffs(rhi);
     if (!clo || !chi || *clo > percent || *chi < percent) return std::nullopt;
     // The mean cut-off grows with the notch; halving to a ten-thousandth of the notch range.
     for (int i = 0; i < 14; ++i) {
         const double mid = (lo + hi) / 2;
         EventRow r = row(mid);
-        const std::optional<double> c = MeanCutoff(r);
+        const std::optional<double> c = MeanOfCutoffs(r);
         if (!c) return std::nullopt;
         if (*c < percent) {
             lo = mid;
@@ -342,8 +342,15 @@ std::optional<EventRow> ForwardRowAtCutoff(const Gear& g, double percent) {
             rhi = std::move(r);
         }
     }
-    const double dl = percent - *MeanCutoff(rlo), dh = *MeanCutoff(rhi) - percent;
+    const double dl = percent - *MeanOfCutoffs(rlo), dh = *MeanOfCutoffs(rhi) - percent;
     return dl <= dh ? rlo : rhi;
+}
+
+// Front minus rear cut-off in points at a forward mean cut-off.
+std::optional<double> CutoffDifference(const Gear& g, double percent) {
+    const std::optional<EventRow> r = ForwardRowAtCutoff(g, percent);
+    if (!r || !r->front.cutoff || !r->rear.cutoff) return std::nullopt;
+    return LD(*r->front.cutoff) - *r->rear.cutoff;
 }
 
 NewGearTarget Target(std::string key, std::string label, double target,
@@ -379,7 +386,7 @@ std::string ClassicRelationText(const BasicData& d) {
 std::vector<NewGearTarget> MeasureTargets(const Gear& g, const BasicData& d) {
     std::vector<NewGearTarget> out;
     const double stroke = d.stroke;
-    const double lapTol = 1e-5 * stroke;
+    const double lapTol = kNewGearLapShare * stroke;
     const ValveThresholds t = ValveThresholdsOf(g.cyl);
     const double elap = d.exhaustLap.value_or(0);
     out.push_back(
@@ -397,26 +404,22 @@ std::vector<NewGearTarget> MeasureTargets(const Gear& g, const BasicData& d) {
         return v ? std::optional<double>(*v) : std::nullopt;
     };
     out.push_back(Target("travel", "Full-gear travel", d.travel, opt(full.travel),
-                         kTravelTolerance * d.travel, false));
+                         kNewGearTravelShare * d.travel, false));
     // A lead of 0 is met within a thousandth of the stroke.
-    const double leadTol = std::max(kLeadTolerance * d.lead, 1e-3 * stroke);
+    const double leadTol = std::max(kNewGearLeadShare * d.lead, 1e-3 * stroke);
     out.push_back(Target("lead_front", "Full-gear lead, front", d.lead, opt(full.front.lead),
                          leadTol, false));
     out.push_back(
         Target("lead_rear", "Full-gear lead, rear", d.lead, opt(full.rear.lead), leadTol, false));
     if (d.fullGearCutoff)
         out.push_back(Target("full_gear_cutoff", "Full-gear cut-off", *d.fullGearCutoff,
-                             MeanCutoff(full), kCutoffTolerance, true));
-    for (float c : kBalancedCutoffs) {
-        const std::string n = FormatFixed(c, 0, 0);
-        const std::optional<EventRow> r = ForwardRowAtCutoff(g, c);
-        std::optional<double> diff;
-        if (r && r->front.cutoff && r->rear.cutoff) diff = LD(*r->front.cutoff) - *r->rear.cutoff;
-        NewGearTarget b = Target("cutoff_balance_" + n, "Front - rear cut-off at " + n + " %", 0,
-                                 diff, kCutoffTolerance, true);
-        if (!r) b.reason = "no notch from mid gear to full gear gives a cut-off of " + n + " %";
-        out.push_back(std::move(b));
-    }
+                             MeanOfCutoffs(full), kNewGearCutoffPoints, true));
+    const std::string n = FormatFixed(kWorkingCutoff, 0, 0);
+    const std::optional<double> diff = CutoffDifference(g, kWorkingCutoff);
+    NewGearTarget b = Target("cutoff_balance_" + n, "Front - rear cut-off at " + n + " %", 0, diff,
+                             kNewGearCutoffPoints, true);
+    if (!diff) b.reason = "no notch from mid gear to full gear gives a cut-off of " + n + " %";
+    out.push_back(std::move(b));
 
     // Reasons for what was not met.
     const bool opens = d.lap + d.lead < d.travel / 2;
@@ -478,6 +481,8 @@ NewGearResult MakeNewGear(const BasicData& d, std::stop_token stop,
     ComputeMidGear(r.gear);
     r.targets = MeasureTargets(r.gear, d);
     r.geometryError = AnyGeometryError(r.gear);
+    for (std::size_t i = 0; i < kBalancedCutoffs.size(); ++i)
+        r.cutoffDifferences[i] = CutoffDifference(r.gear, kBalancedCutoffs[i]);
     for (std::span<const DimensionInfo> infos : {FrameDimensionInfo(), CylinderDimensionInfo()})
         for (const DimensionInfo& i : infos)
             r.dimensions.push_back({i.id, GetDimension(r.gear, i.id)});
@@ -557,6 +562,14 @@ std::string NewGearJson(const NewGearResult& r) {
         out += "\":";
         out += JsonNumber(r.dimensions[i].value);
     }
+    out += "},\"cutoff_differences\":{";
+    for (std::size_t i = 0; i < kBalancedCutoffs.size(); ++i) {
+        if (i) out += ',';
+        out += '"';
+        out += FormatFixed(kBalancedCutoffs[i], 0, 0);
+        out += "\":";
+        out += JsonNumber(r.cutoffDifferences[i]);
+    }
     out += "},\"evaluations\":" + std::to_string(r.evaluations);
     out += std::string(",\"geometry_error\":") + (r.geometryError ? "true" : "false");
     return out + "}\n";
@@ -569,7 +582,9 @@ std::string NewGearTable(const NewGearResult& r) {
     };
     auto value = [](const std::optional<double>& v, bool percent) {
         if (!v || !std::isfinite(*v)) return std::string(12, ' ') + "-";
-        return FormatFixed(*v, 13, percent ? 2 : 5);
+        // A value that rounds to zero shows as 0, not "-0.00000".
+        const double x = std::fabs(*v) < (percent ? 0.005 : 0.000005) ? 0.0 : *v;
+        return FormatFixed(x, 13, percent ? 2 : 5);
     };
     std::string out = padded("target", 30) + "       target      reached  met\n";
     for (const NewGearTarget& t : r.targets) {
@@ -581,7 +596,11 @@ std::string NewGearTable(const NewGearResult& r) {
            (r.geometryError ? "  NO" : "  yes") + "\n";
     if (r.geometryError)
         out += "    the solver had to clamp at some notch from mid gear to full gear\n";
-    out += "\n id  " + padded("dimension", 26) + "        value\n";
+    out += "\nfront - rear cut-off, points:";
+    for (std::size_t i = 0; i < kBalancedCutoffs.size(); ++i)
+        out += "  at " + FormatFixed(kBalancedCutoffs[i], 0, 0) + " % " +
+               (r.cutoffDifferences[i] ? FormatFixed(*r.cutoffDifferences[i], 0, 2) : "-");
+    out += "\n\n id  " + padded("dimension", 26) + "        value\n";
     for (const DimensionValue& d : r.dimensions) {
         const DimensionInfo* info = FindDimension(d.id);
         const std::string id = std::to_string(d.id);

@@ -4,6 +4,7 @@
 // travel, the lead and balanced cut-offs. docs/new-gear.md gives the reasons for each step.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -41,13 +42,17 @@ struct BasicData {
 
 inline constexpr int kDefaultNewGearEvaluations = 600;
 // The cut-offs, in per cent of the stroke forward, at which the front and rear are balanced.
-inline constexpr float kBalancedCutoffs[] = {15, 25, 40, 60};
+inline constexpr std::array<float, 4> kBalancedCutoffs = {15, 25, 40, 60};
+// The working cut-off whose balance is a target with a verdict; the others are reported.
+inline constexpr float kWorkingCutoff = 25;
 // When a target counts as met: the full-gear travel within 3 % of its target, the full-gear
-// leads within 20 % of theirs, cut-offs (the front-rear differences and the full-gear cut-off)
-// within 2 points of the stroke, the laps within 1e-5 of the stroke.
-inline constexpr double kTravelTolerance = 0.03;
-inline constexpr double kLeadTolerance = 0.2;
-inline constexpr double kCutoffTolerance = 2;
+// leads within 20 % of theirs (a thousandth of the stroke for a lead of 0), the front-rear
+// difference at the working cut-off and the full-gear cut-off within 2 points of the stroke,
+// the laps within 1e-5 of the stroke.
+inline constexpr double kNewGearTravelShare = 0.03;
+inline constexpr double kNewGearLeadShare = 0.2;
+inline constexpr double kNewGearCutoffPoints = 2;
+inline constexpr double kNewGearLapShare = 1e-5;
 
 // The built-in gear's own basic data, every optional value filled in: the defaults a form shows.
 BasicData BuiltInBasicData();
@@ -109,6 +114,9 @@ struct NewGearProgress {
 struct NewGearResult {
     Gear gear;  // the new gear, mid gear computed, reverse arm at mid gear
     std::vector<NewGearTarget> targets;
+    // Front minus rear cut-off, points, at each of kBalancedCutoffs forward; absent where no
+    // notch gives that cut-off.
+    std::array<std::optional<double>, kBalancedCutoffs.size()> cutoffDifferences{};
     std::vector<DimensionValue> dimensions;  // every dimension of the new gear, in id order
     int evaluations = 0;
     bool geometryError = false;  // at some notch from mid gear to full gear, either direction

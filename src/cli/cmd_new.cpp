@@ -126,10 +126,11 @@ const bool kRegistered = Register(Command{
     "Met means: laps within 1e-5 of the stroke, travel within 3 %, leads within 20 % of their\n"
     "target, cut-offs within 2 points; a target not met carries its reason.\n"
     "JSON keys: targets {steam_lap_front, steam_lap_rear, exhaust_lap_front, exhaust_lap_rear,\n"
-    "travel, lead_front, lead_rear, full_gear_cutoff (when C is given), cutoff_balance_15,\n"
-    "_25, _40, _60 (front - rear cut-off): {target, reached, met, reason (when not met)}},\n"
-    "dimensions {ID: value}, evaluations, geometry_error (at any notch from mid gear to full\n"
-    "gear, either direction).\n"
+    "travel, lead_front, lead_rear, full_gear_cutoff (when C is given), cutoff_balance_25\n"
+    "(front - rear cut-off at 25 %): {target, reached, met, reason (when not met)}},\n"
+    "dimensions {ID: value}, cutoff_differences {15, 25, 40, 60: front - rear cut-off in\n"
+    "points, null where no notch gives that cut-off}, evaluations, geometry_error (at any\n"
+    "notch from mid gear to full gear, either direction).\n"
     "Exit status 0 also when a target is not met; 2 for missing or bad basic data.\n",
     RunNew});
 
