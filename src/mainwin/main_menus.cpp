@@ -68,6 +68,7 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
           {{"OpenDimensions", "&OpenDimensions", Do(C::OpenDimensions)},
            {"OpenDosDimensions", "Open&DosDimensions", Do(C::OpenDosDimensions)},
            {"SaveAsDimensions", "Save&AsDimensions", Do(C::SaveAsDimensions)},
+           {"NewGear", "&NewGear...", Open(&AppWindows::newGear)},
            {"Exit1", "E&xit", Do(C::Exit)}}});
     menu({"SetUp",
           "&SetUp",
@@ -92,7 +93,8 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
            {"ResetAll", "&ResetAllDimensions", Do(C::ResetAll)},
            // Beyond the classic set, so after its items.
            {"DesignAssistant", "&DesignAssistant", Open(&AppWindows::designAssistant)},
-           {"Sensitivity", "&Sensitivity", Open(&AppWindows::sensitivity)}}});
+           {"Sensitivity", "&Sensitivity", Open(&AppWindows::sensitivity)},
+           {"ScaleGear", "Sca&leGear...", Do(C::ScaleGear)}}});
     barItem({"RefPoints", "&ReferPoints", Do(C::RefPoints)});
     barItem({"DrawLines1", "&DrawLinesCircles", Do(C::DrawLines)});
     Action("DrawLines1")->setEnabled(false);

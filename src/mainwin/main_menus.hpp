@@ -39,7 +39,8 @@ enum class MenuCommand {
     PivotData,
     DynamicVariables,
     SetUnDo,
-    Fit,  // the whole mechanism into the picture
+    Fit,        // the whole mechanism into the picture
+    ScaleGear,  // every length times a factor, one undo step
 };
 
 struct MenuRequest {
