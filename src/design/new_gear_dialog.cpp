@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStringList>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <chrono>
@@ -133,12 +134,17 @@ TNewGear::TNewGear(QWidget* parent) : QDialog(parent) {
                          {QStringLiteral("Target"), QStringLiteral("Wanted"),
                           QStringLiteral("Reached"), QStringLiteral("Met")});
     targets_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    targets_->horizontalHeader()->setSectionResizeMode(kTargetName, QHeaderView::ResizeToContents);
+    targets_->horizontalHeader()->setSectionResizeMode(kTargetName, QHeaderView::Stretch);
     targets_->setMinimumHeight(targets_->verticalHeader()->defaultSectionSize() * 11);
     layout->addWidget(targets_, 1);
     differences_ = new QLabel(this);
     differences_->setObjectName(QStringLiteral("LblDifferences"));
     layout->addWidget(differences_);
+    reasons_ = new QLabel(this);
+    reasons_->setObjectName(QStringLiteral("LblReasons"));
+    reasons_->setWordWrap(true);
+    reasons_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(reasons_);
 
     auto* buttons = new QHBoxLayout;
     open_ = new QPushButton(QStringLiteral("Open"), this);
@@ -333,6 +339,7 @@ void TNewGear::ShowResult() {
     const int rows = r ? static_cast<int>(r->targets.size()) + 1 : 0;
     targets_->setRowCount(rows);
     differences_->clear();
+    reasons_->clear();
     if (!r) return;
     auto put = [this](int row, int col, const QString& text, const QString& tip = {}) {
         QTableWidgetItem* c = Cell(text);
@@ -341,7 +348,11 @@ void TNewGear::ShowResult() {
         targets_->setItem(row, col, c);
     };
     int row = 0;
+    QStringList why;
     for (const NewGearTarget& t : r->targets) {
+        if (!t.met)
+            why << QString::fromStdString(t.label) + QStringLiteral(": ") +
+                       QString::fromStdString(t.reason);
         const QString why = QString::fromStdString(t.reason);
         put(row, kTargetName, QString::fromStdString(t.label), why);
         put(row, kTargetWanted, TargetValue(t.target, t.percent));
@@ -363,6 +374,7 @@ void TNewGear::ShowResult() {
                               ? QString::fromStdString(FormatFixed(*r->cutoffDifferences[i], 0, 2))
                               : QStringLiteral("\u2014"));
     differences_->setText(diffs + QStringLiteral(" points"));
+    reasons_->setText(why.join(QLatin1Char('\n')));
 }
 
 void TNewGear::OpenClick() {

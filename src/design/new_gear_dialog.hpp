@@ -73,6 +73,7 @@ private:
     QLabel* status_ = nullptr;
     QTableWidget* targets_ = nullptr;
     QLabel* differences_ = nullptr;
+    QLabel* reasons_ = nullptr;
 
     bool running_ = false;
     std::jthread worker_;

@@ -57,6 +57,7 @@ TScaleGear::TScaleGear(const Gear& g, QWidget* parent) : QDialog(parent), g_(g) 
     connect(factorEdit_, &QLineEdit::textEdited, this, [this] { FactorEdited(); });
     connect(strokeEdit_, &QLineEdit::textEdited, this, [this] { StrokeEdited(); });
     factorEdit_->selectAll();
+    setMinimumWidth(420);
     Check(1.0);
 }
 
