@@ -336,10 +336,10 @@ std::optional<EventRow> ForwardRowAtCutoff(const Gear& g, double percent) {
         if (!c) return std::nullopt;
         if (*c < percent) {
             lo = mid;
-            rlo = std::move(r);
+            rlo = r;
         } else {
             hi = mid;
-            rhi = std::move(r);
+            rhi = r;
         }
     }
     const double dl = percent - *MeanOfCutoffs(rlo), dh = *MeanOfCutoffs(rhi) - percent;
@@ -460,6 +460,7 @@ TuneResult TuneNewGear(const Gear& start, const BasicData& d, std::stop_token st
 
 bool AnyGeometryError(const Gear& g) {
     std::vector<float> notches;
+    notches.reserve(kGeometryNotches);
     for (int i = 0; i < kGeometryNotches; ++i)
         notches.push_back(static_cast<float>(i) / (kGeometryNotches - 1));
     const std::vector<NotchRow> rows = NotchRows(g, notches, Directions::Both);
