@@ -8,6 +8,8 @@
 #include <numbers>
 #include <span>
 
+#include "analysis/cutoff_rows.hpp"
+#include "analysis/design_assistant.hpp"
 #include "analysis/design_objective.hpp"
 #include "analysis/event_table.hpp"
 #include "analysis/scale_gear.hpp"
@@ -40,6 +42,13 @@ double Rounded(double v, double unit) {
 std::string Num(double v) {
     return FormatSignificant(v, 6);
 }
+
+LD Sq(LD v) {
+    return v * v;
+}
+
+// How many tolerances a dimension's room may move the targets by (see TuneNewGear).
+constexpr LD kRoomInTolerances = 20;
 
 // Notches from mid gear to full gear at which the new gear must solve without a clamp.
 constexpr int kGeometryNotches = 21;
@@ -311,46 +320,11 @@ bool NewGearResult::allMet() const {
 
 namespace {
 
-std::optional<double> MeanOfCutoffs(const EventRow& r) {
-    if (!r.front.cutoff || !r.rear.cutoff) return std::nullopt;
-    return (LD(*r.front.cutoff) + *r.rear.cutoff) / 2;
-}
-
-// The forward row whose mean cut-off is `percent`, found on the notch between mid gear and full
-// gear; absent when no notch gives it.
-std::optional<EventRow> ForwardRowAtCutoff(const Gear& g, double percent) {
-    const auto row = [&](double notch) {
-        return ComputeEventRow(g,
-                               NotchSetting(g, static_cast<float>(notch), SweepDirection::Forward),
-                               SweepDirection::Forward);
-    };
-    double lo = 0, hi = 1;
-    EventRow rlo = row(lo), rhi = row(hi);
-    const std::optional<double> clo = MeanOfCutoffs(rlo), chi = MeanOfCutoffs(rhi);
-    if (!clo || !chi || *clo > percent || *chi < percent) return std::nullopt;
-    // The mean cut-off grows with the notch; halving to a ten-thousandth of the notch range.
-    for (int i = 0; i < 14; ++i) {
-        const double mid = (lo + hi) / 2;
-        EventRow r = row(mid);
-        const std::optional<double> c = MeanOfCutoffs(r);
-        if (!c) return std::nullopt;
-        if (*c < percent) {
-            lo = mid;
-            rlo = r;
-        } else {
-            hi = mid;
-            rhi = r;
-        }
-    }
-    const double dl = percent - *MeanOfCutoffs(rlo), dh = *MeanOfCutoffs(rhi) - percent;
-    return dl <= dh ? rlo : rhi;
-}
-
-// Front minus rear cut-off in points at a forward mean cut-off.
-std::optional<double> CutoffDifference(const Gear& g, double percent) {
-    const std::optional<EventRow> r = ForwardRowAtCutoff(g, percent);
-    if (!r || !r->front.cutoff || !r->rear.cutoff) return std::nullopt;
-    return LD(*r->front.cutoff) - *r->rear.cutoff;
+// Front minus rear cut-off in points of a row placed at a cut-off; absent when it could not be
+// placed or an end lacks its cut-off.
+std::optional<double> CutoffDifference(const NotchRow& r) {
+    if (!r.Reachable() || !r.events.front.cutoff || !r.events.rear.cutoff) return std::nullopt;
+    return LD(*r.events.front.cutoff) - *r.events.rear.cutoff;
 }
 
 NewGearTarget Target(std::string key, std::string label, double target,
@@ -383,7 +357,10 @@ std::string ClassicRelationText(const BasicData& d) {
     return s;
 }
 
-std::vector<NewGearTarget> MeasureTargets(const Gear& g, const BasicData& d) {
+// The targets of the new gear `g`, from its rows at the balanced cut-offs and its forward
+// full-gear row.
+std::vector<NewGearTarget> MeasureTargets(const Gear& g, const BasicData& d,
+                                          const std::vector<NotchRow>& rows, const EventRow& full) {
     std::vector<NewGearTarget> out;
     const double stroke = d.stroke;
     const double lapTol = kNewGearLapShare * stroke;
@@ -398,8 +375,6 @@ std::vector<NewGearTarget> MeasureTargets(const Gear& g, const BasicData& d) {
     out.push_back(
         Target("exhaust_lap_rear", "Exhaust lap, rear", elap, t.rearExhaustLap, lapTol, false));
 
-    const EventRow full =
-        ComputeEventRow(g, NotchSetting(g, 1, SweepDirection::Forward), SweepDirection::Forward);
     const auto opt = [](const std::optional<float>& v) {
         return v ? std::optional<double>(*v) : std::nullopt;
     };
@@ -413,12 +388,18 @@ std::vector<NewGearTarget> MeasureTargets(const Gear& g, const BasicData& d) {
         Target("lead_rear", "Full-gear lead, rear", d.lead, opt(full.rear.lead), leadTol, false));
     if (d.fullGearCutoff)
         out.push_back(Target("full_gear_cutoff", "Full-gear cut-off", *d.fullGearCutoff,
-                             MeanOfCutoffs(full), kNewGearCutoffPoints, true));
+                             opt(MeanCutoff(full)), kNewGearCutoffPoints, true));
     const std::string n = FormatFixed(kWorkingCutoff, 0, 0);
-    const std::optional<double> diff = CutoffDifference(g, kWorkingCutoff);
+    std::optional<double> diff;
+    std::string unplaced;
+    for (const NotchRow& r : rows) {
+        if (r.cutoff != kWorkingCutoff) continue;
+        diff = CutoffDifference(r);
+        unplaced = r.unreachable;
+    }
     NewGearTarget b = Target("cutoff_balance_" + n, "Front - rear cut-off at " + n + " %", 0, diff,
                              kNewGearCutoffPoints, true);
-    if (!diff) b.reason = "no notch from mid gear to full gear gives a cut-off of " + n + " %";
+    b.reason = unplaced;
     out.push_back(std::move(b));
 
     // Reasons for what was not met.
@@ -449,13 +430,106 @@ struct TuneResult {
     bool stopped = false;
 };
 
-// Step 4.
+// The dimensions that define the linkage: everything between the eccentric crank and the valve
+// stem, the reverse arm and its pivot, the offset angle. The wheel, crank, main rod, cylinder and
+// valve are the designer's; varying them would undo steps 1 to 3.
+constexpr std::array<DimensionId, 23> kLinkage = {4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
+                                                  16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 122};
+
+bool IsCoordinate(DimensionId id) {
+    // Pivot coordinates, the backset and the valve stem are places rather than sizes: their
+    // room is a share of the stroke, not of their value.
+    return id == 10 || id == 11 || id == 13 || id == 14 || id == 16 || id == 23 || id == 24 ||
+           id == 122;
+}
+
+// How far each target is from being met, in its own tolerances: 1 is at the edge of met.
+std::vector<LD> Misses(const DesignEvaluation& e, const BasicData& d) {
+    std::vector<LD> out;
+    const NotchRow* full = nullptr;
+    for (const NotchRow& r : e.fullGear)
+        if (r.direction == SweepDirection::Forward) full = &r;
+    const auto add = [&out](const std::optional<float>& v, LD target, LD tolerance) {
+        out.push_back(v ? (LD(*v) - target) / tolerance : 1e3L);
+    };
+    const LD leadTol = std::max<LD>(kNewGearLeadShare * d.lead, 1e-3L * d.stroke);
+    add(full ? full->events.travel : std::nullopt, d.travel, kNewGearTravelShare * d.travel);
+    add(full ? full->events.front.lead : std::nullopt, d.lead, leadTol);
+    add(full ? full->events.rear.lead : std::nullopt, d.lead, leadTol);
+    for (const NotchRow& r : e.rows) {
+        const bool both = r.Reachable() && r.events.front.cutoff && r.events.rear.cutoff;
+        out.push_back(both ? (LD(*r.events.front.cutoff) - *r.events.rear.cutoff) /
+                                 kNewGearCutoffPoints
+                           : 1e3L);
+    }
+    return out;
+}
+
+// Step 4: the design assistant, with goals weighted so that each counts in its own tolerance.
 TuneResult TuneNewGear(const Gear& start, const BasicData& d, std::stop_token stop,
                        const std::function<void(const NewGearProgress&)>& progress) {
-    (void)d;
-    (void)stop;
-    (void)progress;
-    return TuneResult{start, 0, false};
+    DesignProblem p;
+    p.undoable = false;
+    p.leadAtFullGear = true;
+    p.rows = RowSpec{
+        RowBasis::Cutoffs, {kBalancedCutoffs.begin(), kBalancedCutoffs.end()}, Directions::Both};
+    // Reverse rows are judged by the limits only: a new gear is designed for forward running.
+    p.reverseWeight = 0;
+    p.maxEvaluations = d.maxEvaluations > 0 ? d.maxEvaluations : kDefaultNewGearEvaluations;
+    p.seed = d.seed;
+    p.limits.minLead = 0;
+    // A new gear has no full-gear cut-off to keep; the travel and lead decide it.
+    p.limits.fullGearDrop = 100;
+    // Each goal is a mean of squares in per cent of the stroke; these weights make each count
+    // in units of its tolerance, so that meeting one is worth as much as meeting another.
+    const LD s = d.stroke;
+    const LD leadTol = std::max<LD>(kNewGearLeadShare * d.lead, 1e-3L * s);
+    const auto w = [](LD x) { return static_cast<double>(std::min<LD>(x, kMaxGoalWeight)); };
+    p.goals = {DesignGoal{GoalKind::Travel, d.travel,
+                          w(Sq(s / (100 * kNewGearTravelShare * LD(d.travel))))},
+               DesignGoal{GoalKind::Lead, d.lead, w(2 * Sq(s / (100 * leadTol)))},
+               DesignGoal{GoalKind::CutoffBalance, 0, w(4 / Sq(LD(kNewGearCutoffPoints)))}};
+    if (d.fullGearCutoff)
+        p.goals.push_back(DesignGoal{GoalKind::FullGearCutoff, *d.fullGearCutoff,
+                                     w(1 / Sq(LD(kNewGearCutoffPoints)))});
+
+    // Room for each dimension: as far as moves the targets by some twenty tolerances, and at
+    // most 15 % of its value (of the stroke for a place, 10 degrees for the offset angle). The
+    // valve's place is worth a point of cut-off per thousandth of the stroke, the offset angle
+    // next to nothing near mid gear: one share for all would starve the first or waste the
+    // search on the second.
+    // A cut-off the start gear cannot place (the shortest, in reverse, say) is left out rather
+    // than made a limit the start already breaks.
+    LeaveOutUnreachableRows(start, p);
+    const DesignEvaluation base = EvaluateDesign(start, p, nullptr);
+    const std::vector<LD> m0 = Misses(base, d);
+    for (const DimensionId id : kLinkage) {
+        const LD v = GetDimension(start, id);
+        const LD most = id == 25 ? 10.0L : IsCoordinate(id) ? 0.15L * s : 0.15L * std::fabs(v);
+        const LD h = id == 25 ? 0.1L : 1e-3L * s;
+        const DimensionValue moved[] = {{id, ToFloat(v + h)}};
+        const std::vector<LD> m1 =
+            Misses(EvaluateDesign(WithDimensions(start, moved), p, nullptr), d);
+        LD slope = 0;
+        if (m1.size() == m0.size())
+            for (std::size_t i = 0; i < m0.size(); ++i) slope += Sq((m1[i] - m0[i]) / h);
+        slope = std::sqrt(slope);
+        const LD room = slope > 0 ? std::min(most, kRoomInTolerances / slope) : most;
+        if (!(room > 0)) continue;
+        p.vary.push_back(VaryDimension{id, ToFloat(v - room), ToFloat(v + room)});
+    }
+
+    TuneResult out{start, 1, false};
+    if (!ValidateProblem(start, p).empty()) return out;
+    const int budget = p.maxEvaluations;
+    const DesignResult r =
+        RunDesignSearch(start, p, std::move(stop), [&](const DesignProgress& pr) {
+            if (progress) progress(NewGearProgress{pr.evaluations, budget});
+        });
+    out.evaluations = r.evaluations;
+    out.stopped = r.stopped;
+    out.gear = WithDimensions(start, ChangedDimensions(p, r));
+    return out;
 }
 
 bool AnyGeometryError(const Gear& g) {
@@ -480,10 +554,13 @@ NewGearResult MakeNewGear(const BasicData& d, std::stop_token stop,
     r.evaluations = tuned.evaluations;
     r.stopped = tuned.stopped;
     ComputeMidGear(r.gear);
-    r.targets = MeasureTargets(r.gear, d);
+    std::vector<NotchRow> full;
+    const std::vector<NotchRow> rows =
+        CutoffRows(r.gear, kBalancedCutoffs, Directions::Forward, &full);
+    r.targets = MeasureTargets(r.gear, d, rows, full.empty() ? EventRow{} : full.front().events);
     r.geometryError = AnyGeometryError(r.gear);
-    for (std::size_t i = 0; i < kBalancedCutoffs.size(); ++i)
-        r.cutoffDifferences[i] = CutoffDifference(r.gear, kBalancedCutoffs[i]);
+    for (std::size_t i = 0; i < kBalancedCutoffs.size() && i < rows.size(); ++i)
+        r.cutoffDifferences[i] = CutoffDifference(rows[i]);
     for (std::span<const DimensionInfo> infos : {FrameDimensionInfo(), CylinderDimensionInfo()})
         for (const DimensionInfo& i : infos)
             r.dimensions.push_back({i.id, GetDimension(r.gear, i.id)});

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <string>
 
+#include "analysis/design_objective.hpp"
 #include "analysis/event_table.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
@@ -136,6 +137,23 @@ TEST(BasicData, BadDataIsRefusedWithOneLine) {
         EXPECT_NE(p.find(b.says), std::string::npos) << p;
         EXPECT_EQ(p.find('\n'), std::string::npos);
     }
+}
+
+// The one change the tuning needs of the assistant: the lead goal read at full gear.
+TEST(NewGearSteps, TheLeadGoalCanBeReadAtFullGear) {
+    const mv::Gear g = mv::NewGearStart(Small());
+    mv::DesignProblem p;
+    p.rows = mv::RowSpec{mv::RowBasis::Cutoffs, {25}, mv::Directions::Forward};
+    p.goals = {mv::DesignGoal{mv::GoalKind::Lead, 0.01, 1}};
+    p.leadAtFullGear = true;
+    const mv::DesignEvaluation e = mv::EvaluateDesign(g, p, nullptr);
+    ASSERT_EQ(e.fullGear.size(), 1u);
+    const mv::EndEvents& f = e.fullGear[0].events.front;
+    const mv::EndEvents& r = e.fullGear[0].events.rear;
+    const double pf = (*f.lead - 0.01) * 100 / 1.75, pr = (*r.lead - 0.01) * 100 / 1.75;
+    EXPECT_NEAR(e.goalValues[0], (pf * pf + pr * pr) / 2, 1e-9);
+    p.leadAtFullGear = false;
+    EXPECT_NE(mv::EvaluateDesign(g, p, nullptr).goalValues[0], e.goalValues[0]);
 }
 
 void ExpectMet(const BasicData& d) {
