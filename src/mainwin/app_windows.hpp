@@ -28,6 +28,9 @@ struct AppWindows {
     // The design assistant (beyond the classic set).
     QDialog* designAssistant = nullptr;
 
+    // TNewGear: a new gear from a locomotive's basic data.
+    QDialog* newGear = nullptr;
+
     // TSensitivity: the sensitivity and tolerance studies.
     QDialog* sensitivity = nullptr;
     // The windows of the Draw&Graphs menu, by DiagramKind.

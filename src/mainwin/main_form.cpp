@@ -27,6 +27,9 @@
 #include <chrono>
 #include <cmath>
 
+#include "analysis/new_gear.hpp"
+#include "analysis/scale_gear.hpp"
+#include "design/scale_gear_dialog.hpp"
 #include "files/dimension_file.hpp"
 #include "mainwin/look.hpp"
 #include "mainwin/picture_widget.hpp"
@@ -66,6 +69,7 @@ TMainForm::TMainForm(Model& m, MainFormOptions options, QWidget* parent)
     buffer_.fill(Qt::white);
 
     runModal = [](QDialog* d) { d->exec(); };
+    askScaleFactor = [this] { return AskScaleFactor(this, m_); };
     showMessage = [this](const QString& text) {
         QMessageBox::warning(this, QStringLiteral("Merrovan"), text);
     };
@@ -313,6 +317,7 @@ void TMainForm::RunMenu(const MenuRequest& r) {
         case MenuCommand::ExportDxf: ExportDxfClick(); break;
         case MenuCommand::CompareWith: CompareWithClick(); break;
         case MenuCommand::CompareOff: CompareOffClick(); break;
+        case MenuCommand::ScaleGear: ScaleGearClick(); break;
     }
     ShowToggles();
 }
@@ -515,6 +520,22 @@ bool TMainForm::OpenFile(const QString& path) {
     m_.Notify(ModelEvent::DataSetNameChanged);
     MarkSaved();
     return true;
+}
+
+bool TMainForm::OpenNewGear(const Gear& g) {
+    if (!SaveChangesFirst()) return false;
+    InstallNewGear(m_, g);
+    SBRevArmChange(ui_.SBRevArm->value());
+    // Not marked saved: the new gear is unsaved work until the user names it.
+    FitView();
+    return true;
+}
+
+void TMainForm::ScaleGearClick() {
+    const std::optional<double> k = askScaleFactor ? askScaleFactor() : std::nullopt;
+    if (!k || !ScaleFactorProblem(m_, *k).empty()) return;
+    ScaleWorkingGear(m_, *k);
+    SBRevArmChange(ui_.SBRevArm->value());
 }
 
 QString TMainForm::DroppedDimensionFile(const QMimeData* mime) {

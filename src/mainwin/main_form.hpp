@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 
 #include "mainwin/app_windows.hpp"
@@ -71,12 +72,19 @@ public:
     // Sets up the printer for the build sheet (Qt's print dialog: a printer, or a PDF file);
     // false: the user cancelled.
     std::function<bool(QPrinter&)> choosePrinter;
+    // The factor of "ScaleGear…"; nothing when the user cancelled.
+    std::function<std::optional<double>()> askScaleFactor;
 
     // Whether the dimensions differ from those last opened or saved.
     bool DimensionsChanged() const;
 
     // Opens a dimension file; a failure shows its message and leaves the working set alone.
     bool OpenFile(const QString& path);
+    // Makes a new gear the working gear, untitled, after offering to save changed dimensions;
+    // false when the user cancelled there.
+    bool OpenNewGear(const Gear& g);
+    // Scales every length of the working gear as one undoable step.
+    void ScaleGearClick();
 
     // A dropped .dst or .mvo file opens as the open command would; anything else is refused.
     static QString DroppedDimensionFile(const QMimeData* mime);

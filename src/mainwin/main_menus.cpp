@@ -71,6 +71,7 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
                          {"Exit1", "E&xit", Do(C::Exit)}}});
     // Beyond the classic set, so after its items.
     file->addSeparator();
+    Add(file, "NewGear", "&NewGear\u2026", Open(&AppWindows::newGear));
     Add(file, "BuildSheet", "BuildSheet\u2026", Do(C::BuildSheet));
     Add(file, "ExportDXF", "ExportDXF\u2026", Do(C::ExportDxf));
     Add(file, "CompareWith", "CompareWith\u2026", Do(C::CompareWith));
@@ -99,7 +100,8 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
            {"ResetAll", "&ResetAllDimensions", Do(C::ResetAll)},
            // Beyond the classic set, so after its items.
            {"DesignAssistant", "&DesignAssistant", Open(&AppWindows::designAssistant)},
-           {"Sensitivity", "&Sensitivity", Open(&AppWindows::sensitivity)}}});
+           {"Sensitivity", "&Sensitivity", Open(&AppWindows::sensitivity)},
+           {"ScaleGear", "Sca&leGear\u2026", Do(C::ScaleGear)}}});
     barItem({"RefPoints", "&ReferPoints", Do(C::RefPoints)});
     barItem({"DrawLines1", "&DrawLinesCircles", Do(C::DrawLines)});
     Action("DrawLines1")->setEnabled(false);

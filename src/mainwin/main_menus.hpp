@@ -39,7 +39,8 @@ enum class MenuCommand {
     PivotData,
     DynamicVariables,
     SetUnDo,
-    Fit,  // the whole mechanism into the picture
+    Fit,        // the whole mechanism into the picture
+    ScaleGear,  // every length times a factor, one undo step
     // The workshop outputs and the comparison gear, after the classic File items.
     BuildSheet,
     ExportDxf,

@@ -165,12 +165,25 @@ struct DynSlot {
     std::string name = kEmptySlotName;
 };
 
+// One dimension of a step that changes several at once.
+struct DimensionChange {
+    DimensionId id = 0;
+    float oldValue = 0;
+    float newValue = 0;
+};
+
 struct UndoEntry {
     std::int32_t id = 0;
     float oldValue = 0;
     float newValue = 0;
     std::string name;
+    // A step that changed several dimensions at once (id kGroupUndoId) holds every one of them,
+    // and the factor by which it scaled the picture's world lengths (1 when it did not).
+    std::vector<DimensionChange> group = {};
+    float worldScale = 1;
 };
+// The id of an undo entry that holds a group of changes; no dimension has it.
+inline constexpr std::int32_t kGroupUndoId = 1000;
 
 // Remembered positions of one jog scroll bar.
 struct JogMemory {

@@ -39,7 +39,7 @@ TEST_F(WorkshopMenu, ItemsFollowTheClassicFileItems) {
     for (QAction* a : W<QMenu>("File1")->actions()) texts << (a->isSeparator() ? "|" : a->text());
     const QStringList want = {
         "&OpenDimensions",  "Open&DosDimensions", "Save&AsDimensions", "E&xit",     "|",
-        "BuildSheet\u2026", "ExportDXF\u2026",    "CompareWith\u2026", "CompareOff"};
+        "&NewGear\u2026", "BuildSheet\u2026", "ExportDXF\u2026",    "CompareWith\u2026", "CompareOff"};
     EXPECT_EQ(texts, want);
     EXPECT_FALSE(Action("CompareOff")->isEnabled());
 }
