@@ -259,8 +259,8 @@ QImage WordCutoff(Program& p) {
 }
 
 QImage WordRelease(Program& p) {
-    p.Positions({0.5});
-    return Drawing(p, DiagramKind::Steam);
+    p.Positions({0.25});
+    return Drawing(p, DiagramKind::Oval);
 }
 
 QImage WordCompression(Program& p) {
@@ -278,6 +278,98 @@ QImage WordMidGear(Program& p) {
     return Drawing(p, DiagramKind::Oval);
 }
 
+// --- 3. Your own gear --------------------------------------------------------------------------
+
+QImage FrameDimensions(Program& p) {
+    return Window(p.windows.frameDi);
+}
+
+QImage CylinderDimensions(Program& p) {
+    return Window(p.windows.cylDimen);
+}
+
+QImage DimensionGraphic(Program& p) {
+    p.StopAt(60);
+    p.Frame()->show();
+    Settle();
+    p.Click(p.Frame(), "Button6");  // "Eccentric Rod Left End"
+    p.Tick(3);
+    return MainWindow(p);
+}
+
+QImage DynamicVariables(Program& p) {
+    p.StopAt(60);
+    p.Type(p.Frame(), 18, QStringLiteral("2.47"));
+    p.Type(p.Frame(), 5, QStringLiteral("1.76"));
+    p.Frame()->hide();
+    p.Trigger("DynamicVariables");
+    p.Trigger("SetUnDo");
+    p.Tick();
+    return MainWindow(p);
+}
+
+// --- 4. The valve events and the diagrams -------------------------------------------------------
+
+QImage ValveEvents(Program& p) {
+    return Window(p.windows.Graph(DiagramKind::ValveEvents));
+}
+
+QImage DiagramWindow(Program& p, DiagramKind kind) {
+    return Window(p.windows.Graph(kind), mv::DiagramClientSize(kind));
+}
+QImage SineDiagram(Program& p) {
+    return DiagramWindow(p, DiagramKind::Sine);
+}
+QImage OvalDiagram(Program& p) {
+    return DiagramWindow(p, DiagramKind::Oval);
+}
+QImage SteamDiagram(Program& p) {
+    return DiagramWindow(p, DiagramKind::Steam);
+}
+QImage PortDiagram(Program& p) {
+    return DiagramWindow(p, DiagramKind::Port);
+}
+
+QImage RevArmPositions(Program& p) {
+    return Window(p.windows.setRevArm);
+}
+
+// --- 5. What a good gear aims for ---------------------------------------------------------------
+
+QImage EventsForward(Program& p) {
+    const QImage all = Window(p.windows.Graph(DiagramKind::ValveEvents));
+    return all.copy(0, 0, all.width(), all.height() / 2);
+}
+
+// --- 7. Sensitivity and tolerance ---------------------------------------------------------------
+
+QImage Studied(Program& p) {
+    auto* w = static_cast<mv::TSensitivity*>(p.windows.sensitivity);
+    Program::WaitWhile([w] { return w->Running(); });
+    // No edit holds the focus, so no cursor blinks in the picture.
+    if (auto* b = p.Find<QPushButton>(w, "BtnClose")) b->setFocus();
+    Settle();
+    return w->grab().toImage();
+}
+
+QImage SensitivityRanking(Program& p) {
+    p.windows.sensitivity->show();
+    Settle();
+    return Studied(p);
+}
+
+QImage SensitivityTolerance(Program& p) {
+    QWidget* w = p.windows.sensitivity;
+    w->show();
+    Settle();
+    Studied(p);
+    if (auto* e = p.Find<QLineEdit>(w, "EditPinClearance")) e->setText(QStringLiteral("0.002"));
+    if (auto* s = p.Find<QSpinBox>(w, "SpinSamples")) s->setValue(200);
+    if (auto* t = p.Find<QTabWidget>(w, "Tabs")) t->setCurrentIndex(1);
+    p.Click(w, "BtnTolerance");
+    return Studied(p);
+}
+
 const Picture kPictures[] = {
     {"first-look", FirstLook},
     {"controls", Controls},
@@ -291,6 +383,19 @@ const Picture kPictures[] = {
     {"word-compression", WordCompression},
     {"word-notch", WordNotch},
     {"word-mid-gear", WordMidGear},
+    {"frame-dimensions", FrameDimensions},
+    {"cylinder-dimensions", CylinderDimensions},
+    {"dimension-graphic", DimensionGraphic},
+    {"dynamic-variables", DynamicVariables},
+    {"valve-events", ValveEvents},
+    {"sine-diagram", SineDiagram},
+    {"oval-diagram", OvalDiagram},
+    {"steam-diagram", SteamDiagram},
+    {"port-diagram", PortDiagram},
+    {"revarm-positions", RevArmPositions},
+    {"events-forward", EventsForward},
+    {"sensitivity-ranking", SensitivityRanking},
+    {"sensitivity-tolerance", SensitivityTolerance},
 };
 
 }  // namespace
