@@ -440,7 +440,13 @@ int GuidePictures(int argc, char** argv) {
     int failed = 0;
     for (const Picture* pic : chosen) {
         Program program;
-        const QImage image = pic->make(program);
+        QImage image = pic->make(program).convertToFormat(QImage::Format_RGB32);
+        {
+            // A thin frame sets a picture of a window apart from the page around it.
+            QPainter frame(&image);
+            frame.setPen(QColor(0x90, 0x90, 0x90));
+            frame.drawRect(image.rect().adjusted(0, 0, -1, -1));
+        }
         const QString path = out.filePath(QString::fromLatin1(pic->name) + QStringLiteral(".png"));
         if (image.isNull() || !image.save(path, "PNG")) {
             std::fprintf(stderr, "merrovan-snapshots: could not write %s\n", qPrintable(path));
