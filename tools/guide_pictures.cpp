@@ -48,6 +48,10 @@ namespace {
 
 using mv::DiagramKind;
 
+// Controls a picture's script looked for and did not find: the picture would show the wrong
+// state, so the run fails and names them.
+int gMissing = 0;
+
 void Settle() {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
 }
@@ -111,7 +115,10 @@ struct Program {
     template <class T = QWidget>
     T* Find(QWidget* in, const char* name) {
         T* t = in->findChild<T*>(QString::fromLatin1(name));
-        if (!t) std::fprintf(stderr, "merrovan-snapshots: no %s\n", name);
+        if (!t) {
+            std::fprintf(stderr, "merrovan-snapshots: no %s\n", name);
+            ++gMissing;
+        }
         return t;
     }
     void Trigger(const char* action) {
@@ -440,7 +447,13 @@ int GuidePictures(int argc, char** argv) {
     int failed = 0;
     for (const Picture* pic : chosen) {
         Program program;
+        const int missingBefore = gMissing;
         QImage image = pic->make(program).convertToFormat(QImage::Format_RGB32);
+        if (gMissing != missingBefore) {
+            std::fprintf(stderr, "merrovan-snapshots: picture %s not set up as its script says\n",
+                         pic->name);
+            ++failed;
+        }
         {
             // A thin frame sets a picture of a window apart from the page around it.
             QPainter frame(&image);
