@@ -1,4 +1,5 @@
-// merrovan-cli diagram: draws the sine, oval, steam or port open/closed diagram to a file.
+// merrovan-cli diagram: draws the sine, oval, steam, port open/closed or indicator diagram to a
+// file.
 #include <QPainter>
 #include <cstdio>
 #include <cstdlib>
@@ -85,13 +86,16 @@ const bool kRegistered = Register(Command{
     "(.png, .svg or .pdf).\n" +
         std::string(kGearOptionsHelp) +
         "  --out FILE         the picture to write (required)\n"
-        "  --positions LIST   reverse-arm settings 1..9, comma separated (sine, oval, steam);\n"
-        "                     clamped to mid gear +- \"Rev Arm to Cent Max\", a 0 ends the list\n"
+        "  --positions LIST   reverse-arm settings 1..9, comma separated (sine, oval, steam,\n"
+        "                     indicator); clamped to mid gear +- \"Rev Arm to Cent Max\", a 0\n"
+        "                     ends the list\n"
         "                     (default: mid gear, normal forward, normal reverse)\n"
         "  --scale S          vertical scale of the sine and oval diagrams, at least 0.1\n"
         "  --mode F|R|B       port diagram: forward, reverse or both graphs (default F)\n"
         "The diagrams draw their own reverse-arm settings and put the live one (--revarm,\n"
-        "--notch) back afterwards, as the diagram windows do.\n",
+        "--notch) back afterwards, as the diagram windows do. The indicator cards are drawn for\n"
+        "a pressure of 100, a back pressure of 15 (absolute) and a clearance of 8 per cent;\n"
+        "'merrovan-cli performance' gives their figures for any.\n",
     RunDiagram});
 
 }  // namespace

@@ -1,5 +1,6 @@
 // merrovan-cli report: the whole analysis of a gear in one folder, readable in any browser
-// without a network: dimensions, pictures, diagrams, valve events and pivot data.
+// without a network: dimensions, pictures, diagrams, valve events, pivot data and, given a
+// steam-chest pressure, the indicator cards' figures.
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -13,8 +14,12 @@
 #include <vector>
 
 #include "analysis/event_table.hpp"
+#include "analysis/notch_rows.hpp"
+#include "analysis/performance.hpp"
+#include "analysis/study.hpp"
 #include "cli/cli.hpp"
 #include "cli/cli_render.hpp"
+#include "cli/cli_steam.hpp"
 #include "diagrams/diagram_kinds.hpp"
 #include "files/dimension_file.hpp"
 #include "mainwin/draw_picture.hpp"
@@ -34,6 +39,7 @@ constexpr std::array<int, 6> kDefaultPivots = {pv::CrankPin, pv::ValveJoint, pv:
 
 struct ReportOptions {
     GearOptions gear;
+    SteamOptions steam;
     std::string out;
     std::optional<std::vector<double>> positions;
 };
@@ -44,7 +50,7 @@ ReportOptions Parse(const Args& args) {
         const std::string& a = args[i];
         // The report shows mid gear and full forward gear itself.
         if (a == "--revarm" || a == "--notch") throw UsageError{a + " does not apply to report"};
-        if (TakeGearOption(args, i, o.gear)) continue;
+        if (TakeGearOption(args, i, o.gear) || TakeSteamOption(args, i, o.steam)) continue;
         if (a == "--out") {
             o.out = OptionValue(args, i);
             if (o.out.empty()) throw UsageError{"--out: the folder name is empty"};
@@ -55,6 +61,8 @@ ReportOptions Parse(const Args& args) {
         }
     }
     if (o.out.empty()) throw UsageError{"--out DIR is required"};
+    if (o.steam.anyGiven && !o.steam.pressureGiven)
+        throw UsageError{"the steam options need --pressure P"};
     return o;
 }
 
@@ -135,12 +143,13 @@ void PictureAt(const Model& base, float revArm, const Writer& w, const Figure& f
 }
 
 void DiagramFiles(const Model& base, const DiagramKindInfo& kind, const Writer& w,
-                  const Figure& fig) {
+                  const Figure& fig, const SteamConditions& steam) {
     for (const char* ext : {".png", ".svg"}) {
         Model m = base;
         if (kind.reportSelector) m.portSelector = kind.reportSelector;
         DiagramOptions opt;
         opt.clearRect = QRect(QPoint(0, 0), fig.size);
+        opt.steam = steam;
         w.Drawing(fig.stem + ext, fig.size, [&](QPainter& p) { kind.draw(m, p, opt); });
     }
 }
@@ -175,6 +184,20 @@ std::string EventTableHtml(const std::vector<EventRow>& rows, SweepDirection dir
         h += r.geometryError ? "<tr class=\"error\">" : "<tr>";
         for (const EventColumn& c : EventColumns())
             h += "<td>" + Escape(EventCellText(c, r)) + "</td>";
+        h += "</tr>\n";
+    }
+    return h + "</table>\n";
+}
+
+std::string PerformanceHtml(const std::vector<PerformanceRow>& rows) {
+    std::string h = "<table class=\"grid\">\n<tr>";
+    for (const PerformanceColumn& c : PerformanceColumns()) h += "<th>" + Escape(c.key) + "</th>";
+    h += "</tr>\n";
+    for (const PerformanceRow& r : rows) {
+        h += r.geometryError ? "<tr class=\"error\">" : "<tr>";
+        for (const PerformanceColumn& c : PerformanceColumns())
+            h += (c.kind == PerformanceColumnKind::Reason ? "<td class=\"label\">" : "<td>") +
+                 Escape(PerformanceCellText(c, r)) + "</td>";
         h += "</tr>\n";
     }
     return h + "</table>\n";
@@ -233,6 +256,7 @@ int RunReport(const Args& args) {
     Progress("building the gear");
     Model base;
     BuildGear(base, o.gear);
+    if (o.steam.pressureGiven) CheckSteamOptions(o.steam, base);
     ApplyPositions(base, o.positions);
 
     const QString dirPath = QString::fromStdString(o.out);
@@ -262,7 +286,7 @@ int RunReport(const Args& args) {
         if (!kind.reportStem || !kind.draw) continue;
         const Figure fig{kind.reportStem, kind.reportCaption, kind.clientSize};
         Progress("drawing the " + fig.stem.substr(fig.stem.find('-') + 1) + " diagram");
-        DiagramFiles(base, kind, w, fig);
+        DiagramFiles(base, kind, w, fig, o.steam.conditions);
         diagrams.push_back(fig);
     }
 
@@ -270,6 +294,21 @@ int RunReport(const Args& args) {
     Model em = base;
     const std::vector<EventRow> events = ComputeDefaultEventTable(em);
     w.Text("events.csv", EventTableDelimited(events, ','));
+
+    std::vector<PerformanceRow> performance;
+    if (o.steam.pressureGiven) {
+        Progress("computing the indicator cards");
+        const std::vector<NotchRow> notchRows =
+            NotchRows(base, kDefaultStudyNotches, Directions::Both);
+        std::vector<EventRow> rows;
+        rows.reserve(notchRows.size());
+        for (const NotchRow& r : notchRows) {
+            rows.push_back(r.events);
+            rows.back().notch = r.notch;
+        }
+        performance = PerformanceRows(base, rows, o.steam.conditions);
+        w.Text("performance.csv", PerformanceDelimited(performance, ','));
+    }
 
     Progress("computing the pivot data");
     Model pm = base;
@@ -296,7 +335,9 @@ int RunReport(const Args& args) {
         ". Mid gear: reverse arm " + Escape(FormatFixed(mid, 1, 4)) +
         "; full forward gear: " + Escape(FormatFixed(full, 1, 4)) +
         ". Files: <a href=\"gear.dst\">gear.dst</a> (the working set), "
-        "<a href=\"events.csv\">events.csv</a>, <a href=\"pivots.csv\">pivots.csv</a>.</p>\n";
+        "<a href=\"events.csv\">events.csv</a>, <a href=\"pivots.csv\">pivots.csv</a>" +
+        (o.steam.pressureGiven ? ", <a href=\"performance.csv\">performance.csv</a>" : "") +
+        ".</p>\n";
     h += "<h2>Dimensions</h2>\n";
     h += DimensionTable(base, "Frame dimensions", FrameDimensionInfo());
     h += DimensionTable(base, "Cylinder dimensions", CylinderDimensionInfo());
@@ -308,6 +349,22 @@ int RunReport(const Args& args) {
          "units. Rows the solver had to clamp are shaded.</p>\n";
     h += EventTableHtml(events, SweepDirection::Forward, "Forward");
     h += EventTableHtml(events, SweepDirection::Reverse, "Reverse");
+    if (o.steam.pressureGiven) {
+        const SteamConditions& sc = o.steam.conditions;
+        h += "<h2>Steam in the cylinder</h2>\n<p>Ideal indicator cards at quarter, half, "
+             "three-quarter and full gear: admission at the pressure " +
+             Escape(Num(sc.pressure)) + " and exhaust at the back pressure " +
+             Escape(Num(sc.backPressure)) +
+             " (absolute), expansion and compression with p V "
+             "constant, clearance " +
+             Escape(Num(sc.clearance)) +
+             " per cent of the swept "
+             "volume, piston rod " +
+             Escape(Num(sc.rodDia)) + ", " + std::to_string(sc.cylinders) +
+             " cylinders. Work and MEP per end, work per "
+             "turn, tractive effort and the front/rear work imbalance in per cent.</p>\n";
+        h += PerformanceHtml(performance);
+    }
     h += "<h2>Pivot data</h2>\n<p>Reverse arm " +
          Escape(FormatFixed(base.gear.revArmSetting, 1, 4)) + ", step angle " +
          Escape(FormatFixed(base.gear.chosenStep, 1, 3)) + ".</p>\n";
@@ -322,22 +379,30 @@ int RunReport(const Args& args) {
 }
 
 const bool kRegistered = Register(Command{
-    "report", "report --out DIR [--file F] [--set ID=V]... [--positions X,Y,...]",
+    "report",
+    "report --out DIR [--file F] [--set ID=V]... [--positions X,Y,...] [--pressure P "
+    "[--back-pressure B] [--clearance PCT] [--rod-dia D] [--cylinders N]]",
     "Writes the analysis of a gear into the folder DIR (created if need be): index.html, one\n"
     "page without scripts or network access, with the dimensions, the mechanism at mid gear\n"
-    "and at full forward gear, the sine, oval, steam and port open/closed diagrams, the\n"
-    "valve events forward and reverse and the pivot data table; every picture beside it as\n"
-    "PNG and SVG; events.csv and pivots.csv (header row); gear.dst, the working set.\n"
+    "and at full forward gear, the sine, oval, steam and port open/closed diagrams and the\n"
+    "indicator cards, the valve events forward and reverse and the pivot data table; every\n"
+    "picture beside it as PNG and SVG; events.csv and pivots.csv (header row); gear.dst, the\n"
+    "working set. With --pressure, also the figures of the ideal indicator cards at notches\n"
+    "0.25, 0.5, 0.75 and 1 in both directions (the table of 'merrovan-cli performance'), on\n"
+    "the page and in performance.csv; the indicator diagram is then drawn for those\n"
+    "conditions (otherwise for 100, 15 and 8 per cent).\n"
     "Each file is written under a temporary name and then renamed, so an existing report is\n"
     "only ever replaced by complete files. Progress goes to stderr; the path of index.html\n"
     "is printed on stdout.\n"
     "  --file PATH        load a .dst or .mvo dimension file first\n"
     "  --set ID=VALUE     commit dimension ID (1..27, 101..122) as a dialog does; repeatable\n"
     "  --out DIR          the folder to write (required)\n"
-    "  --positions LIST   reverse-arm settings 1..9 the sine, oval and steam diagrams draw,\n"
-    "                     comma separated (default: mid gear, normal forward, normal reverse)\n"
-    "The pivot table shows the six pivots the working set has picked, or pivots 2, 4, 10,\n"
-    "13, 15 and 18 when none is picked.\n",
+    "  --positions LIST   reverse-arm settings 1..9 the sine, oval, steam and indicator\n"
+    "                     diagrams draw, comma separated (default: mid gear, normal forward,\n"
+    "                     normal reverse)\n" +
+        std::string(kSteamOptionsHelp) +
+        "The pivot table shows the six pivots the working set has picked, or pivots 2, 4, 10,\n"
+        "13, 15 and 18 when none is picked.\n",
     RunReport});
 
 }  // namespace

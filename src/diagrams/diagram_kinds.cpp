@@ -43,6 +43,22 @@ void PortIcon(QPainter& p) {
     }
 }
 
+// A small card: admission line, expansion curve, exhaust line.
+void IndicatorIcon(QPainter& p) {
+    p.setPen(QPen(Qt::black, 1));
+    p.drawLine(2, 14, 18, 14);
+    p.drawLine(2, 14, 2, 2);
+    p.setPen(QPen(Qt::blue, 1.3));
+    QPainterPath card;
+    card.moveTo(3, 3);
+    card.lineTo(8, 3);
+    card.cubicTo(11, 7, 14, 9, 17, 10);
+    card.lineTo(17, 12);
+    card.lineTo(5, 12);
+    card.quadTo(3.5, 9, 3, 3);
+    p.drawPath(card);
+}
+
 void TableIcon(QPainter& p) {
     p.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.2));
     p.drawRect(2, 2, 16, 12);
@@ -160,6 +176,32 @@ constexpr std::array<DiagramKindInfo, kDiagramKindCount> kKinds = {{
         .undoCaption = "&UnDo",
         .dynVariCaption = "DynamicVari",
         .graphModes = true,
+    },
+    // Beyond the classic diagrams: the ideal cards of the positions, with fields and a table.
+    {
+        .kind = DiagramKind::Indicator,
+        .draw = &DrawIndicatorDiagram,
+        .clientSize = {kDiagramWidth, kIndicatorDiagramHeight},
+        .cliName = "indicator",
+        .reportStem = "diagram-indicator",
+        .reportCaption = "Indicator cards",
+        .menuName = "IndicatorDiag",
+        .menuCaption = "&IndicatorDiagram",
+        .toolName = "ToolIndicator",
+        .toolHint = "View Indicator Cards",
+        .paintIcon = &IndicatorIcon,
+        .windowName = "IndicatorDia",
+        .windowTitle = "Indicator Diagram",
+        .captionTitle = "MERROVAN Outside Admission      Indicator Diagram    ",
+        .closeName = "CloseInd",
+        .closeAt = {408, 8},
+        .barName = "SBDynVarI",
+        .undoName = "UnDoDnI",
+        .setRevArmCaption = "SetRevArmPos",
+        .reDrawCaption = "ReDraw",
+        .undoCaption = "&UnDo",
+        .dynVariCaption = "DynamicVari",
+        .panel = DiagramPanelKind::SteamConditions,
     },
     // Not a drawing: the table of valve events, a window of its own (TValveEvents).
     {

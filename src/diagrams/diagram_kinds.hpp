@@ -1,7 +1,7 @@
-// The windows of the Draw&Graphs menu, one entry each: the four valve diagrams and the valve-event
-// table. Everything that lists them reads this table: the drawing dispatch, the windows and their
-// controls, the main window's menu, tool bar and captions, merrovan-cli diagram and report.
-// docs/architecture.md says how to add one.
+// The windows of the Draw&Graphs menu, one entry each: the four valve diagrams, the indicator
+// cards and the valve-event table. Everything that lists them reads this table: the drawing
+// dispatch, the windows and their controls, the main window's menu, tool bar and captions,
+// merrovan-cli diagram and report. docs/architecture.md says how to add one.
 #pragma once
 
 #include <QPoint>
@@ -17,6 +17,12 @@
 class QPainter;
 
 namespace mv {
+
+// Controls a diagram window has beyond the shared ones, below its drawing.
+enum class DiagramPanelKind {
+    None,
+    SteamConditions,  // pressure, back pressure and clearance fields, the figures table
+};
 
 struct DiagramKindInfo {
     DiagramKind kind = DiagramKind::Sine;
@@ -57,17 +63,18 @@ struct DiagramKindInfo {
     bool graphModes = false;  // a SetUp menu with ForwardGraph, ReverseGraph and BothGraphs
     bool opensMaximised = false;
     QSize maximumSize;  // empty: no limit
+    DiagramPanelKind panel = DiagramPanelKind::None;
 };
 
-inline constexpr std::size_t kDiagramKindCount = 5;
+inline constexpr std::size_t kDiagramKindCount = 6;
 
 // Every entry, in the order of the menu and the tool bar.
 std::span<const DiagramKindInfo, kDiagramKindCount> DiagramKinds();
 const DiagramKindInfo& KindInfo(DiagramKind kind);
 // The entry of a merrovan-cli diagram name, or none.
 std::optional<DiagramKind> DiagramKindByCliName(std::string_view name);
-// The diagram names merrovan-cli knows: "sine, oval, steam or port" (or with `separator`
-// between all of them when one is given, e.g. "sine|oval|steam|port").
+// The diagram names merrovan-cli knows: "sine, oval, steam, port or indicator" (or with
+// `separator` between all of them when one is given, e.g. "sine|oval|steam|port|indicator").
 std::string DiagramCliNames(const char* separator = nullptr);
 
 }  // namespace mv

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "design/indicator_settings.hpp"
 #include "model/edits.hpp"
 
 namespace mv {
@@ -72,6 +73,12 @@ DiagramWindow::DiagramWindow(Model& m, MainControls& controls, DiagramKind kind,
     surface_ = new DiagramSurface(this);
     surface_->setMinimumSize(client);
     layout->addWidget(surface_);
+    panel_ = MakeDiagramPanel(info_.panel, m_, this);
+    if (panel_) {
+        // The drawing keeps its size; the panel's table takes what the window grows by.
+        layout->addWidget(panel_, 1);
+        panel_->redraw = [this] { ClearAndDraw(); };
+    }
     image_ = QImage(client, QImage::Format_RGB32);
     image_.fill(Qt::white);
 
@@ -111,7 +118,8 @@ DiagramWindow::DiagramWindow(Model& m, MainControls& controls, DiagramKind kind,
     });
 
     // Sized before the menu bar has its entries, as the window was designed.
-    resize(client.width(), client.height() + menuBar_->sizeHint().height());
+    resize(client.width(), client.height() + menuBar_->sizeHint().height() +
+                               (panel_ ? panel_->sizeHint().height() : 0));
 
     if (info_.graphModes) {
         QMenu* setUp = menuBar_->addMenu(QStringLiteral("SetUp"));
@@ -138,6 +146,14 @@ DiagramWindow::DiagramWindow(Model& m, MainControls& controls, DiagramKind kind,
 
     if (!info_.maximumSize.isEmpty()) setMaximumSize(info_.maximumSize);
     if (info_.opensMaximised) setWindowState(Qt::WindowMaximized);
+}
+
+DiagramPanel* MakeDiagramPanel(DiagramPanelKind kind, Model& m, QWidget* parent) {
+    switch (kind) {
+        case DiagramPanelKind::SteamConditions: return new IndicatorSettings(m, parent);
+        case DiagramPanelKind::None: break;
+    }
+    return nullptr;
 }
 
 QAction* DiagramWindow::Action(const QString& text) const {
@@ -189,11 +205,13 @@ void DiagramWindow::DrawWithoutClearing() {
         BeginDiagramPainting(p);
         DiagramOptions opt;
         opt.clearRect = image_.rect();
+        if (panel_) panel_->Apply(opt);
         tail = DrawDiagram(kind_, m_, p, opt);
     }
     ++drawsSinceClear_;
     ApplyTail(tail);
     surface_->update();
+    if (panel_) panel_->Drawn();
 }
 
 void DiagramWindow::ApplyTail(const DiagramTail& t) {
@@ -207,6 +225,7 @@ void DiagramWindow::ApplyTail(const DiagramTail& t) {
 void DiagramWindow::PaintInto(QPainter& p, int times) {
     DiagramOptions opt;
     opt.clearRect = QRect(QPoint(0, 0), image_.size());
+    if (panel_) panel_->Apply(opt);
     for (int i = 0; i < times; ++i) DrawDiagram(kind_, m_, p, opt);
 }
 

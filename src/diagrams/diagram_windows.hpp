@@ -7,7 +7,9 @@
 #include <QImage>
 #include <QPointer>
 #include <QString>
+#include <QWidget>
 #include <array>
+#include <functional>
 
 #include "diagrams/diagram_kinds.hpp"
 #include "mainwin/main_controls.hpp"
@@ -21,6 +23,22 @@ class QScrollBar;
 namespace mv {
 
 class DiagramSurface;
+
+// The controls a kind's window has beyond the shared ones (DiagramKindInfo::panel), below the
+// drawing: they add to what the drawing is given and follow every drawing.
+class DiagramPanel : public QWidget {
+public:
+    using QWidget::QWidget;
+    // What the drawing takes from the controls.
+    virtual void Apply(DiagramOptions& opt) const = 0;
+    // After every drawing in the window.
+    virtual void Drawn() {}
+    // Set by the window: the controls changed what the drawing shows.
+    std::function<void()> redraw;
+};
+
+// The panel of a kind's window, or nullptr when it has none.
+DiagramPanel* MakeDiagramPanel(DiagramPanelKind kind, Model& m, QWidget* parent);
 
 // One window of a diagram kind (the entry of the kinds table names its controls and menus).
 class DiagramWindow : public QDialog {
@@ -38,6 +56,7 @@ public:
     QPushButton* CloseButton() const { return closeButton_; }
     QAction* Action(const QString& text) const;  // menu entry by its caption, nullptr if none
     QWidget* Surface() const;
+    DiagramPanel* Panel() const { return panel_; }  // nullptr for most kinds
 
     // The redraw triggers.
     void ReDrawClick();
@@ -82,6 +101,7 @@ private:
     QPointer<QDialog> setRevArm_;
     QMenuBar* menuBar_ = nullptr;
     DiagramSurface* surface_ = nullptr;
+    DiagramPanel* panel_ = nullptr;
     QPushButton* closeButton_ = nullptr;
     QPushButton* undoButton_ = nullptr;
     std::array<QScrollBar*, 4> bars_{};

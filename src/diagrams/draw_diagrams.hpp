@@ -1,6 +1,6 @@
-// The four valve diagrams (sine, oval, steam, port open/closed). Each drawing sweeps the solver
-// over the chosen reverse-arm settings, paints onto any QPainter (window image, PNG, SVG, PDF,
-// printer) and puts the live driver angle and reverse-arm setting back afterwards.
+// The valve diagrams (sine, oval, steam, port open/closed) and the indicator cards. Each drawing
+// sweeps the solver over the chosen reverse-arm settings, paints onto any QPainter (window image,
+// PNG, SVG, PDF, printer) and puts the live driver angle and reverse-arm setting back afterwards.
 #pragma once
 
 #include <QRect>
@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 
+#include "analysis/performance.hpp"
 #include "model/model.hpp"
 
 class QPainter;
@@ -19,15 +20,19 @@ namespace mv {
 inline constexpr int kDiagramWidth = 632;
 inline constexpr int kDiagramHeight = 414;
 inline constexpr int kOvalDiagramHeight = 426;
+// The indicator cards keep a legend row per position under the plots.
+inline constexpr int kIndicatorDiagramHeight = 496;
 
 // The windows of the Draw&Graphs menu; diagrams/diagram_kinds.hpp describes each.
-enum class DiagramKind { Sine, Oval, Steam, Port, ValveEvents };
+enum class DiagramKind { Sine, Oval, Steam, Port, Indicator, ValveEvents };
 
 struct DiagramOptions {
     // Port diagram: the legend arrows (off for the overlaid reverse pass of "BothGraphs").
     bool portLegend = true;
     // Area a clearing step paints white ("BothGraphs"); empty: the painter's window.
     QRect clearRect;
+    // Indicator cards: pressures, clearance (the window's fields; the defaults elsewhere).
+    SteamConditions steam;
 };
 
 // What the window has to do with its own controls after a drawing.
@@ -43,6 +48,8 @@ void BeginDiagramPainting(QPainter& p);
 DiagramTail DrawSineDiagram(Model& m, QPainter& p, const DiagramOptions& opt = {});
 DiagramTail DrawOvalDiagram(Model& m, QPainter& p, const DiagramOptions& opt = {});
 DiagramTail DrawSteamDiagram(Model& m, QPainter& p, const DiagramOptions& opt = {});
+// The ideal indicator cards of both ends for each reverse-arm position, with their legend.
+DiagramTail DrawIndicatorDiagram(Model& m, QPainter& p, const DiagramOptions& opt = {});
 
 // One port graph in the mode m.portSelector: 'F' forward rows, 'R' reverse rows. In mode 'B'
 // this runs DrawPortBothGraphs, so that no trigger ever draws rows of neither direction.

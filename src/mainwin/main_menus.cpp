@@ -129,7 +129,7 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
         QStringLiteral("QToolBar { spacing: 0px; padding: 0px; border: none; background: #c0c0c0; }"
                        // Narrower than the classic 30 pixels, so that the buttons beyond the
                        // classic set still fit the bar of the smallest window.
-                       "QToolButton { min-width: 26px; max-width: 26px; padding: 0px; }"));
+                       "QToolButton { min-width: 24px; max-width: 24px; padding: 0px; }"));
     auto tool = [this](const char* name, const QIcon& icon, const char* hint,
                        const MenuRequest& r) {
         auto* a = new QAction(icon, QString::fromLatin1(hint), &window_);

@@ -24,13 +24,14 @@ protected:
 };
 
 TEST_F(DiagramCli, DrawsEveryDiagramAtItsWindowSize) {
-    for (const char* kind : {"sine", "oval", "steam", "port"}) {
+    for (const char* kind : {"sine", "oval", "steam", "port", "indicator"}) {
         const std::string out = Path((std::string(kind) + ".png").c_str());
         ASSERT_EQ(RunCli(std::string("diagram ") + kind + " --out " + out), 0) << kind;
         const QImage img(QString::fromStdString(out));
         ASSERT_FALSE(img.isNull()) << kind;
         EXPECT_EQ(img.width(), 632);
-        EXPECT_EQ(img.height(), std::string(kind) == "oval" ? 426 : 414);
+        const std::string k = kind;
+        EXPECT_EQ(img.height(), k == "oval" ? 426 : k == "indicator" ? 496 : 414);
         EXPECT_EQ(img.pixel(631, img.height() - 1) & 0xFFFFFF, 0xFFFFFFu);  // on white
     }
 }

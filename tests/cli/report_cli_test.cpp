@@ -38,7 +38,8 @@ QByteArray Bytes(const QString& path) {
 }
 
 const QStringList kPictures = {"picture-mid-gear", "picture-full-forward", "diagram-sine",
-                               "diagram-oval",     "diagram-steam",        "diagram-port"};
+                               "diagram-oval",     "diagram-steam",        "diagram-port",
+                               "diagram-indicator"};
 
 // The default gear's report, written once for the tests that only read it.
 class CliReport : public ::testing::Test {
@@ -209,6 +210,35 @@ TEST(CliReportOptions, RewritingAnExistingReportReplacesItsFiles) {
     ASSERT_EQ(Cli({"report", "--out", out}).status, 0);
     EXPECT_TRUE(Bytes(out + "/events.csv").startsWith("direction,"));
     EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 4 + 2 * kPictures.size());
+}
+
+TEST(CliReportOptions, PressureAddsTheIndicatorFigures) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath("r");
+    const RunResult r = Cli({"report", "--out", out, "--pressure", "160", "--rod-dia", "0.5"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QList<QByteArray> csv = Bytes(out + "/performance.csv").trimmed().split('\n');
+    ASSERT_EQ(csv.size(), 1 + 8);  // four notches each way
+    EXPECT_TRUE(csv[0].startsWith("direction,notch,revarm,front_work,"));
+    EXPECT_TRUE(csv[1].startsWith("fwd,0.25,"));
+    const QString html = QString::fromUtf8(Bytes(out + "/index.html"));
+    EXPECT_TRUE(html.contains(QLatin1String("<h2>Steam in the cylinder</h2>")));
+    EXPECT_TRUE(html.contains(QLatin1String("<th>tractive_effort</th>")));
+    EXPECT_TRUE(html.contains(QLatin1String("href=\"performance.csv\"")));
+    EXPECT_EQ(QDir(out).entryList(QDir::Files).size(), 5 + 2 * kPictures.size());
+    // The cards are drawn for the report's pressure, not the default one.
+    const QString plain = dir.filePath("plain");
+    ASSERT_EQ(Cli({"report", "--out", plain}).status, 0);
+    EXPECT_NE(QImage(out + "/diagram-indicator.png"), QImage(plain + "/diagram-indicator.png"));
+
+    for (const QStringList& bad : {QStringList{"--back-pressure", "10"},
+                                   QStringList{"--pressure", "10", "--back-pressure", "20"},
+                                   QStringList{"--pressure", "100", "--rod-dia", "9"}}) {
+        const QString never = dir.filePath("never");
+        EXPECT_EQ(Cli(QStringList{"report", "--out", never} + bad).status, 2)
+            << bad.join(' ').toStdString();
+        EXPECT_FALSE(QFileInfo::exists(never));
+    }
 }
 
 TEST(CliReportOptions, FolderThatCannotBeWrittenFailsClearly) {

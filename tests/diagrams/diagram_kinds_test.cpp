@@ -32,8 +32,8 @@ TEST(DiagramKinds, NamesAreUniqueAndEveryDrawingHasItsCliName) {
         EXPECT_NE(k.reDrawCaption, nullptr);
         EXPECT_NE(k.captionTitle, nullptr);
     }
-    EXPECT_EQ(DiagramCliNames(), "sine, oval, steam or port");
-    EXPECT_EQ(DiagramCliNames("|"), "sine|oval|steam|port");
+    EXPECT_EQ(DiagramCliNames(), "sine, oval, steam, port or indicator");
+    EXPECT_EQ(DiagramCliNames("|"), "sine|oval|steam|port|indicator");
     EXPECT_FALSE(DiagramKindByCliName("events"));
     EXPECT_FALSE(DiagramKindByCliName(""));
 }

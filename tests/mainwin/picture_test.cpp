@@ -163,7 +163,8 @@ TEST(PictureLayers, ScreenDataOffRemovesOnlyTheTexts) {
         QStringLiteral("MERROVAN Outside Admission      Sine Diagram    loco.dst     ")));
     EXPECT_TRUE(off.captions.diagrams[3].contains(QStringLiteral("Port Open/Closed    loco")));
     // The valve-event table keeps the title it has.
-    EXPECT_TRUE(off.captions.diagrams[4].isEmpty());
+    EXPECT_TRUE(
+        off.captions.diagrams[static_cast<std::size_t>(mv::DiagramKind::ValveEvents)].isEmpty());
 }
 
 TEST(PictureLayers, TextIsPlacedByItsTopLeftCorner) {

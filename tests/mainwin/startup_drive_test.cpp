@@ -92,6 +92,7 @@ TEST_F(MainFormTest, MenuBarHasEveryItemInOrder) {
         {"OvalDiag", "&OvalDiagram"},
         {"SteamDiag", "S&teamDiagram"},
         {"FourEvents", "&PortOpenClose"},
+        {"IndicatorDiag", "&IndicatorDiagram"},
         {"ValveEvents", "&ValveEvents"},
         {"Instructions", "&Instructions"},
         {"SpecInstr", "Instructions&Special"},
@@ -144,6 +145,7 @@ TEST_F(MainFormTest, ToolBarButtonsInOrderWithHints) {
                               "View Oval Diagram",
                               "View Steam Diagram",
                               "View Port Events vs Reverse Arm Position",
+                              "View Indicator Cards",
                               "Valve Event Table",
                               "Design Assistant: Tune Dimensions to Balance the Valve Events"};
     EXPECT_EQ(hints, want);
