@@ -321,8 +321,17 @@ QImage ValveEvents(Program& p) {
     return Window(p.windows.Graph(DiagramKind::ValveEvents));
 }
 
-QImage DiagramWindow(Program& p, DiagramKind kind) {
-    return Window(p.windows.Graph(kind), mv::DiagramClientSize(kind));
+// A diagram window as it shows after the user has closed "Set Reverse Arm Positions" (which
+// settles the list of positions) and pressed ReDraw.
+QImage DiagramWindow(Program& p, DiagramKind kind, bool wholeWindow = false) {
+    mv::NormalizeRevArmPositions(p.model);
+    auto* w = static_cast<mv::DiagramWindow*>(p.windows.Graph(kind));
+    w->show();
+    Settle();
+    w->ReDrawClick();
+    w->CloseButton()->setFocus();  // no cursor blinks in a field of the picture
+    Settle();
+    return wholeWindow ? Window(w) : Window(w, mv::DiagramClientSize(kind));
 }
 QImage SineDiagram(Program& p) {
     return DiagramWindow(p, DiagramKind::Sine);
@@ -377,6 +386,17 @@ QImage SensitivityTolerance(Program& p) {
     return Studied(p);
 }
 
+// --- 8. Steam in the cylinder --------------------------------------------------------------------
+
+QImage IndicatorWindow(Program& p) {
+    return DiagramWindow(p, DiagramKind::Indicator, true);
+}
+
+QImage IndicatorNotches(Program& p) {
+    p.Positions({0.25, 0.5, 1.0});
+    return Drawing(p, DiagramKind::Indicator);
+}
+
 const Picture kPictures[] = {
     {"first-look", FirstLook},
     {"controls", Controls},
@@ -402,6 +422,8 @@ const Picture kPictures[] = {
     {"revarm-positions", RevArmPositions},
     {"events-forward", EventsForward},
     {"sensitivity-ranking", SensitivityRanking},
+    {"indicator-window", IndicatorWindow},
+    {"indicator-notches", IndicatorNotches},
     {"sensitivity-tolerance", SensitivityTolerance},
 };
 
