@@ -19,7 +19,7 @@ std::vector<NotchRow> NotchRows(const Gear& g, std::span<const float> notches, D
     for (SweepDirection d : {SweepDirection::Forward, SweepDirection::Reverse}) {
         if (dirs == Directions::Forward && d == SweepDirection::Reverse) continue;
         if (dirs == Directions::Reverse && d == SweepDirection::Forward) continue;
-        for (float n : notches) rows.push_back(NotchRow{d, n, {}});
+        for (float n : notches) rows.push_back(NotchRow{d, n, {}, std::nullopt, {}, 0});
     }
     // Every row is its own sweep on its own copy of the gear: same results on any thread count.
     std::for_each(std::execution::par, rows.begin(), rows.end(), [&g](NotchRow& r) {

@@ -462,9 +462,13 @@ std::string PerformanceJson(const SteamConditions& s, std::span<const Performanc
         const PerformanceRow& r = rows[i];
         out += i == 0 ? "\n" : ",\n";
         out.append("{\"direction\":\"").append(SweepDirectionText(r.direction)).append("\"");
+        if (r.cutoff) {
+            out += ",\"cutoff\":" + FormatShortest(*r.cutoff) + ",\"unreachable\":";
+            AppendJsonString(out, r.unreachable.empty() ? nullptr : r.unreachable.c_str());
+        }
         out += ",\"notch\":";
         AppendNumber(out, r.notch);
-        out += ",\"revarm\":" + FormatShortest(r.revArm);
+        out += ",\"revarm\":" + (r.unreachable.empty() ? FormatShortest(r.revArm) : "null");
         out += ",\"front\":";
         AppendEnd(out, r.front, r.frontCard, withCards);
         out += ",\"rear\":";

@@ -77,6 +77,10 @@ struct PerformanceRow {
     bool geometryError = false;
     // Filled only when asked for (PerformanceRows with cardPoints > 0).
     std::vector<CardPoint> frontCard, rearCard;
+    // Rows at a mean cut-off: the cut-off asked for, and why the gear cannot place it (the row
+    // then has no figures; its setting is null in JSON).
+    std::optional<float> cutoff;
+    std::string unreachable;
 };
 
 // The figures of one row of events; allocates nothing, so a design goal may call it per row.

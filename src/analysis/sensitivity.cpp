@@ -5,6 +5,7 @@
 #include <execution>
 #include <numeric>
 
+#include "analysis/cutoff_rows.hpp"
 #include "model/dimensions.hpp"
 
 namespace mv {
@@ -67,8 +68,18 @@ float SensitivityStep(const Gear& g, DimensionId id) {
 SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId> ids,
                                      std::span<const float> notches, Directions dirs,
                                      const StudyControl& control) {
+    return ComputeSensitivity(
+        g, ids, RowSpec{RowBasis::Notches, {notches.begin(), notches.end()}, dirs}, control);
+}
+
+SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId> ids,
+                                     const RowSpec& spec, const StudyControl& control) {
+    const bool atCutoffs = spec.basis == RowBasis::Cutoffs;
+    const std::span<const float> notches = atCutoffs ? std::span<const float>() : spec.values;
+    const Directions dirs = spec.directions;
     SensitivityResult result;
     result.notches.assign(notches.begin(), notches.end());
+    if (atCutoffs) result.cutoffs = spec.values;
     result.directions = dirs;
     for (DimensionId id : ids) {
         if (!IsDimensionId(id)) continue;
@@ -95,7 +106,7 @@ SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId>
             const Gear copy = WithDimensions(g, std::span<const DimensionValue>(&change, 1));
             // What was stored after the side effects, which is what the rows saw.
             stored[i] = GetDimension(copy, s.id);
-            rows[i] = NotchRows(copy, notches, dirs);
+            rows[i] = RowsAt(copy, spec);
         }
         const std::size_t n = done.fetch_add(1, std::memory_order_relaxed) + 1;
         if (control.progress) control.progress(n, copies);
@@ -104,6 +115,8 @@ SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId>
         result.cancelled = true;
         return result;
     }
+    // Where the gear itself places its rows at cut-offs, for the cells.
+    const std::vector<NotchRow> placed = atCutoffs ? RowsAt(g, spec) : std::vector<NotchRow>{};
 
     for (std::size_t k = 0; k < result.rows.size(); ++k) {
         DimensionSensitivity& s = result.rows[k];
@@ -118,7 +131,10 @@ SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId>
                 if ((dirs == Directions::Forward && d == SweepDirection::Reverse) ||
                     (dirs == Directions::Reverse && d == SweepDirection::Forward))
                     continue;
-                for (float n : notches) s.cells.push_back(DerivativeCell{d, n, {}, {}});
+                for (float n : notches) s.cells.push_back(DerivativeCell{d, n, {}, {}, {}, {}});
+                for (const NotchRow& r : placed)
+                    if (r.direction == d)
+                        s.cells.push_back(DerivativeCell{d, 0, {}, {}, r.cutoff, {}});
             }
             continue;
         }
@@ -126,6 +142,12 @@ SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId>
         for (std::size_t j = 0; j < minus.size(); ++j) {
             s.cells[j].direction = minus[j].direction;
             s.cells[j].notch = minus[j].notch;
+            if (atCutoffs) {
+                s.cells[j].cutoff = minus[j].cutoff;
+                s.cells[j].notch = j < placed.size() && placed[j].Reachable() ? placed[j].notch : 0;
+                if (j < placed.size() && placed[j].Reachable())
+                    s.cells[j].revArm = placed[j].events.revArm;
+            }
             FillCell(minus[j].events, plus[j].events, span, s.cells[j]);
         }
         s.score = ImbalanceScore(s.cells);
@@ -142,10 +164,15 @@ SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId>
 
 std::vector<DimensionId> TopCutoffImbalanceIds(const Gear& g, std::size_t n,
                                                std::span<const float> notches, Directions dirs) {
+    return TopCutoffImbalanceIds(
+        g, n, RowSpec{RowBasis::Notches, {notches.begin(), notches.end()}, dirs});
+}
+
+std::vector<DimensionId> TopCutoffImbalanceIds(const Gear& g, std::size_t n, const RowSpec& rows) {
     std::vector<DimensionId> ids;
     for (DimensionId id : AllDimensionIds())
         if (id != 26 && id != 27) ids.push_back(id);
-    const SensitivityResult r = ComputeSensitivity(g, ids, notches, dirs);
+    const SensitivityResult r = ComputeSensitivity(g, ids, rows);
     std::vector<DimensionId> top;
     for (const RankEntry& e : r.ranking) {
         if (top.size() >= n || !e.score || !(*e.score > 0.0)) break;

@@ -36,6 +36,10 @@ struct DerivativeCell {
     SweepDirection direction = SweepDirection::Forward;
     float notch = 0;
     EndDerivatives front, rear;
+    // Rows at cut-offs: the cut-off, and where the gear studied places it (its notch above and
+    // its setting here; each changed copy finds its own). Absent for rows at notches.
+    std::optional<float> cutoff;
+    std::optional<float> revArm;
 };
 
 struct DimensionSensitivity {
@@ -57,6 +61,7 @@ struct RankEntry {
 
 struct SensitivityResult {
     std::vector<float> notches;
+    std::vector<float> cutoffs;  // the rows were taken at these mean cut-offs instead
     Directions directions = Directions::Both;
     std::vector<DimensionSensitivity> rows;  // in the order of the ids asked
     // Every dimension of `rows` by score, largest first; equal scores keep the asked order and
@@ -77,6 +82,10 @@ float SensitivityStep(const Gear& g, DimensionId id);
 SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId> ids,
                                      std::span<const float> notches, Directions dirs,
                                      const StudyControl& control = {});
+// The same at rows of any kind: at cut-offs, each changed copy places its rows anew, so the
+// derivatives are those at a fixed mean cut-off (that of the mean itself is then about 0).
+SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId> ids,
+                                     const RowSpec& rows, const StudyControl& control = {});
 
 // The n dimensions with the largest effect on the front/rear cut-off imbalance, largest first,
 // for presetting the dimensions a design search varies (by default at the default notches in
@@ -85,6 +94,7 @@ SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId>
 std::vector<DimensionId> TopCutoffImbalanceIds(
     const Gear& g, std::size_t n, std::span<const float> notches = kDefaultStudyNotches,
     Directions dirs = Directions::Both);
+std::vector<DimensionId> TopCutoffImbalanceIds(const Gear& g, std::size_t n, const RowSpec& rows);
 
 // Text forms. JSON: {"notches":[...],"rows":[{"id","name","value","step","d":{"fwd":{"0.5":
 // {"front":{"admission",...,"lead"},"rear":{...}}}}}],"ranking":[{"id","name","score"}]};

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "analysis/cutoff_rows.hpp"
 #include "analysis/sensitivity.hpp"
 #include "analysis/tolerance.hpp"
 #include "model/dimensions.hpp"
@@ -123,10 +124,12 @@ double ValueOf(const SensitivityResult& r, DimensionId id) {
 // --- Sensitivity -----------------------------------------------------------------------------
 
 std::string SensitivityJson(const SensitivityResult& r) {
-    std::string out = "{\"notches\":[";
-    for (std::size_t i = 0; i < r.notches.size(); ++i) {
+    const bool atCutoffs = !r.cutoffs.empty();
+    std::string out = atCutoffs ? "{\"cutoffs\":[" : "{\"notches\":[";
+    const std::vector<float>& at = atCutoffs ? r.cutoffs : r.notches;
+    for (std::size_t i = 0; i < at.size(); ++i) {
         if (i) out += ',';
-        out += NotchText(r.notches[i]);
+        out += atCutoffs ? CutoffText(at[i]) : NotchText(at[i]);
     }
     out += "],\"rows\":[";
     for (std::size_t k = 0; k < r.rows.size(); ++k) {
@@ -146,8 +149,12 @@ std::string SensitivityJson(const SensitivityResult& r) {
                 if (!firstCell) out += ',';
                 firstCell = false;
                 out += '"';
-                out += NotchText(c.notch);
-                out += "\":{\"front\":";
+                out += c.cutoff ? CutoffText(*c.cutoff) : NotchText(c.notch);
+                out += "\":{";
+                if (c.cutoff)
+                    out += "\"notch\":" + (c.revArm ? NotchText(c.notch) : "null") +
+                           ",\"revarm\":" + (c.revArm ? FloatNum(*c.revArm) : "null") + ",";
+                out += "\"front\":";
                 out += DerivativeJson(c.front);
                 out += ",\"rear\":";
                 out += DerivativeJson(c.rear);
@@ -168,7 +175,9 @@ std::string SensitivityJson(const SensitivityResult& r) {
 }
 
 std::string SensitivityCsv(const SensitivityResult& r) {
-    std::string out = "id,name,value,step,score,direction,notch";
+    const bool atCutoffs = !r.cutoffs.empty();
+    std::string out = std::string("id,name,value,step,score,direction,") +
+                      (atCutoffs ? "cutoff,notch,revarm" : "notch");
     for (bool front : {true, false})
         for (StudyEvent e : kAllStudyEvents)
             out += std::string(",") + EndName(front) + "_" + StudyEventKey(e);
@@ -178,7 +187,10 @@ std::string SensitivityCsv(const SensitivityResult& r) {
         for (const DerivativeCell& c : s.cells) {
             out += std::to_string(s.id) + "," + CsvText(Name(s.id)) + "," + FloatNum(s.value) +
                    "," + FloatNum(s.step) + "," + cell(s.score) + "," +
-                   SweepDirectionText(c.direction) + "," + NotchText(c.notch);
+                   SweepDirectionText(c.direction) + "," +
+                   (c.cutoff ? CutoffText(*c.cutoff) + "," : std::string()) +
+                   (c.cutoff && !c.revArm ? std::string() : NotchText(c.notch)) +
+                   (c.cutoff ? "," + (c.revArm ? FloatNum(*c.revArm) : std::string()) : "");
             for (const EndDerivatives* e : {&c.front, &c.rear})
                 for (const auto& d : e->d) {
                     out += ',';
@@ -209,7 +221,7 @@ std::string SensitivityTable(const SensitivityResult& r) {
     out +=
         "\nd(event)/d(dimension): admission, cut-off, release, compression in per cent of "
         "stroke per unit, lead in unit per unit.\n";
-    out += "  id  dir  notch |";
+    out += !r.cutoffs.empty() ? "  id  dir  cut % |" : "  id  dir  notch |";
     for (const char* end : {"front ", "rear "}) {
         for (const char* h : {"adm", "cut", "rel", "comp", "lead"})
             Pad(out, end + std::string(h), 11);
@@ -221,7 +233,7 @@ std::string SensitivityTable(const SensitivityResult& r) {
             Pad(out, std::to_string(s.id), 4);
             out += "  ";
             out += SweepDirectionText(c.direction);
-            Pad(out, NotchText(c.notch), 7);
+            Pad(out, c.cutoff ? CutoffText(*c.cutoff) : NotchText(c.notch), 7);
             out += " |";
             for (const EndDerivatives* e : {&c.front, &c.rear}) {
                 for (const auto& d : e->d) PadCell(out, Short(d), 11);
@@ -242,8 +254,13 @@ std::string ToleranceJson(const ToleranceResult& r) {
     for (std::size_t j = 0; j < r.rows.size(); ++j) {
         const ToleranceRow& row = r.rows[j];
         if (j) out += ',';
-        out += std::string("{\"direction\":\"") + SweepDirectionText(row.direction) +
-               "\",\"notch\":" + NotchText(row.notch) +
+        out += std::string("{\"direction\":\"") + SweepDirectionText(row.direction) + "\"";
+        if (row.cutoff)
+            out +=
+                ",\"cutoff\":" + CutoffText(*row.cutoff) +
+                ",\"revarm\":" + (row.unreachable.empty() ? FloatNum(row.nominal.revArm) : "null") +
+                ",\"unreachable\":" + (row.unreachable.empty() ? "null" : Quoted(row.unreachable));
+        out += ",\"notch\":" + (row.unreachable.empty() ? NotchText(row.notch) : "null") +
                ",\"failed\":" + std::to_string(row.failed) + ",\"front\":" + StatsJson(row.front) +
                ",\"rear\":" + StatsJson(row.rear) + "}";
     }
@@ -251,15 +268,20 @@ std::string ToleranceJson(const ToleranceResult& r) {
 }
 
 std::string ToleranceCsv(const ToleranceResult& r) {
-    std::string out = "direction,notch,failed";
+    const bool atCutoffs = !r.rows.empty() && r.rows.front().cutoff;
+    std::string out = atCutoffs ? "direction,cutoff,notch,revarm,failed" : "direction,notch,failed";
     for (bool front : {true, false})
         for (StudyEvent e : kAllStudyEvents)
             for (const char* f : {"min", "mean", "max", "std"})
                 out += std::string(",") + EndName(front) + "_" + StudyEventKey(e) + "_" + f;
     out += '\n';
     for (const ToleranceRow& row : r.rows) {
-        out += std::string(SweepDirectionText(row.direction)) + "," + NotchText(row.notch) + "," +
-               std::to_string(row.failed);
+        const bool placed = row.unreachable.empty();
+        out += std::string(SweepDirectionText(row.direction)) + "," +
+               (row.cutoff ? CutoffText(*row.cutoff) + "," : std::string()) +
+               (placed ? NotchText(row.notch) : std::string()) +
+               (row.cutoff ? "," + (placed ? FloatNum(row.nominal.revArm) : std::string()) : "") +
+               "," + std::to_string(row.failed);
         for (const EndStats* e : {&row.front, &row.rear}) {
             for (const auto& s : e->events) {
                 if (!s) {
@@ -281,13 +303,14 @@ std::string ToleranceTable(const ToleranceResult& r) {
     std::string out = "samples " + std::to_string(r.samples) + ", failed " +
                       std::to_string(r.failed) + ", seed " + std::to_string(r.seed) +
                       "; events in per cent of stroke, lead in units\n";
-    out += "dir  notch  failed  end    event             min       mean        max        std\n";
+    out += !r.rows.empty() && r.rows.front().cutoff ? "dir  cut %" : "dir  notch";
+    out += "  failed  end    event             min       mean        max        std\n";
     for (const ToleranceRow& row : r.rows) {
         for (bool front : {true, false}) {
             const EndStats& e = front ? row.front : row.rear;
             for (StudyEvent ev : kAllStudyEvents) {
                 out += SweepDirectionText(row.direction);
-                Pad(out, NotchText(row.notch), 7);
+                Pad(out, row.cutoff ? CutoffText(*row.cutoff) + "%" : NotchText(row.notch), 7);
                 Pad(out, std::to_string(row.failed), 8);
                 out += "  ";
                 Pad(out, EndName(front), 5, true);

@@ -8,6 +8,7 @@
 #include <random>
 #include <utility>
 
+#include "analysis/cutoff_rows.hpp"
 #include "model/dimensions.hpp"
 
 namespace mv {
@@ -126,12 +127,16 @@ ToleranceResult ComputeTolerance(const Gear& g, const ToleranceOptions& opt,
     const int samples = std::max(opt.samples, 0);
     // The samples recompute mid gear, so the gear they are compared with does too: a gear whose
     // dimensions were swept without it would otherwise sit at other settings than its samples.
-    const std::vector<NotchRow> nominal =
-        NotchRows(WithDimensions(g, {}), opt.notches, opt.directions);
+    const RowSpec spec = opt.cutoffs.empty()
+                             ? RowSpec{RowBasis::Notches, opt.notches, opt.directions}
+                             : RowSpec{RowBasis::Cutoffs, opt.cutoffs, opt.directions};
+    const std::vector<NotchRow> nominal = RowsAt(WithDimensions(g, {}), spec);
     result.rows.resize(nominal.size());
     for (std::size_t j = 0; j < nominal.size(); ++j) {
         result.rows[j].direction = nominal[j].direction;
         result.rows[j].notch = nominal[j].notch;
+        result.rows[j].cutoff = nominal[j].cutoff;
+        result.rows[j].unreachable = nominal[j].unreachable;
         result.rows[j].nominal = nominal[j].events;
     }
     std::vector<RowAccumulators> acc(nominal.size());
@@ -148,8 +153,7 @@ ToleranceResult ComputeTolerance(const Gear& g, const ToleranceOptions& opt,
             if (control.Cancelled()) return;
             const std::vector<DimensionValue> changes = ToleranceSample(g, opt, k);
             const Gear copy = WithDimensions(g, changes);
-            block[static_cast<std::size_t>(k - first)] =
-                NotchRows(copy, opt.notches, opt.directions);
+            block[static_cast<std::size_t>(k - first)] = RowsAt(copy, spec);
             const std::size_t n = done.fetch_add(1, std::memory_order_relaxed) + 1;
             if (control.progress) control.progress(n, static_cast<std::size_t>(samples));
         });
@@ -160,6 +164,7 @@ ToleranceResult ComputeTolerance(const Gear& g, const ToleranceOptions& opt,
             for (std::size_t j = 0; j < rows.size() && j < nominal.size(); ++j) {
                 const EventRow& row = rows[j].events;
                 ToleranceRow& out = result.rows[j];
+                if (!nominal[j].Reachable()) continue;  // nothing to compare with
                 if (RowFailed(nominal[j].events, row)) {
                     ++out.failed;
                     failed = true;

@@ -33,6 +33,9 @@ struct ToleranceOptions {
     int samples = 1000;
     std::uint64_t seed = 1;
     std::vector<float> notches{kDefaultStudyNotches.begin(), kDefaultStudyNotches.end()};
+    // When not empty, rows at these mean cut-offs instead of the notches: each sample places
+    // its rows anew, as a driver sets the lever by the cut-off.
+    std::vector<float> cutoffs;
     Directions directions = Directions::Both;
     bool keepCutoffs = false;  // keep every sample's cut-offs (for plots)
 };
@@ -49,8 +52,10 @@ struct EndStats {
 
 struct ToleranceRow {
     SweepDirection direction = SweepDirection::Forward;
-    float notch = 0;
-    int failed = 0;  // samples that failed in this row
+    float notch = 0;              // at a cut-off: where the gear itself places it
+    std::optional<float> cutoff;  // rows at cut-offs: the cut-off
+    std::string unreachable;      // and why the gear itself cannot place it; no figures then
+    int failed = 0;               // samples that failed in this row
     EndStats front, rear;
     EventRow nominal;  // the row of the gear itself, mid gear recomputed as for the samples
     // With keepCutoffs: the cut-offs of the samples that did not fail, in sample order.

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "analysis/cutoff_rows.hpp"
 #include "cli/cli.hpp"
 #include "model/dimensions.hpp"
 #include "model/text.hpp"
@@ -35,6 +36,13 @@ std::vector<float> NotchesValue(const std::string& option, const std::string& te
     std::vector<float> out;
     std::string error;
     if (!ParseNotchList(text, out, error)) throw UsageError{option + ": " + error};
+    return out;
+}
+
+std::vector<float> CutoffsValue(const std::string& option, const std::string& text) {
+    std::vector<float> out;
+    std::string error;
+    if (!ParseCutoffList(text, out, error)) throw UsageError{option + ": " + error};
     return out;
 }
 

@@ -13,6 +13,8 @@ namespace mv::cli {
 
 // Comma-separated fractions of "Rev Arm to Cent Max", each 0..1, none twice.
 std::vector<float> NotchesValue(const std::string& option, const std::string& text);
+// Comma-separated mean cut-offs in per cent, each above 0 and below 100, none twice.
+std::vector<float> CutoffsValue(const std::string& option, const std::string& text);
 // fwd, rev or both.
 Directions DirectionsValue(const std::string& option, const std::string& text);
 // Comma-separated dimension ids, none twice.

@@ -5,8 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "analysis/cutoff_rows.hpp"
 #include "analysis/event_table.hpp"
 #include "cli/cli.hpp"
+#include "cli/cli_study.hpp"
+#include "model/text.hpp"
 
 namespace mv::cli {
 namespace {
@@ -32,10 +35,50 @@ std::vector<float> SettingsList(const std::string& text) {
     return out;
 }
 
+// The lines of a text of lines.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        out.push_back(text.substr(start, end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return out;
+}
+
+// The rows at cut-offs in the asked format: the event table's, with the cut-off asked for in
+// front and, for a row that cannot be placed, the reason in place of its values.
+std::string CutoffTable(const std::vector<NotchRow>& rows, const std::string& format) {
+    std::vector<EventRow> events;
+    events.reserve(rows.size());
+    for (const NotchRow& r : rows) events.push_back(r.events);
+    std::string out;
+    if (format == "json") {
+        for (const NotchRow& r : rows) out += NotchRowJson(r) + "\n";
+        return out;
+    }
+    if (format == "csv") return CutoffRowsDelimited(rows, ',');
+    const std::vector<std::string> lines = Lines(EventTableText(events));
+    out = std::string(9, ' ') + lines[0] + "\n" + "cut-off  " + lines[1] + "\n";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const NotchRow& r = rows[i];
+        std::string cut = FormatFixed(*r.cutoff, 7, 2) + "  ";
+        out += cut +
+               (r.Reachable() ? lines[i + 2]
+                              : std::string(SweepDirectionText(r.direction)) + "    " +
+                                    kAbsentText + " " + r.unreachable) +
+               "\n";
+    }
+    return out;
+}
+
 int RunEvents(const Args& args) {
     GearOptions gear;
     std::optional<int> rows;
     std::optional<std::vector<float>> settings;
+    std::optional<std::vector<float>> cutoffs;
     bool fwd = true, rev = true;
     std::string format = "table";
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -45,6 +88,7 @@ int RunEvents(const Args& args) {
         if (TakeGearOption(args, i, gear)) continue;
         if (a == "--rows") {
             if (settings) throw UsageError{"--rows and --settings exclude each other"};
+            if (cutoffs) throw UsageError{"--rows and --cutoffs exclude each other"};
             const int n = IntValue(a, OptionValue(args, i));
             if (n < 1 || n > kMaxRows)
                 throw UsageError{"--rows: " + args[i] + " is outside 1.." +
@@ -52,7 +96,12 @@ int RunEvents(const Args& args) {
             rows = n;
         } else if (a == "--settings") {
             if (rows) throw UsageError{"--rows and --settings exclude each other"};
+            if (cutoffs) throw UsageError{"--settings and --cutoffs exclude each other"};
             settings = SettingsList(OptionValue(args, i));
+        } else if (a == "--cutoffs") {
+            if (rows) throw UsageError{"--rows and --cutoffs exclude each other"};
+            if (settings) throw UsageError{"--settings and --cutoffs exclude each other"};
+            cutoffs = CutoffsValue(a, OptionValue(args, i));
         } else if (a == "--direction") {
             const std::string& d = OptionValue(args, i);
             if (d == "fwd") {
@@ -75,6 +124,23 @@ int RunEvents(const Args& args) {
 
     Model m;
     BuildGear(m, gear);
+    if (cutoffs) {
+        const Directions dirs = fwd && rev ? Directions::Both
+                                : fwd      ? Directions::Forward
+                                           : Directions::Reverse;
+        const std::vector<NotchRow> rows = CutoffRows(m, *cutoffs, dirs);
+        for (const NotchRow& r : rows) {
+            if (!r.Reachable())
+                std::fprintf(stderr, "merrovan-cli events: warning: %s\n", r.unreachable.c_str());
+            else if (r.events.geometryError)
+                std::fprintf(stderr,
+                             "merrovan-cli events: warning: geometry error at revarm %s (%s)\n",
+                             Num(r.events.revArm).c_str(), SweepDirectionText(r.direction));
+        }
+        const std::string out = CutoffTable(rows, format);
+        std::fputs(out.c_str(), stdout);
+        return kExitOk;
+    }
     const int n = rows.value_or(kDefaultEventRows);
     std::vector<EventRow> table;
     for (SweepDirection d : {SweepDirection::Forward, SweepDirection::Reverse}) {
@@ -103,7 +169,7 @@ int RunEvents(const Args& args) {
 
 const bool kRegistered = Register(Command{
     "events",
-    "events [--file F] [--set ID=VALUE]... [--rows N] [--settings X,Y,...] "
+    "events [--file F] [--set ID=VALUE]... [--rows N | --settings X,Y,... | --cutoffs C,...] "
     "[--direction fwd|rev|both] [--format table|csv|json]",
     "Valve events over one driver turn from 0 degrees for each row, found exactly: a coarse\n"
     "sweep brackets every event and each is refined to 1e-6 degree.\n"
@@ -112,6 +178,13 @@ const bool kRegistered = Register(Command{
     "  --rows N           N settings from mid gear to mid gear + \"Rev Arm to Cent Max\" for\n"
     "                     forward and the mirror image for reverse (default 19)\n"
     "  --settings X,Y,... these reverse-arm settings instead, for each direction asked for\n"
+    "  --cutoffs C,...    instead, for each direction asked for, the setting between mid gear\n"
+    "                     and full gear where the mean of the front and rear cut-off is C per\n"
+    "                     cent (0 < C < 100), found to 0.01; a row comes first in the output as\n"
+    "                     \"cutoff\" (a column of its own). A cut-off the gear does not reach in\n"
+    "                     that direction gives a row of nulls with the reason (\"unreachable\"\n"
+    "                     in json, the last csv column, the text in the table) and a warning\n"
+    "                     on stderr. --rows, --settings and --cutoffs exclude each other.\n"
     "  --direction D      fwd (driver angle increasing), rev (decreasing) or both (default)\n"
     "  --format F         table (default), csv (header row) or json (one object per line)\n"
     "Columns: direction; revarm (reverse-arm setting); notch ((revarm - mid gear) /\n"

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/cutoff_rows.hpp"
 #include "analysis/sensitivity.hpp"
 #include "cli/cli.hpp"
 #include "cli/cli_study.hpp"
@@ -15,6 +16,8 @@ int RunSensitivity(const Args& args) {
     GearOptions gear;
     std::vector<DimensionId> ids = AllDimensionIds();
     std::vector<float> notches(kDefaultStudyNotches.begin(), kDefaultStudyNotches.end());
+    std::optional<std::vector<float>> cutoffs;
+    bool notchesGiven = false;
     Directions dirs = Directions::Both;
     std::string format = "json";
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -25,7 +28,12 @@ int RunSensitivity(const Args& args) {
         if (a == "--ids") {
             ids = IdsValue(a, OptionValue(args, i));
         } else if (a == "--notches") {
+            if (cutoffs) throw UsageError{"--notches and --cutoffs exclude each other"};
             notches = NotchesValue(a, OptionValue(args, i));
+            notchesGiven = true;
+        } else if (a == "--cutoffs") {
+            if (notchesGiven) throw UsageError{"--notches and --cutoffs exclude each other"};
+            cutoffs = CutoffsValue(a, OptionValue(args, i));
         } else if (a == "--direction") {
             dirs = DirectionsValue(a, OptionValue(args, i));
         } else if (a == "--format") {
@@ -37,7 +45,17 @@ int RunSensitivity(const Args& args) {
 
     Model m;
     BuildGear(m, gear);
-    const SensitivityResult r = ComputeSensitivity(m, ids, notches, dirs);
+    const SensitivityResult r =
+        cutoffs ? ComputeSensitivity(m, ids, RowSpec{RowBasis::Cutoffs, *cutoffs, dirs})
+                : ComputeSensitivity(m, ids, notches, dirs);
+    // Every row of the study has the same cells; the first tells which cut-offs are out of reach.
+    if (!r.rows.empty())
+        for (const DerivativeCell& c : r.rows.front().cells)
+            if (c.cutoff && !c.revArm)
+                std::fprintf(stderr,
+                             "merrovan-cli sensitivity: warning: cut-off %s %% %s is out of "
+                             "reach of the gear; its derivatives are null\n",
+                             CutoffText(*c.cutoff).c_str(), SweepDirectionText(c.direction));
 
     int absent = 0;
     for (const DimensionSensitivity& s : r.rows)
@@ -60,7 +78,7 @@ int RunSensitivity(const Args& args) {
 const bool kRegistered = Register(Command{
     "sensitivity",
     "sensitivity [--file F] [--set ID=VALUE]... [--ids ID,...] [--notches F1,...] "
-    "[--direction fwd|rev|both] [--format json|csv|table]",
+    "[--cutoffs C1,...] [--direction fwd|rev|both] [--format json|csv|table]",
     "Derivative of every valve event with respect to every dimension, and a ranking of the\n"
     "dimensions by their effect on the front/rear cut-off imbalance.\n"
     "  --file PATH        load a .dst or .mvo dimension file first\n"
@@ -68,6 +86,13 @@ const bool kRegistered = Register(Command{
     "  --ids ID,...       the dimensions to study (default: all 49, 1..27 and 101..122)\n"
     "  --notches F1,...   reverse-arm settings mid gear +- F x \"Rev Arm to Cent Max\", each F\n"
     "                     in 0..1 (default 0.25,0.5,0.75,1)\n"
+    "  --cutoffs C1,...   instead of notches, the settings where the mean of the front and rear\n"
+    "                     cut-off is C per cent (0 < C < 100); each changed copy of the gear\n"
+    "                     places them anew, so these are derivatives at a fixed cut-off. The\n"
+    "                     cells are keyed by the cut-off and give where the gear itself places\n"
+    "                     it (\"notch\", \"revarm\"; csv columns cutoff, notch, revarm); JSON\n"
+    "                     has \"cutoffs\" in place of \"notches\". A cut-off out of the gear's\n"
+    "                     reach has null derivatives and a warning on stderr.\n"
     "  --direction D      fwd (driver angle increasing), rev (decreasing) or both (default)\n"
     "  --format F         json (default), csv (one line per dimension, direction and notch)\n"
     "                     or table\n"

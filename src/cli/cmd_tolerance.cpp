@@ -30,6 +30,7 @@ int RunTolerance(const Args& args) {
     GearOptions gear;
     ToleranceOptions opt;
     bool clearanceGiven = false;
+    bool notchesGiven = false;
     std::string format = "json";
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -56,7 +57,13 @@ int RunTolerance(const Args& args) {
         } else if (a == "--seed") {
             opt.seed = SeedValue(a, OptionValue(args, i));
         } else if (a == "--notches") {
+            if (!opt.cutoffs.empty())
+                throw UsageError{"--notches and --cutoffs exclude each other"};
             opt.notches = NotchesValue(a, OptionValue(args, i));
+            notchesGiven = true;
+        } else if (a == "--cutoffs") {
+            if (notchesGiven) throw UsageError{"--notches and --cutoffs exclude each other"};
+            opt.cutoffs = CutoffsValue(a, OptionValue(args, i));
         } else if (a == "--direction") {
             opt.directions = DirectionsValue(a, OptionValue(args, i));
         } else if (a == "--format") {
@@ -73,6 +80,9 @@ int RunTolerance(const Args& args) {
     const ToleranceResult r = ComputeTolerance(m, opt);
 
     for (const ToleranceRow& row : r.rows) {
+        if (!row.unreachable.empty())
+            std::fprintf(stderr, "merrovan-cli tolerance: warning: %s; no figures there\n",
+                         row.unreachable.c_str());
         if (row.nominal.geometryError)
             std::fprintf(stderr,
                          "merrovan-cli tolerance: warning: the gear itself has a geometry error "
@@ -95,7 +105,8 @@ int RunTolerance(const Args& args) {
 const bool kRegistered = Register(Command{
     "tolerance",
     "tolerance [--file F] [--set ID=VALUE]... --tol ID=T... [--pin-clearance C] [--samples N] "
-    "[--seed S] [--notches F1,...] [--direction fwd|rev|both] [--format json|csv|table]",
+    "[--seed S] [--notches F1,... | --cutoffs C1,...] [--direction fwd|rev|both] "
+    "[--format json|csv|table]",
     "Monte Carlo over parts made to a tolerance or worn: the spread of every valve event.\n"
     "  --file PATH        load a .dst or .mvo dimension file first\n"
     "  --set ID=VALUE     commit dimension ID (1..27, 101..122) as a dialog does; repeatable\n"
@@ -112,6 +123,13 @@ const bool kRegistered = Register(Command{
     "                     larger run are those of a run of N\n"
     "  --notches F1,...   reverse-arm settings mid gear +- F x \"Rev Arm to Cent Max\", each F\n"
     "                     in 0..1 (default 0.25,0.5,0.75,1)\n"
+    "  --cutoffs C1,...   instead of notches, the settings where the mean of the front and rear\n"
+    "                     cut-off is C per cent (0 < C < 100), placed anew for each sample as\n"
+    "                     a driver sets the lever by the cut-off; each row then also has\n"
+    "                     \"cutoff\", \"revarm\" and \"unreachable\" (why the gear itself cannot\n"
+    "                     place it: no figures there, a warning on stderr), and its \"notch\" is\n"
+    "                     where the gear itself places it. A sample that cannot place a row\n"
+    "                     fails there.\n"
     "  --direction D      fwd, rev or both (default)\n"
     "  --format F         json (default), csv (one line per row) or table\n"
     "At least one --tol or --pin-clearance is needed. Each sample stores its values as\n"

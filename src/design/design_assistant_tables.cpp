@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "analysis/study.hpp"
 #include "mainwin/look.hpp"
 #include "model/dimensions.hpp"
 #include "model/text.hpp"
@@ -78,6 +79,11 @@ QTableWidget* MakeEventTable(QWidget* parent, const char* name) {
     for (int i = 0; i < static_cast<int>(columns.size()); ++i)
         t->horizontalHeaderItem(i)->setToolTip(
             QString::fromUtf8(columns[static_cast<std::size_t>(i)]->tip));
+    // The direction's column names the whole row: its direction and where it is taken.
+    t->horizontalHeaderItem(0)->setText(QStringLiteral("Row"));
+    t->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    t->horizontalHeaderItem(0)->setToolTip(
+        QStringLiteral("Running direction, and the mean cut-off or the notch of the row"));
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     return t;
 }
@@ -86,11 +92,20 @@ void FillEvents(QTableWidget* t, const std::vector<NotchRow>& rows) {
     const std::vector<const EventColumn*> columns = ShownEventColumns();
     t->setRowCount(static_cast<int>(rows.size()));
     for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
-        const EventRow& r = rows[static_cast<std::size_t>(i)].events;
+        const NotchRow& row = rows[static_cast<std::size_t>(i)];
+        const EventRow& r = row.events;
         for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
-            QTableWidgetItem* item =
-                Cell(Q(EventCellText(*columns[static_cast<std::size_t>(c)], r)));
-            if (r.geometryError) {
+            QString text = QString::fromUtf8(kAbsentText);
+            if (c == 0)
+                text = QString::fromLatin1(SweepDirectionText(row.direction)) + ' ' +
+                       Q(row.cutoff ? CutoffText(*row.cutoff) + " %" : NotchText(row.notch));
+            else if (row.Reachable())
+                text = Q(EventCellText(*columns[static_cast<std::size_t>(c)], r));
+            QTableWidgetItem* item = Cell(text);
+            if (!row.Reachable()) {
+                item->setForeground(QColor(kRed));
+                item->setToolTip(Q(row.unreachable));
+            } else if (r.geometryError) {
                 item->setForeground(QColor(kRed));
                 item->setToolTip(QStringLiteral("Geometry error in this sweep"));
             }
@@ -99,11 +114,52 @@ void FillEvents(QTableWidget* t, const std::vector<NotchRow>& rows) {
     }
 }
 
+void FillLimits(QTableWidget* t, const DesignResult* r) {
+    t->setRowCount(0);
+    if (!r) return;
+    const auto add = [&](LimitKind k, const QString& name, const QString& before,
+                         const QString& after) {
+        const int i = t->rowCount();
+        t->insertRow(i);
+        t->setItem(i, 0, NameCell(name));
+        t->setItem(i, 1, Cell(before));
+        t->setItem(i, 2, Cell(r->searched ? after : QString::fromUtf8(kAbsentText)));
+        const bool kept = r->best.excess[static_cast<std::size_t>(k)] <= 0;
+        QTableWidgetItem* item = Cell(kept ? QStringLiteral("yes") : QStringLiteral("no"));
+        if (!kept) item->setForeground(QColor(kRed));
+        t->setItem(i, 3, item);
+    };
+    const auto num = [](const std::optional<double>& v) {
+        return v ? Significant(*v) : QString::fromUtf8(kAbsentText);
+    };
+    const DesignLimits& l = r->limits;
+    add(LimitKind::MinLead, QStringLiteral("lead ≥ %1").arg(num(l.minLead)),
+        num(r->start.values.minLead), num(r->best.values.minLead));
+    add(LimitKind::FullGearDrop,
+        QStringLiteral("full-gear drop ≤ %1").arg(Significant(l.fullGearDrop)),
+        num(r->start.values.drop), num(r->best.values.drop));
+    if (l.travel) {
+        const auto range = [&](const DesignEvaluation& e) {
+            return e.values.travelLow == e.values.travelHigh
+                       ? num(e.values.travelLow)
+                       : num(e.values.travelLow) + QStringLiteral("–") + num(e.values.travelHigh);
+        };
+        add(LimitKind::Travel,
+            QStringLiteral("travel %1–%2")
+                .arg(Significant(l.travel->first), Significant(l.travel->second)),
+            range(r->start), range(r->best));
+    }
+    for (LimitKind k : {LimitKind::Geometry, LimitKind::Events, LimitKind::Reach})
+        if (r->start.excess[static_cast<std::size_t>(k)] > 0 ||
+            r->best.excess[static_cast<std::size_t>(k)] > 0)
+            add(k, QString::fromLatin1(LimitName(k)), QString(), QString());
+}
+
 void FillGoals(QTableWidget* t, const DesignProblem& p, const DesignResult* r) {
     const std::vector<DesignGoal> goals = EffectiveGoals(p);
     t->setRowCount(r ? static_cast<int>(goals.size()) + 1 : 0);
     if (!r) return;
-    const bool hasBest = r->start.feasible;
+    const bool hasBest = r->searched;
     for (int k = 0; k <= static_cast<int>(goals.size()); ++k) {
         const bool total = k == static_cast<int>(goals.size());
         const auto uk = static_cast<std::size_t>(k);

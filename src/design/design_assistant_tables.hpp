@@ -23,10 +23,13 @@ QString Significant(double v);
 // "5  Ecc Crank Length": the id and the short name.
 QString DimensionCaption(DimensionId id);
 
-// The valve events of notch rows, in the columns of the valve-event table that the goals
-// measure; a row with a geometry error in red.
+// The valve events of the rows, in the columns of the valve-event table that the goals and
+// limits read, the first naming the row ("fwd 25 %", "fwd 0.5"); a row with a geometry error in
+// red, one that could not be placed as dashes with the reason as its tip.
 QTableWidget* MakeEventTable(QWidget* parent, const char* name);
 void FillEvents(QTableWidget* t, const std::vector<NotchRow>& rows);
+// Each limit's value before and after and whether the result keeps it; empty without a result.
+void FillLimits(QTableWidget* t, const DesignResult* r);
 // Each goal's weight and value before and after, then the objective; empty without a result.
 void FillGoals(QTableWidget* t, const DesignProblem& p, const DesignResult* r);
 // The dimensions the result changes, with their values at the start and in the result.

@@ -11,17 +11,22 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <bit>
+#include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
+#include <exception>
 #include <limits>
 #include <memory>
 #include <span>
 #include <utility>
 
+#include "analysis/cutoff_rows.hpp"
 #include "analysis/sensitivity.hpp"
 #include "analysis/study.hpp"
 #include "design/design_assistant_tables.hpp"
@@ -103,16 +108,18 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
         "(front release - rear release)^2, per cent of stroke",
         "(front compression - rear compression)^2, per cent of stroke",
         "both ends' ((lead - target) / stroke x 100)^2; target in dimension units",
-        "(mean cut-off at the largest notch - target)^2; target in per cent",
+        "(mean cut-off at full gear, or the largest notch - target)^2; target in per cent",
+        "((full-gear valve travel - target) / stroke x 100)^2; target in dimension units",
+        "(front/rear work imbalance of the indicator cards, per cent)^2; steam below",
     };
-    static const char* const kTargets[kGoalKinds] = {"", "", "", "", "0.03", "75"};
+    static const char* const kTargets[kGoalKinds] = {"", "", "", "", "0.03", "75", "0.8", ""};
     for (int k = 0; k < kGoalKinds; ++k) {
         const auto kind = static_cast<GoalKind>(k);
         GoalRow& g = goals_[static_cast<std::size_t>(k)];
         g.use = new QCheckBox(QString::fromLatin1(GoalName(kind)), goalBox);
         g.use->setObjectName(QStringLiteral("Goal_") + QString::fromLatin1(GoalName(kind)));
         g.use->setToolTip(QString::fromLatin1(kGoalTips[k]) +
-                          QStringLiteral(", mean over the chosen notches"));
+                          QStringLiteral(", mean over the rows (reverse rows weighted)"));
         g.use->setChecked(kind == GoalKind::CutoffBalance);
         goalGrid->addWidget(g.use, k + 1, 0);
         if (GoalHasTarget(kind)) {
@@ -127,10 +134,45 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
         g.weight->setMaximumWidth(70);
         goalGrid->addWidget(g.weight, k + 1, 2);
     }
+    // The steam of the work-balance goal's cards, in its own row under it.
+    auto* steam = new QHBoxLayout;
+    const auto steamField = [goalBox](const char* name, const QString& text, const char* tip) {
+        auto* e = new QLineEdit(text, goalBox);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setToolTip(QString::fromLatin1(tip));
+        e->setMaximumWidth(60);
+        return e;
+    };
+    const SteamConditions defaults;
+    pressure_ = steamField("EditPressure", Q(FloatText(defaults.pressure)),
+                           "Steam-chest pressure, absolute");
+    backPressure_ = steamField("EditBackPressure", Q(FloatText(defaults.backPressure)),
+                               "Exhaust back pressure, absolute, above 0 and below the pressure");
+    clearance_ = steamField("EditClearance", Q(FloatText(defaults.clearance)),
+                            "Clearance volume, per cent of the swept volume");
+    steam->addWidget(new QLabel(QStringLiteral("   steam"), goalBox));
+    for (auto [label, field] : {std::pair{"P", pressure_}, std::pair{"B", backPressure_},
+                                std::pair{"clearance %", clearance_}}) {
+        steam->addWidget(new QLabel(QString::fromLatin1(label), goalBox));
+        steam->addWidget(field);
+    }
+    steam->addStretch(1);
+    goalGrid->addLayout(steam, kGoalKinds + 1, 0, 1, 3);
     right->addWidget(goalBox);
 
     auto* rowBox = new QGroupBox(QStringLiteral("Rows and search"), this);
     auto* rowGrid = new QGridLayout(rowBox);
+    rowKind_ = new QComboBox(rowBox);
+    rowKind_->setObjectName(QStringLiteral("ComboRows"));
+    rowKind_->addItems({QStringLiteral("At cut-offs"), QStringLiteral("At notches")});
+    rowKind_->setToolTip(QStringLiteral(
+        "Compare the ends where the mean cut-off has chosen values (found again for every gear "
+        "tried), or at fixed fractions of the lever's travel"));
+    cutoffs_ = new QLineEdit(QStringLiteral("15, 25, 40, 60"), rowBox);
+    cutoffs_->setObjectName(QStringLiteral("EditCutoffs"));
+    cutoffs_->setToolTip(QStringLiteral(
+        "Mean cut-offs in per cent, above 0 and below 100. Of these defaults, those the gear "
+        "does not reach in a direction are left out"));
     notches_ = new QLineEdit(QStringLiteral("0.25, 0.5, 0.75, 1"), rowBox);
     notches_->setObjectName(QStringLiteral("EditNotches"));
     notches_->setToolTip(QStringLiteral("Fractions of \"Rev Arm to Cent Max\", 0 to 1"));
@@ -138,24 +180,65 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
     direction_->setObjectName(QStringLiteral("ComboDirection"));
     direction_->addItems(
         {QStringLiteral("Both"), QStringLiteral("Forward"), QStringLiteral("Reverse")});
+    reverseWeight_ =
+        new QLineEdit(QString::fromStdString(FloatText(kDefaultReverseWeight)), rowBox);
+    reverseWeight_->setObjectName(QStringLiteral("EditReverseWeight"));
+    reverseWeight_->setToolTip(
+        QStringLiteral("What a reverse row counts in each goal's mean, a forward row 1"));
     evaluations_ = new QSpinBox(rowBox);
     evaluations_->setObjectName(QStringLiteral("SpinEvaluations"));
     evaluations_->setRange(1, kMaxEvaluationsLimit);
     evaluations_->setValue(kDefaultMaxEvaluations);
-    seed_ = new QSpinBox(rowBox);
-    seed_->setObjectName(QStringLiteral("SpinSeed"));
-    seed_->setRange(0, 1'000'000'000);
-    seed_->setValue(1);
-    seed_->setToolTip(QStringLiteral("Seed of the restarts: the same seed gives the same result"));
-    rowGrid->addWidget(new QLabel(QStringLiteral("Notches"), rowBox), 0, 0);
-    rowGrid->addWidget(notches_, 0, 1);
+    seed_ = new QLineEdit(QStringLiteral("1"), rowBox);
+    seed_->setObjectName(QStringLiteral("EditSeed"));
+    seed_->setToolTip(QStringLiteral(
+        "Seed of the restarts, 0 to 4294967295: the same seed gives the same result"));
+    auto* rowFields = new QStackedWidget(rowBox);
+    rowFields->addWidget(cutoffs_);
+    rowFields->addWidget(notches_);
+    rowGrid->addWidget(rowKind_, 0, 0);
+    rowGrid->addWidget(rowFields, 0, 1);
     rowGrid->addWidget(new QLabel(QStringLiteral("Direction"), rowBox), 1, 0);
     rowGrid->addWidget(direction_, 1, 1);
-    rowGrid->addWidget(new QLabel(QStringLiteral("Evaluations at most"), rowBox), 2, 0);
-    rowGrid->addWidget(evaluations_, 2, 1);
-    rowGrid->addWidget(new QLabel(QStringLiteral("Seed"), rowBox), 3, 0);
-    rowGrid->addWidget(seed_, 3, 1);
+    rowGrid->addWidget(new QLabel(QStringLiteral("Reverse weight"), rowBox), 2, 0);
+    rowGrid->addWidget(reverseWeight_, 2, 1);
+    rowGrid->addWidget(new QLabel(QStringLiteral("Evaluations at most"), rowBox), 3, 0);
+    rowGrid->addWidget(evaluations_, 3, 1);
+    rowGrid->addWidget(new QLabel(QStringLiteral("Seed"), rowBox), 4, 0);
+    rowGrid->addWidget(seed_, 4, 1);
+    connect(rowKind_, &QComboBox::currentIndexChanged, rowFields, &QStackedWidget::setCurrentIndex);
     right->addWidget(rowBox);
+
+    // What every gear tried must keep. An empty field is the default.
+    auto* limitBox = new QGroupBox(QStringLiteral("Limits"), this);
+    auto* limitGrid = new QGridLayout(limitBox);
+    const auto field = [limitBox](const char* name, const QString& text, const char* tip) {
+        auto* e = new QLineEdit(text, limitBox);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setToolTip(QString::fromUtf8(tip));
+        e->setMaximumWidth(90);
+        return e;
+    };
+    minLead_ = field("EditMinLead", QString(),
+                     "Every row's lead at both ends at least this (dimension units). Empty: 0, "
+                     "or the gear's smallest lead where that is lower");
+    minLead_->setPlaceholderText(QStringLiteral("0"));
+    fullGearDrop_ = field("EditFullGearDrop", QStringLiteral("2"),
+                          "In each direction the mean cut-off at full gear at most this many "
+                          "points below the gear's");
+    travelLow_ = field("EditTravelLow", QString(),
+                       "Full-gear valve travel at least this (dimension units); empty: none");
+    travelHigh_ = field("EditTravelHigh", QString(),
+                        "Full-gear valve travel at most this (dimension units); empty: none");
+    limitGrid->addWidget(new QLabel(QStringLiteral("Lead at least"), limitBox), 0, 0);
+    limitGrid->addWidget(minLead_, 0, 1, 1, 3);
+    limitGrid->addWidget(new QLabel(QStringLiteral("Full-gear drop at most"), limitBox), 1, 0);
+    limitGrid->addWidget(fullGearDrop_, 1, 1, 1, 3);
+    limitGrid->addWidget(new QLabel(QStringLiteral("Full-gear travel"), limitBox), 2, 0);
+    limitGrid->addWidget(travelLow_, 2, 1);
+    limitGrid->addWidget(new QLabel(QStringLiteral("to"), limitBox), 2, 2);
+    limitGrid->addWidget(travelHigh_, 2, 3);
+    right->addWidget(limitBox);
     right->addStretch(1);
     setup->addLayout(right, 2);
     layout->addLayout(setup, 5);
@@ -191,8 +274,15 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
                   {QStringLiteral("Dimension"), QStringLiteral("Before"), QStringLiteral("After")});
     changes_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     changes_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    limitTable_ = MakeTable(this, "TableLimits",
+                            {QStringLiteral("Limit"), QStringLiteral("Before"),
+                             QStringLiteral("After"), QStringLiteral("Kept")});
+    limitTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    limitTable_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    goalTable_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     summary->addWidget(goalTable_, 2);
-    summary->addWidget(changes_, 3);
+    summary->addWidget(limitTable_, 3);
+    summary->addWidget(changes_, 2);
     layout->addLayout(summary, 4);
 
     auto* events = new QHBoxLayout;
@@ -208,6 +298,7 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
     const int row = before_->verticalHeader()->defaultSectionSize();
     for (QTableWidget* t : {before_, after_}) t->setMinimumHeight(row * 9 + row / 2 + 4);
     goalTable_->setMinimumHeight(row * 9 + row / 2);
+    limitTable_->setMinimumHeight(row * 9 + row / 2);
     changes_->setMinimumHeight(row * 9 + row / 2);
     events->addWidget(beforeBox, 1);
     events->addWidget(afterBox, 1);
@@ -244,10 +335,17 @@ TDesignAssistant::TDesignAssistant(Model& m, QWidget* parent) : QDialog(parent),
         connect(g.use, &QCheckBox::toggled, this, enable);
         enable();
     }
+    QCheckBox* work = goals_[static_cast<std::size_t>(GoalKind::WorkBalance)].use;
+    auto enableSteam = [this, work] {
+        for (QLineEdit* e : {pressure_, backPressure_, clearance_})
+            e->setEnabled(work->isChecked());
+    };
+    connect(work, &QCheckBox::toggled, this, enableSteam);
+    enableSteam();
 
     BuildDimensionTable();
     UpdateButtons();
-    resize(1180, 860);
+    resize(1240, 900);
 }
 
 TDesignAssistant::~TDesignAssistant() {
@@ -260,6 +358,13 @@ TDesignAssistant::~TDesignAssistant() {
 
 void TDesignAssistant::TickRankedClick() {
     if (ranking_ || running_) return;
+    // Ranked at the rows and in the direction the search will use.
+    QString error;
+    const std::optional<RowSpec> rows = Rows(error);
+    if (!rows) {
+        status_->setText(error);
+        return;
+    }
     ranking_ = true;
     UpdateButtons();
     status_->setText(QStringLiteral("Ranking the dimensions by their effect on the cut-offs..."));
@@ -270,18 +375,29 @@ void TDesignAssistant::TickRankedClick() {
         [this, ids] {
             if (rankWorker_.joinable()) rankWorker_.join();
             ranking_ = false;
-            TickDimensions(*ids);
-            status_->setText(QStringLiteral("Ticked the %1 dimensions that matter most.")
-                                 .arg(static_cast<int>(ids->size())));
+            if (ids->empty()) {
+                status_->setText(
+                    QStringLiteral("No dimension moves the cut-off balance at these "
+                                   "rows; nothing was ticked."));
+            } else {
+                TickDimensions(*ids);
+                status_->setText(QStringLiteral("Ticked the %1 dimensions that matter most.")
+                                     .arg(static_cast<int>(ids->size())));
+            }
             UpdateButtons();
         },
         Qt::SingleShotConnection);
-    rankWorker_ = std::jthread([this, ids, gear = static_cast<const Gear&>(m_)] {
-        // The ranking also holds dimensions a search does not vary; skip those.
-        for (const DimensionId id : TopCutoffImbalanceIds(gear, AllDimensionIds().size())) {
-            if (!IsVariableDimension(id)) continue;
-            ids->push_back(id);
-            if (ids->size() == static_cast<std::size_t>(kRankedDimensions)) break;
+    rankWorker_ = std::jthread([this, ids, rows = *rows, gear = static_cast<const Gear&>(m_)] {
+        try {
+            // The ranking also holds dimensions a search does not vary; skip those.
+            for (const DimensionId id :
+                 TopCutoffImbalanceIds(gear, AllDimensionIds().size(), rows)) {
+                if (!IsVariableDimension(id)) continue;
+                ids->push_back(id);
+                if (ids->size() == static_cast<std::size_t>(kRankedDimensions)) break;
+            }
+        } catch (const std::exception&) {
+            ids->clear();  // out of memory: nothing ticked, said below
         }
         Q_EMIT RankingFinished();
     });
@@ -370,21 +486,82 @@ std::optional<DesignProblem> TDesignAssistant::Problem(QString& error) const {
         error = QStringLiteral("Tick at least one goal");
         return std::nullopt;
     }
-    if (std::string e; !ParseNotchList(notches_->text().toStdString(), p.notches, e)) {
-        error = QStringLiteral("Notches: ") + Q(e);
+    const std::optional<RowSpec> rows = Rows(error);
+    if (!rows) return std::nullopt;
+    p.rows = *rows;
+    // An empty limit field is its default.
+    const auto optional = [&](QLineEdit* e, const char* what, std::optional<double>& out) {
+        if (e->text().trimmed().isEmpty()) return true;
+        float v = 0;
+        if (!ParseFloat(e->text(), v)) {
+            error = QStringLiteral("%1 must be a number").arg(QString::fromLatin1(what));
+            return false;
+        }
+        out = v;
+        return true;
+    };
+    std::optional<double> weight, drop, low, high;
+    if (!optional(reverseWeight_, "The reverse weight", weight) ||
+        !optional(minLead_, "The least lead", p.limits.minLead) ||
+        !optional(fullGearDrop_, "The full-gear drop", drop) ||
+        !optional(travelLow_, "The least travel", low) ||
+        !optional(travelHigh_, "The largest travel", high))
+        return std::nullopt;
+    if (weight) p.reverseWeight = *weight;
+    if (goals_[static_cast<std::size_t>(GoalKind::WorkBalance)].use->isChecked()) {
+        std::optional<double> pressure, back, clearance;
+        if (!optional(pressure_, "The steam pressure", pressure) ||
+            !optional(backPressure_, "The back pressure", back) ||
+            !optional(clearance_, "The clearance", clearance))
+            return std::nullopt;
+        if (pressure) p.steam.pressure = static_cast<float>(*pressure);
+        if (back) p.steam.backPressure = static_cast<float>(*back);
+        if (clearance) p.steam.clearance = static_cast<float>(*clearance);
+    }
+    if (drop) p.limits.fullGearDrop = *drop;
+    if (low.has_value() != high.has_value()) {
+        error = QStringLiteral("Full-gear travel: give both ends, or neither");
         return std::nullopt;
     }
-    static constexpr Directions kDirections[] = {Directions::Both, Directions::Forward,
-                                                 Directions::Reverse};
-    p.directions = kDirections[std::clamp(direction_->currentIndex(), 0, 2)];
+    if (low) p.limits.travel = std::pair{*low, *high};
     p.maxEvaluations = evaluations_->value();
-    p.seed = static_cast<std::uint64_t>(seed_->value());
+    std::uint64_t seed = 0;
+    const std::string seedText = seed_->text().trimmed().toStdString();
+    const char* end = seedText.data() + seedText.size();
+    const auto parsed = std::from_chars(seedText.data(), end, seed);
+    if (seedText.empty() || parsed.ec != std::errc() || parsed.ptr != end || seed > UINT32_MAX) {
+        error = QStringLiteral("The seed must be a whole number from 0 to %1").arg(UINT32_MAX);
+        return std::nullopt;
+    }
+    p.seed = seed;
     if (const std::string e = ValidateProblem(m_, p); !e.empty()) {
         error = Q(e);
         error[0] = error[0].toUpper();
         return std::nullopt;
     }
     return p;
+}
+
+std::optional<RowSpec> TDesignAssistant::Rows(QString& error) const {
+    RowSpec rows;
+    std::string e;
+    if (rowKind_->currentIndex() == 0) {
+        rows.basis = RowBasis::Cutoffs;
+        if (!ParseCutoffList(cutoffs_->text().toStdString(), rows.values, e)) {
+            error = QStringLiteral("Cut-offs: ") + Q(e);
+            return std::nullopt;
+        }
+    } else {
+        rows.basis = RowBasis::Notches;
+        if (!ParseNotchList(notches_->text().toStdString(), rows.values, e)) {
+            error = QStringLiteral("Notches: ") + Q(e);
+            return std::nullopt;
+        }
+    }
+    static constexpr Directions kDirections[] = {Directions::Both, Directions::Forward,
+                                                 Directions::Reverse};
+    rows.directions = kDirections[std::clamp(direction_->currentIndex(), 0, 2)];
+    return rows;
 }
 
 void TDesignAssistant::StartClick() {
@@ -398,6 +575,12 @@ void TDesignAssistant::StartClick() {
     ClearResult();
     problem_ = *p;
     startGear_ = static_cast<const Gear&>(m_);
+    // The default cut-offs need not all be within the gear's range: those it does not reach are
+    // left out, as the command line does.
+    leftOut_.clear();
+    const std::vector<float> defaults(kDefaultCutoffs.begin(), kDefaultCutoffs.end());
+    if (problem_.rows.basis == RowBasis::Cutoffs && problem_.rows.values == defaults)
+        leftOut_ = LeaveOutUnreachableRows(startGear_, problem_);
     running_ = true;
     progress_->setText(QStringLiteral("Starting\u2026"));
     status_->clear();
@@ -415,7 +598,13 @@ void TDesignAssistant::StartClick() {
             last = now;
             Q_EMIT WorkerProgress(d.evaluations, d.bestObjective);
         };
-        workerResult_ = RunDesignSearch(gear, problem, std::move(stop), progress);
+        try {
+            workerResult_ = RunDesignSearch(gear, problem, std::move(stop), progress);
+        } catch (const std::exception& e) {
+            // Nothing may leave the thread: the window says what happened instead.
+            workerResult_.emplace();
+            workerResult_->failure = e.what();
+        }
         Q_EMIT WorkerFinished();
     });
 }
@@ -444,23 +633,38 @@ void TDesignAssistant::OnFinished() {
     const DesignResult& r = *result_;
     progress_->setText(QStringLiteral("Evaluations %1, best objective %2")
                            .arg(r.evaluations)
-                           .arg(Significant(r.start.feasible ? r.best.objective : NAN)));
+                           .arg(Significant(r.searched ? r.best.objective : NAN)));
     QString text;
-    if (!r.start.feasible) {
-        text = QStringLiteral("The present gear cannot be tuned: %1. Nothing was searched.")
-                   .arg(Q(r.start.problem));
+    for (const NotchRow& d : leftOut_)
+        text += QStringLiteral("Left out: %1. ").arg(Q(d.unreachable));
+    if (!r.failure.empty()) text += QStringLiteral("The search stopped: %1. ").arg(Q(r.failure));
+    if (!r.searched && r.failure.empty()) {
+        text += QStringLiteral("The present gear cannot be tuned: %1. Nothing was searched.")
+                    .arg(Q(r.start.problem));
     } else if (r.improved) {
-        text =
-            QStringLiteral(
-                "%1 objective %2 \u2192 %3. Apply commits the changes; UnDo takes "
-                "each back.")
-                .arg(r.stopped ? QStringLiteral("Stopped; best so far:") : QStringLiteral("Done:"))
-                .arg(Significant(r.start.objective), Significant(r.best.objective));
-    } else {
-        text = r.stopped ? QStringLiteral("Stopped before anything better was found.")
-                         : QStringLiteral("No better gear within these limits.");
+        if (!r.start.feasible)
+            text += QStringLiteral(
+                        "The present gear breaks a limit (%1); the result keeps every "
+                        "limit. ")
+                        .arg(Q(r.start.problem));
+        text += QStringLiteral(
+                    "%1 objective %2 \u2192 %3. Apply commits the changes; UnDo takes "
+                    "each back.")
+                    .arg(r.stopped || !r.failure.empty() ? QStringLiteral("Best so far:")
+                                                         : QStringLiteral("Done:"))
+                    .arg(Significant(r.start.objective), Significant(r.best.objective));
+    } else if (!r.limitsNotMet.empty()) {
+        QStringList missed;
+        for (const LimitShortfall& l : r.limitsNotMet)
+            missed << QStringLiteral("%1 by %2")
+                          .arg(QString::fromLatin1(LimitName(l.kind)), Significant(l.by));
+        text += QStringLiteral("No gear found that keeps every limit; the closest misses %1.")
+                    .arg(missed.join(QStringLiteral(", ")));
+    } else if (r.failure.empty()) {
+        text += r.stopped ? QStringLiteral("Stopped before anything better was found.")
+                          : QStringLiteral("No better gear within these limits.");
     }
-    status_->setText(text);
+    status_->setText(text.trimmed());
     ShowResult();
     UpdateButtons();
     Q_EMIT SearchFinished();
@@ -469,10 +673,11 @@ void TDesignAssistant::OnFinished() {
 void TDesignAssistant::ShowResult() {
     const DesignResult* r = Result();
     FillGoals(goalTable_, problem_, r);
+    FillLimits(limitTable_, r);
     FillChanges(changes_, startGear_, problem_, r);
     FillEvents(before_, r ? r->start.rows : std::vector<NotchRow>{});
-    // An infeasible start was not searched: there is no after.
-    FillEvents(after_, r && r->start.feasible ? r->best.rows : std::vector<NotchRow>{});
+    // A start that could not be judged was not searched: there is no after.
+    FillEvents(after_, r && r->searched ? r->best.rows : std::vector<NotchRow>{});
 }
 
 void TDesignAssistant::ClearResult() {

@@ -34,6 +34,8 @@ public:
     // The search the widgets describe for the model's present gear; nothing, with the reason in
     // `error`, when a field is not valid.
     std::optional<DesignProblem> Problem(QString& error) const;
+    // The rows and direction the widgets describe; nothing, with the reason, when not valid.
+    std::optional<RowSpec> Rows(QString& error) const;
 
     void StartClick();
     void CancelClick();
@@ -47,6 +49,8 @@ public:
     bool Ranking() const { return ranking_; }
     // The finished search waiting for Apply or Discard.
     const DesignResult* Result() const { return result_ ? &*result_ : nullptr; }
+    // The default cut-offs the start gear of that search did not reach, left out of it.
+    const std::vector<NotchRow>& LeftOut() const { return leftOut_; }
 
 Q_SIGNALS:
     void Progressed(int evaluations);
@@ -80,16 +84,27 @@ private:
     Model& m_;
     QTableWidget* dims_ = nullptr;
     std::array<GoalRow, kGoalKinds> goals_{};
+    QComboBox* rowKind_ = nullptr;  // at cut-offs, at notches
+    QLineEdit* cutoffs_ = nullptr;
     QLineEdit* notches_ = nullptr;
     QComboBox* direction_ = nullptr;
+    QLineEdit* reverseWeight_ = nullptr;
+    QLineEdit* pressure_ = nullptr;  // the steam of the work-balance goal
+    QLineEdit* backPressure_ = nullptr;
+    QLineEdit* clearance_ = nullptr;
+    QLineEdit* minLead_ = nullptr;
+    QLineEdit* fullGearDrop_ = nullptr;
+    QLineEdit* travelLow_ = nullptr;
+    QLineEdit* travelHigh_ = nullptr;
     QSpinBox* evaluations_ = nullptr;
-    QSpinBox* seed_ = nullptr;
+    QLineEdit* seed_ = nullptr;
     QPushButton *start_ = nullptr, *cancel_ = nullptr, *apply_ = nullptr, *discard_ = nullptr;
     QPushButton* close_ = nullptr;
     QPushButton* ranked_ = nullptr;
     QLabel* progress_ = nullptr;
     QLabel* status_ = nullptr;
     QTableWidget* goalTable_ = nullptr;
+    QTableWidget* limitTable_ = nullptr;
     QTableWidget* changes_ = nullptr;
     QTableWidget* before_ = nullptr;
     QTableWidget* after_ = nullptr;
@@ -100,6 +115,7 @@ private:
     Gear startGear_;         // the gear the running or finished search started from
     DesignProblem problem_;  // and its problem
     std::optional<DesignResult> result_;
+    std::vector<NotchRow> leftOut_;
     std::optional<DesignResult> workerResult_;  // written by the worker, read after the join
     bool ranking_ = false;
     std::jthread rankWorker_;

@@ -3,11 +3,13 @@
 #include <QBrush>
 #include <QClipboard>
 #include <QColor>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -16,6 +18,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "analysis/cutoff_rows.hpp"
 #include "mainwin/look.hpp"
 #include "model/text.hpp"
 
@@ -34,8 +37,16 @@ std::vector<const mv::EventColumn*> ShownColumns() {
     return shown;
 }
 
-void SetHeaders(QTableWidget* t) {
+// Rows at cut-offs have a first column of their own: the cut-off asked for.
+void SetHeaders(QTableWidget* t, bool atCutoffs = false) {
     const std::vector<const mv::EventColumn*> shown = ShownColumns();
+    const int first = atCutoffs ? 1 : 0;
+    t->setColumnCount(static_cast<int>(shown.size()) + first);
+    if (atCutoffs) {
+        auto* h = new QTableWidgetItem(QStringLiteral("Cut-off\n%"));
+        h->setToolTip(QStringLiteral("The mean of the front and rear cut-off the row is taken at"));
+        t->setHorizontalHeaderItem(0, h);
+    }
     for (std::size_t k = 0; k < shown.size(); ++k) {
         const mv::EventColumn& col = *shown[k];
         QString label = QString::fromUtf8(col.label);
@@ -45,7 +56,7 @@ void SetHeaders(QTableWidget* t) {
         h->setToolTip(QString::fromUtf8(col.tip));
         if (col.end != mv::EventEnd::None)
             h->setForeground(QBrush(col.end == mv::EventEnd::Front ? kFrontHeader : kRearHeader));
-        t->setHorizontalHeaderItem(static_cast<int>(k), h);
+        t->setHorizontalHeaderItem(static_cast<int>(k) + first, h);
     }
 }
 
@@ -81,7 +92,24 @@ TValveEvents::TValveEvents(mv::Model& m, QWidget* parent) : QDialog(parent), m_(
     auto* layout = new QVBoxLayout(this);
     info_ = new QLabel(this);
     info_->setObjectName("LblInfo");
+    info_->setWordWrap(true);
     layout->addWidget(info_);
+
+    auto* choice = new QHBoxLayout;
+    rowKind_ = new QComboBox(this);
+    rowKind_->setObjectName("ComboRows");
+    rowKind_->addItems({"At notches", "At cut-offs"});
+    rowKind_->setToolTip(
+        "Rows from mid gear to \"Rev Arm to Cent Max\", or where the mean of the front and rear "
+        "cut-off has the values listed");
+    cutoffs_ = new QLineEdit("10, 15, 20, 25, 30, 40, 50, 60, 70, 75", this);
+    cutoffs_->setObjectName("EditCutoffs");
+    cutoffs_->setToolTip("Mean cut-offs in per cent, above 0 and below 100, separated by commas");
+    cutoffs_->setEnabled(false);
+    choice->addWidget(new QLabel("Rows", this));
+    choice->addWidget(rowKind_);
+    choice->addWidget(cutoffs_, 1);
+    layout->addLayout(choice);
 
     auto* fwdLabel = new QLabel("Forward", this);
     fwdLabel->setStyleSheet("font-weight: bold");
@@ -112,6 +140,13 @@ TValveEvents::TValveEvents(mv::Model& m, QWidget* parent) : QDialog(parent), m_(
     connect(btnCopy_, &QPushButton::clicked, this, [this] { BtnCopyClick(); });
     connect(btnSaveCsv_, &QPushButton::clicked, this, [this] { BtnSaveCsvClick(); });
     connect(btnClose_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(rowKind_, &QComboBox::currentIndexChanged, this, [this] {
+        cutoffs_->setEnabled(AtCutoffs());
+        Refresh();
+    });
+    connect(cutoffs_, &QLineEdit::editingFinished, this, [this] {
+        if (AtCutoffs()) Refresh();
+    });
 
     // The window lives as long as the program, but the model must not call into a window that
     // has gone (tests create and drop windows freely).
@@ -140,27 +175,59 @@ void TValveEvents::ScheduleRefresh() {
     });
 }
 
+bool TValveEvents::AtCutoffs() const {
+    return rowKind_->currentIndex() == 1;
+}
+
 void TValveEvents::Refresh() {
-    rows_ = mv::ComputeDefaultEventTable(m_);
-    info_->setText(
-        QString("Mid gear %1, \"Rev Arm to Cent Max\" %2.  Events in per cent of the stroke "
-                "from each end's dead centre; lead, openings and travel in dimension units.")
-            .arg(Q(mv::FormatFixed(m_.revArmPositions[0], 0, 4)),
-                 Q(mv::FormatFixed(m_.frame.revArmMax, 0, 4))));
+    QString text = QString(
+                       "Mid gear %1, \"Rev Arm to Cent Max\" %2.  Events in per cent of the stroke "
+                       "from each end's dead centre; lead, openings and travel in dimension units.")
+                       .arg(Q(mv::FormatFixed(m_.revArmPositions[0], 0, 4)),
+                            Q(mv::FormatFixed(m_.frame.revArmMax, 0, 4)));
+    if (AtCutoffs()) {
+        std::vector<float> cutoffs;
+        std::string error;
+        if (!mv::ParseCutoffList(cutoffs_->text().toStdString(), cutoffs, error)) {
+            // The rows shown stay those of the last list that could be read.
+            info_->setText(QString("Cut-offs: %1").arg(Q(error)));
+            return;
+        }
+        cutoffRows_ = mv::CutoffRows(m_, cutoffs, mv::Directions::Both);
+        rows_.clear();
+        for (const mv::NotchRow& r : cutoffRows_) rows_.push_back(r.events);
+        text += "  Each row where the mean cut-off is as listed; a dash row is out of reach.";
+    } else {
+        cutoffRows_.clear();
+        rows_ = mv::ComputeDefaultEventTable(m_);
+    }
+    info_->setText(text);
     Fill(fwdTable_, mv::SweepDirection::Forward);
     Fill(revTable_, mv::SweepDirection::Reverse);
 }
 
 void TValveEvents::Fill(QTableWidget* t, mv::SweepDirection dir) {
     const std::vector<const mv::EventColumn*> columns = ShownColumns();
+    const bool atCutoffs = !cutoffRows_.empty();
+    SetHeaders(t, atCutoffs);
     int n = 0;
     for (const mv::EventRow& r : rows_) n += r.direction == dir;
     t->setRowCount(n);
     int i = 0;
-    for (const mv::EventRow& r : rows_) {
+    for (std::size_t k = 0; k < rows_.size(); ++k) {
+        const mv::EventRow& r = rows_[k];
         if (r.direction != dir) continue;
         int c = 0;
+        const mv::NotchRow* at = atCutoffs ? &cutoffRows_[k] : nullptr;
+        if (at) t->setItem(i, c++, Cell(Q(mv::CutoffText(*at->cutoff))));
         for (const mv::EventColumn* col : columns) {
+            if (at && !at->Reachable()) {
+                // Nothing to show but the reason, as a tip on every cell of the row.
+                QTableWidgetItem* item = Cell(QString::fromUtf8(mv::kAbsentText));
+                item->setToolTip(Q(at->unreachable));
+                t->setItem(i, c++, item);
+                continue;
+            }
             QTableWidgetItem* item = Cell(Q(mv::EventCellText(*col, r)));
             if (r.geometryError) {
                 item->setForeground(QBrush(Qt::red));
@@ -174,13 +241,18 @@ void TValveEvents::Fill(QTableWidget* t, mv::SweepDirection dir) {
     }
 }
 
+std::string TValveEvents::Delimited(char separator) const {
+    return cutoffRows_.empty() ? mv::EventTableDelimited(rows_, separator)
+                               : mv::CutoffRowsDelimited(cutoffRows_, separator);
+}
+
 void TValveEvents::BtnCopyClick() {
-    QGuiApplication::clipboard()->setText(Q(mv::EventTableDelimited(rows_, '\t')));
+    QGuiApplication::clipboard()->setText(Q(Delimited('\t')));
 }
 
 bool TValveEvents::SaveCsv(const QString& path, QString* error) const {
     QSaveFile f(path);
-    const QByteArray data = QByteArray::fromStdString(mv::EventTableDelimited(rows_, ','));
+    const QByteArray data = QByteArray::fromStdString(Delimited(','));
     if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit()) {
         if (error) *error = f.errorString();
         f.cancelWriting();

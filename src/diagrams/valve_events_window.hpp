@@ -1,5 +1,5 @@
-// The valve-event table window: forward and reverse rows over the reverse-arm range, front and
-// rear end side by side, with copy to the clipboard and saving as CSV.
+// The valve-event table window: forward and reverse rows over the reverse-arm range, or at chosen
+// mean cut-offs, front and rear end side by side, with copy to the clipboard and saving as CSV.
 #pragma once
 
 #include <QDialog>
@@ -7,9 +7,12 @@
 #include <vector>
 
 #include "analysis/event_table.hpp"
+#include "analysis/notch_rows.hpp"
 #include "model/model.hpp"
 
+class QComboBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
@@ -28,6 +31,10 @@ public:
     QTableWidget* forwardTable() const { return fwdTable_; }
     QTableWidget* reverseTable() const { return revTable_; }
     const std::vector<mv::EventRow>& rows() const { return rows_; }
+    // Rows at cut-offs (the "At cut-offs" choice): each with the cut-off asked for, and the
+    // reason of a row the gear cannot place. Empty at notches.
+    const std::vector<mv::NotchRow>& cutoffRows() const { return cutoffRows_; }
+    bool AtCutoffs() const;
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -37,9 +44,13 @@ private:
     void BtnSaveCsvClick();
     void ScheduleRefresh();
     void Fill(QTableWidget* t, mv::SweepDirection dir);
+    std::string Delimited(char separator) const;
 
     mv::Model& m_;
     std::vector<mv::EventRow> rows_;
+    std::vector<mv::NotchRow> cutoffRows_;
+    QComboBox* rowKind_ = nullptr;
+    QLineEdit* cutoffs_ = nullptr;
     bool refreshPending_ = false;
     QLabel* info_ = nullptr;
     QTableWidget* fwdTable_ = nullptr;

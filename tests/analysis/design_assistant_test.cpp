@@ -26,8 +26,7 @@ mv::Gear Nominal() {
 DesignProblem OneRow(GoalKind goal) {
     DesignProblem p;
     p.goals = {mv::DesignGoal{goal, 0, 1}};
-    p.notches = {0.5f};
-    p.directions = mv::Directions::Forward;
+    p.rows = {mv::RowBasis::Notches, {0.5f}, mv::Directions::Forward};
     return p;
 }
 
@@ -40,7 +39,7 @@ bool Contains(const std::string& text, const std::string& part) {
 TEST(DesignSearch, FindsTheBalancedValueOfTheOneDimensionMovedOffIt) {
     const mv::Gear nominal = Nominal();
     DesignProblem p = OneRow(GoalKind::LeadBalance);
-    const auto rows = mv::NotchRows(nominal, p.notches, p.directions);
+    const auto rows = mv::NotchRows(nominal, p.rows.values, p.rows.directions);
     ASSERT_TRUE(rows[0].events.front.lead && rows[0].events.rear.lead);
     const float balanced = static_cast<float>(
         nominal.cyl.valveStem + (*rows[0].events.front.lead - *rows[0].events.rear.lead) / 2.0);
@@ -104,12 +103,12 @@ TEST(DesignObjective, AGearThatLosesAnEventOrHasAGeometryErrorIsInfeasible) {
 
     // A front valve half so long that the front port never opens: admission and cut-off lost.
     const mv::DesignEvaluation lost =
-        mv::EvaluateDesign(mv::WithDimensions(g, {{{119, 2.0f}}}), p, &start.rows);
+        mv::EvaluateDesign(mv::WithDimensions(g, {{{119, 2.0f}}}), p, &start);
     EXPECT_FALSE(lost.feasible);
     EXPECT_TRUE(Contains(lost.problem, "front admission lost at notch 0.5 fwd")) << lost.problem;
 
     mv::Gear broken = mv::WithDimensions(g, {{{8, 0.5f}}});
-    const mv::DesignEvaluation geometry = mv::EvaluateDesign(broken, p, &start.rows);
+    const mv::DesignEvaluation geometry = mv::EvaluateDesign(broken, p, &start);
     EXPECT_FALSE(geometry.feasible);
     EXPECT_TRUE(geometry.geometryError);
     // Seen even with the user's error beep off.
@@ -195,9 +194,12 @@ TEST(DesignProblemCheck, RefusesWhatCannotBeSearched) {
                                  p.vary.push_back(mv::VaryDimension{id, -1e9f, 1e9f});
                          }),
                          "more than 20"));
-    EXPECT_TRUE(Contains(problem([](DesignProblem& p) { p.notches = {0.5f, 1.5f}; }), "0..1"));
-    EXPECT_TRUE(Contains(problem([](DesignProblem& p) { p.notches = {NAN}; }), "0..1"));
-    EXPECT_TRUE(Contains(problem([](DesignProblem& p) { p.notches.clear(); }), "no notch"));
+    const auto notches = [](std::vector<float> v) {
+        return [v](DesignProblem& p) { p.rows = {mv::RowBasis::Notches, v, mv::Directions::Both}; };
+    };
+    EXPECT_TRUE(Contains(problem(notches({0.5f, 1.5f})), "0..1"));
+    EXPECT_TRUE(Contains(problem(notches({NAN})), "0..1"));
+    EXPECT_TRUE(Contains(problem(notches({})), "no notch"));
     EXPECT_TRUE(Contains(problem([](DesignProblem& p) {
                              p.goals = {mv::DesignGoal{GoalKind::Lead, 0.03, 1},
                                         mv::DesignGoal{GoalKind::Lead, 0.05, 1}};
@@ -231,12 +233,17 @@ TEST(DesignGoalText, ParsesNamesTargetsAndWeights) {
     }
 }
 
-// Varying the preset list within its default limits for cutoff-balance at the default notches:
-// the largest front/rear cut-off difference falls by at least 70 % within 400 evaluations,
-// with no geometry error and every event still present.
+// Varying the preset list within its default limits for cutoff-balance at the quarter notches in
+// both directions, equally weighted, with limits that never bind: the largest front/rear cut-off
+// difference falls by at least 70 % within 400 evaluations, with no geometry error and every
+// event still present.
 TEST(DesignSearch, BalancesTheNominalGearsCutoffs) {
     const mv::Gear g = Nominal();
     DesignProblem p;
+    p.rows = {mv::RowBasis::Notches, {0.25f, 0.5f, 0.75f, 1.0f}, mv::Directions::Both};
+    p.reverseWeight = 1;
+    p.limits.minLead = -1;
+    p.limits.fullGearDrop = 100;
     for (mv::DimensionId id : mv::DesignPresetDimensions())
         p.vary.push_back(mv::DefaultLimits(g, id));
     ASSERT_EQ(mv::ValidateProblem(g, p), "");
@@ -248,8 +255,8 @@ TEST(DesignSearch, BalancesTheNominalGearsCutoffs) {
     ASSERT_TRUE(before && after);
     EXPECT_LE(*after, 0.3f * *before) << *before << " -> " << *after;
     // Every event of the start is still there and nothing was clamped.
-    const mv::DesignEvaluation again =
-        mv::EvaluateDesign(mv::WithDimensions(g, mv::ChangedDimensions(p, r)), p, &r.start.rows);
+    const mv::DesignEvaluation again = mv::EvaluateDesign(
+        mv::WithDimensions(g, mv::ChangedDimensions(p, r)), p, &r.start, &r.limits);
     EXPECT_TRUE(again.feasible) << again.problem;
     EXPECT_EQ(again.objective, r.best.objective);
 }

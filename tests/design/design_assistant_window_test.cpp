@@ -45,7 +45,8 @@ protected:
         mv::StartUp(m);
         w = std::make_unique<mv::TDesignAssistant>(m);
         w->show();
-        // One forward row keeps each evaluation short.
+        // One forward row at a notch keeps each evaluation short.
+        Child<QComboBox>("ComboRows")->setCurrentIndex(1);
         Child<QLineEdit>("EditNotches")->setText("0.5");
         Child<QComboBox>("ComboDirection")->setCurrentIndex(1);
         Child<QSpinBox>("SpinEvaluations")->setValue(30);
@@ -91,7 +92,7 @@ TEST_F(DesignAssistantWindow, OffersThePresetDimensionsFirstWithTenPerCentLimits
     EXPECT_EQ(p->vary.size(), preset.size());
     ASSERT_EQ(p->goals.size(), 1u);
     EXPECT_EQ(p->goals[0].kind, mv::GoalKind::CutoffBalance);
-    EXPECT_EQ(p->directions, mv::Directions::Forward);
+    EXPECT_EQ(p->rows.directions, mv::Directions::Forward);
 }
 
 TEST_F(DesignAssistantWindow, BadFieldsAreReportedAndNothingStarts) {
@@ -188,6 +189,8 @@ TEST_F(DesignAssistantWindow, ApplyRefusesAResultForDimensionsChangedSince) {
 
 }  // namespace
 
+// The ranking is taken at the window's rows and in its direction (it once took the default
+// notches in both directions whatever the window said).
 TEST_F(DesignAssistantWindow, TicksTheDimensionsTheSensitivityRankingPutsFirst) {
     // A gear changed from the nominal one: the ranking is taken from the model's present gear.
     mv::StoreDimension(m, 6, 8.3f);
@@ -204,7 +207,8 @@ TEST_F(DesignAssistantWindow, TicksTheDimensionsTheSensitivityRankingPutsFirst) 
     EXPECT_TRUE(Child<QPushButton>("BtnStart")->isEnabled());
 
     std::vector<mv::DimensionId> want;
-    for (mv::DimensionId id : mv::TopCutoffImbalanceIds(m, 60))
+    const mv::RowSpec rows{mv::RowBasis::Notches, {0.5f}, mv::Directions::Forward};
+    for (mv::DimensionId id : mv::TopCutoffImbalanceIds(m, 60, rows))
         if (mv::IsVariableDimension(id) && want.size() < 8) want.push_back(id);
     ASSERT_EQ(want.size(), 8u);
     QString error;
