@@ -353,8 +353,44 @@ QImage RevArmPositions(Program& p) {
 // --- 5. What a good gear aims for ---------------------------------------------------------------
 
 QImage EventsForward(Program& p) {
-    const QImage all = Window(p.windows.Graph(DiagramKind::ValveEvents));
+    QWidget* w = p.windows.Graph(DiagramKind::ValveEvents);
+    w->show();
+    Settle();
+    if (auto* c = p.Find<QComboBox>(w, "ComboRows"))
+        c->setCurrentIndex(c->findText(QStringLiteral("At cut-offs")));
+    Settle();
+    const QImage all = Window(w);
     return all.copy(0, 0, all.width(), all.height() / 2);
+}
+
+// --- 6. The design assistant ----------------------------------------------------------------
+
+mv::TDesignAssistant* Assistant(Program& p) {
+    auto* w = static_cast<mv::TDesignAssistant*>(p.windows.designAssistant);
+    w->show();
+    Settle();
+    if (auto* b = p.Find<QPushButton>(w, "BtnClose")) b->setFocus();
+    Settle();
+    return w;
+}
+
+QImage AssistantStart(Program& p) {
+    return Assistant(p)->grab().toImage();
+}
+
+// The search at the window's defaults, forward only, with a lead limit, as a designer would
+// start on the built-in gear.
+QImage AssistantResult(Program& p) {
+    mv::TDesignAssistant* w = Assistant(p);
+    if (auto* c = p.Find<QComboBox>(w, "ComboDirection"))
+        c->setCurrentIndex(c->findText(QStringLiteral("Forward")));
+    if (auto* e = p.Find<QLineEdit>(w, "EditMinLead")) e->setText(QStringLiteral("0.005"));
+    if (auto* s = p.Find<QSpinBox>(w, "SpinEvaluations")) s->setValue(200);
+    p.Click(w, "BtnStart");
+    Program::WaitWhile([w] { return w->Running(); });
+    if (auto* b = p.Find<QPushButton>(w, "BtnApply")) b->setFocus();
+    Settle();
+    return w->grab().toImage();
 }
 
 // --- 7. Sensitivity and tolerance ---------------------------------------------------------------
@@ -421,6 +457,8 @@ const Picture kPictures[] = {
     {"port-diagram", PortDiagram},
     {"revarm-positions", RevArmPositions},
     {"events-forward", EventsForward},
+    {"assistant-start", AssistantStart},
+    {"assistant-result", AssistantResult},
     {"sensitivity-ranking", SensitivityRanking},
     {"indicator-window", IndicatorWindow},
     {"indicator-notches", IndicatorNotches},
