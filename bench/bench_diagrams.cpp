@@ -6,8 +6,10 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <cstdlib>
 
+#include "aids/build_sheet.hpp"
 #include "diagrams/draw_diagrams.hpp"
 #include "diagrams/rev_arm_positions.hpp"
 #include "model/model.hpp"
@@ -63,6 +65,21 @@ BENCHMARK(BM_SineDiagram)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OvalDiagram)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SteamDiagram)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PortDiagram)->Unit(benchmark::kMillisecond);
+
+// merrovan-cli sheet without the process: the rows at four cut-offs and full gear each way,
+// and the two-page PDF written. It must stay well under 2 s.
+void BM_BuildSheetPdf(benchmark::State& state) {
+    EnsureGui();
+    mv::Model m;
+    mv::StartUp(m);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sheet.pdf"));
+    for (auto _ : state) {
+        const mv::SheetData d = mv::MakeSheetData(m, m.dataSetName, QDate(2024, 1, 1));
+        benchmark::DoNotOptimize(mv::WriteSheetPdf(path, d, QPageSize::A4, nullptr));
+    }
+}
+BENCHMARK(BM_BuildSheetPdf)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

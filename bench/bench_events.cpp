@@ -2,9 +2,12 @@
 
 #include <vector>
 
+#include "analysis/compare.hpp"
 #include "analysis/event_finder.hpp"
 #include "analysis/event_table.hpp"
+#include "model/dimensions.hpp"
 #include "model/model.hpp"
+#include "model/solver.hpp"
 
 namespace {
 
@@ -37,6 +40,39 @@ void BM_EventTableDefault(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_EventTableDefault)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// The second gear of the comparison: the default with a longer eccentric rod.
+mv::Model OtherGear() {
+    mv::Model b = DefaultGear();
+    mv::StoreDimension(b, 6, 8.6f);
+    mv::ComputeMidGear(b);
+    return b;
+}
+
+// The other gear's table alone: a row's cost depends on the gear (its events and turning
+// points), so the comparison is set beside the sum of both tables as well as beside one.
+void BM_EventTableDefaultOther(benchmark::State& state) {
+    const mv::Model b = OtherGear();
+    for (auto _ : state) {
+        const std::vector<mv::EventRow> rows = mv::ComputeDefaultEventTable(b);
+        benchmark::DoNotOptimize(rows.data());
+    }
+}
+BENCHMARK(BM_EventTableDefaultOther)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// merrovan-cli compare at its default rows: the same 19 notches each way for two gears, all rows
+// in one parallel pass. Set it beside BM_EventTableDefault, one table of those rows; it may cost
+// at most 2.1 times as much.
+void BM_CompareDefault(benchmark::State& state) {
+    const mv::Model a = DefaultGear();
+    const mv::Model b = OtherGear();
+    const std::vector<float> notches = mv::DefaultCompareNotches();
+    for (auto _ : state) {
+        const mv::GearComparison c = mv::CompareAtNotches(a, b, notches, mv::Directions::Both);
+        benchmark::DoNotOptimize(c.rows.data());
+    }
+}
+BENCHMARK(BM_CompareDefault)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // One row on one thread, with the number of solves it takes.
 void BM_EventRow(benchmark::State& state) {

@@ -51,7 +51,7 @@ capture() {
   run no-command
   run unknown-command frobnicate
   for c in solve events render diagram report convert save-defaults data-files sensitivity \
-    tolerance optimize; do
+    tolerance optimize sheet compare; do
     run "help-$c" "$c" --help
   done
   run err-set solve --set 99=1
@@ -138,7 +138,17 @@ capture() {
       --samples 300 --seed 5
     run "$g-tolerance-csv" tolerance "${opt[@]}" --tol 8=0.02 --samples 40 --notches 0.5 \
       --format csv
+    run "$g-sheet" sheet "${opt[@]}" --date 2024-01-01 --out "$g-sheet.pdf"
+    run "$g-sheet-html" sheet "${opt[@]}" --date 2024-01-01 --paper letter --out "$g-sheet.html"
+    run "$g-render-dxf" render "${opt[@]}" --notch 0.4 --angle 123 --out "$g-render.dxf"
   done
+  # Two gears compared, each form.
+  run compare-table compare "$dst/defaults.dst" "$mvo/hand.mvo"
+  run compare-json compare "$dst/overlay.dst" "$mvo/hand.mvo" --format json
+  run compare-csv compare "$dst/defaults.dst" "$dst/overlay.dst" --cutoffs 20,45 --format csv
+  run err-compare-one compare "$dst/defaults.dst"
+  run err-compare-file compare "$dst/defaults.dst" "$dst/short.dst"
+  run err-sheet-out sheet --out x.png
   run convert-mvo-dst convert "$mvo/hand.mvo" hand.dst
   run convert-dst-mvo convert "$dst/overlay.dst" overlay.mvo
   run save-defaults save-defaults defaults.dst

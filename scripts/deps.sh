@@ -7,12 +7,13 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev clang-format clang-tidy
   libgtest-dev libgmock-dev libbenchmark-dev
-  libtbb-dev libboost-dev libnlopt-cxx-dev
+  libtbb-dev libboost-dev libnlopt-cxx-dev libdxflib-dev
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-multimedia-dev qt6-svg-dev qt6-charts-dev libqt6opengl6-dev qt6-tools-dev-tools
   libgl-dev
   fonts-liberation fontconfig
-  xvfb xauth x11-utils xdotool imagemagick
+  xvfb xauth x11-utils xdotool imagemagick poppler-utils
   desktop-file-utils dpkg-dev file
+  python3
 )
 
 missing=()

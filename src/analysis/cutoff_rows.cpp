@@ -4,8 +4,8 @@
 #include <boost/math/tools/toms748_solve.hpp>
 #include <cmath>
 #include <cstdint>
-#include <execution>
 
+#include "analysis/parallel.hpp"
 #include "model/text.hpp"
 
 namespace mv {
@@ -166,7 +166,8 @@ std::vector<NotchRow> CutoffRows(const Gear& g, std::span<const float> cutoffs, 
             .push_back(Sample{s.notch, s.events, MeanCutoff(s.events)});
         if (fullGear && s.notch == 1.0f) fullGear->push_back(s);
     }
-    std::for_each(std::execution::par, rows.begin(), rows.end(), [&](NotchRow& r) {
+    ParallelFor(rows.size(), [&](std::size_t i) {
+        NotchRow& r = rows[i];
         r = Place(g, r.direction == SweepDirection::Forward ? fwd : rev, *r.cutoff, r.direction);
     });
     return rows;
@@ -270,7 +271,9 @@ std::string CutoffRowsDelimited(const std::vector<NotchRow>& rows, char separato
 }
 
 std::string CutoffText(float cutoff) {
-    return FormatSignificant(static_cast<double>(cutoff), 7);
+    // The shortest text of the float, as notches are keyed: two cut-offs told apart by the list
+    // (as floats) get two keys.
+    return FormatShortest(cutoff);
 }
 
 std::string RowText(const NotchRow& r) {

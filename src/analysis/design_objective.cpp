@@ -522,7 +522,8 @@ DesignEvaluation EvaluateDesign(const Gear& g, const DesignProblem& p,
         const DesignGoal& goal = goals[k];
         const bool fullGearGoal =
             goal.kind == GoalKind::Travel ||
-            (goal.kind == GoalKind::FullGearCutoff && p.rows.basis == RowBasis::Cutoffs);
+            (goal.kind == GoalKind::FullGearCutoff && p.rows.basis == RowBasis::Cutoffs) ||
+            (goal.kind == GoalKind::Lead && p.leadAtFullGear);
         const auto member = BalancedEvent(goal.kind);
         const LD scale = member == &EndEvents::lead ? perCent : 1.0L;
         LD sum = 0, weights = 0;

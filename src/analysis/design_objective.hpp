@@ -107,6 +107,9 @@ struct DesignProblem {
     // True when the result is to be applied to a gear with an undo history: only the
     // dimensions a typed change can take back may vary, at most kMaxVariedDimensions of them.
     bool undoable = true;
+    // The lead goal measured at full gear (notch 1 in each direction searched) rather than over
+    // the rows: a new design names its full-gear lead.
+    bool leadAtFullGear = false;
     int maxEvaluations = kDefaultMaxEvaluations;
     std::uint64_t seed = 1;
 };

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <exception>
 #include <limits>
+#include <stdexcept>
 #include <vector>
 
 #include "model/solver.hpp"
@@ -23,7 +24,9 @@ constexpr double kRootTolerance = 1e-6;
 // Bits of the turning point's angle; its displacement is then exact to far below a float's
 // resolution, the error being quadratic in the angle's.
 constexpr int kExtremumBits = 16;
-constexpr std::uintmax_t kMaxRefineSteps = 100;
+// A turning point refined to within this fraction of a step of its bracket's end is taken to
+// lie beyond it.
+constexpr LD kEdgeFraction = 0.01L;
 
 // A value that fits a float, else absent (narrowing beyond the float range is undefined).
 std::optional<float> Finite(LD v) {
@@ -86,13 +89,19 @@ struct Point {
     LD s;  // valve displacement
 };
 
-// A turning point of the displacement near coarse sample u, refined with Brent's method.
-Point RefineTurn(const std::function<LD(LD)>& fine, LD u, LD h, bool maximum, LD sampled) {
+// A turning point of the displacement near sample u, refined with Brent's method over
+// u - h .. u + h. `atEdge` tells that it ended at an end of that bracket, where the displacement
+// goes on rising (falling) beyond: the turning point lies outside and the samples missed a turn.
+Point RefineTurn(const std::function<LD(LD)>& fine, LD u, LD h, bool maximum, LD sampled,
+                 int maxSteps, bool& atEdge, int& unconverged) {
     const LD sign = maximum ? -1.0L : 1.0L;
     auto f = [&](double x) { return static_cast<double>(sign * fine(x)); };
-    std::uintmax_t steps = kMaxRefineSteps;
+    std::uintmax_t steps = static_cast<std::uintmax_t>(maxSteps);
     const auto [x, fx] = boost::math::tools::brent_find_minima(
         f, static_cast<double>(u - h), static_cast<double>(u + h), kExtremumBits, steps);
+    if (steps >= static_cast<std::uintmax_t>(maxSteps)) ++unconverged;
+    atEdge = std::fabs(LD(x) - (u - h)) < kEdgeFraction * h ||
+             std::fabs(LD(x) - (u + h)) < kEdgeFraction * h;
     const LD s = sign * LD(fx);
     // Never worse than the sample it started from.
     if (maximum ? s < sampled : s > sampled) return {u, sampled};
@@ -104,24 +113,61 @@ int SignOf(LD v) {
     return v > 0 ? 1 : (v < 0 ? -1 : 0);
 }
 
-}  // namespace
-
-int CoarseSamplesPerTurn(float coarseStep) {
-    if (!(coarseStep > 0.0f) || !std::isfinite(coarseStep) || coarseStep > kEventCoarseStep)
-        coarseStep = kEventCoarseStep;
-    const LD quarters = std::ceil(90.0L / static_cast<LD>(coarseStep) - 1e-9L);
-    const LD n = 4.0L * quarters;
-    return n > kMaxCoarseSamples ? kMaxCoarseSamples : static_cast<int>(n);
+// Where g (which changes sign strictly from a to b) crosses zero: TOMS 748 down to
+// kRootTolerance. Boost refuses a bracket that narrowing to double has closed or whose ends no
+// longer show the change of sign (std::domain_error); bisection in long double takes over.
+LD RefineRoot(const std::function<LD(LD)>& g, Point a, Point b, int maxSteps, int& unconverged) {
+    auto f = [&](double u) { return static_cast<double>(g(u)); };
+    try {
+        std::uintmax_t steps = static_cast<std::uintmax_t>(maxSteps);
+        const auto [r0, r1] = boost::math::tools::toms748_solve(
+            f, static_cast<double>(a.u), static_cast<double>(b.u), static_cast<double>(a.s),
+            static_cast<double>(b.s),
+            [](double x, double y) { return std::fabs(y - x) <= kRootTolerance; }, steps);
+        if (!(std::fabs(r1 - r0) <= kRootTolerance)) ++unconverged;
+        return (LD(r0) + LD(r1)) / 2.0L;
+    } catch (const std::domain_error&) {
+    }
+    const int from = SignOf(a.s);
+    int steps = 0;
+    while (b.u - a.u > kRootTolerance && steps < maxSteps) {
+        const LD m = (a.u + b.u) / 2.0L;
+        if (!(m > a.u && m < b.u)) break;  // as narrow as a long double goes
+        const LD v = g(m);
+        ++steps;
+        if (v == 0.0L) return m;
+        (SignOf(v) == from ? a : b) = {m, v};
+    }
+    if (b.u - a.u > kRootTolerance && steps >= maxSteps) ++unconverged;
+    return (a.u + b.u) / 2.0L;
 }
 
-TurnCrossings FindTurnCrossings(const std::function<LD(LD)>& coarse,
-                                const std::function<LD(LD)>& fine,
-                                const std::array<OpeningLine, 4>& openings, int n) {
-    TurnCrossings out;
-    // 1. Coarse sweep.
+// Changes of sign of the differences between neighbouring samples, round the turn: twice for a
+// displacement that turns twice. Equal neighbours (a flat stretch) change nothing.
+int TurnsSeen(const std::vector<LD>& s) {
+    const std::size_t n = s.size();
+    int last = 0, first = 0, changes = 0;
+    for (std::size_t k = 0; k < n; ++k) {
+        const int d = SignOf(s[(k + 1) % n] - s[k]);
+        if (d == 0) continue;
+        if (first == 0) first = d;
+        if (last != 0 && d != last) ++changes;
+        last = d;
+    }
+    if (last != 0 && first != last) ++changes;  // the change across the turn's end
+    return changes;
+}
+
+// One attempt with n samples. False when the samples cannot be trusted to have seen every turn
+// and `again` (asked only then; empty: never) says to sweep again, finer.
+bool CrossingsOfSweep(const std::function<LD(LD)>& coarse, const std::function<LD(LD)>& fine,
+                      const std::array<OpeningLine, 4>& openings, int n, int maxSteps,
+                      const std::function<bool()>& again, TurnCrossings& out) {
+    // 1. The sweep.
     const LD h = 360.0L / n;
     std::vector<LD> s(static_cast<std::size_t>(n));
     for (int k = 0; k < n; ++k) s[static_cast<std::size_t>(k)] = coarse(h * k);
+    if (again && TurnsSeen(s) > 2 && again()) return false;
     auto S = [&s, n](int k) { return s[static_cast<std::size_t>(((k % n) + n) % n)]; };
 
     // 2. Turning points of the displacement, refined.
@@ -134,7 +180,9 @@ TurnCrossings FindTurnCrossings(const std::function<LD(LD)>& coarse,
         const bool isMax = cur > prev && cur >= next;
         const bool isMin = cur < prev && cur <= next;
         if (!isMax && !isMin) continue;
-        Point p = RefineTurn(fine, h * k, h, isMax, cur);
+        bool atEdge = false;
+        Point p = RefineTurn(fine, h * k, h, isMax, cur, maxSteps, atEdge, out.unconverged);
+        if (again && atEdge && again()) return false;
         // Keep the parameter within the turn so that segments can be ordered.
         if (p.u < 0) p.u += 360.0L;
         if (p.u >= 360.0L) p.u -= 360.0L;
@@ -153,7 +201,7 @@ TurnCrossings FindTurnCrossings(const std::function<LD(LD)>& coarse,
         const Point a = turns[i];
         Point b = turns[(i + 1) % m];
         if (i + 1 == m) b.u += 360.0L;  // the segment that wraps past the turn's end
-        // The segment's points in order: its ends and the coarse samples strictly inside.
+        // The segment's points in order: its ends and the samples strictly inside.
         seg.clear();
         seg.push_back(a);
         for (int k = static_cast<int>(std::floor(a.u / h)) + 1; h * k < b.u; ++k)
@@ -172,13 +220,9 @@ TurnCrossings FindTurnCrossings(const std::function<LD(LD)>& coarse,
             if (vj == 0.0L) {
                 root = seg[j].u;
             } else {
-                auto f = [&](double u) { return static_cast<double>(op.At(fine(u))); };
-                std::uintmax_t steps = kMaxRefineSteps;
-                const auto [r0, r1] = boost::math::tools::toms748_solve(
-                    f, static_cast<double>(seg[j - 1].u), static_cast<double>(seg[j].u),
-                    static_cast<double>(op.At(seg[j - 1].s)), static_cast<double>(vj),
-                    [](double x, double y) { return std::fabs(y - x) <= kRootTolerance; }, steps);
-                root = (LD(r0) + LD(r1)) / 2.0L;
+                root = RefineRoot([&](LD u) { return op.At(fine(u)); },
+                                  {seg[j - 1].u, op.At(seg[j - 1].s)}, {seg[j].u, vj}, maxSteps,
+                                  out.unconverged);
             }
             root = std::fmod(root, 360.0L);
             if (root <= 0.0L) root += 360.0L;
@@ -186,7 +230,35 @@ TurnCrossings FindTurnCrossings(const std::function<LD(LD)>& coarse,
             if (!slot || root > *slot) slot = root;
         }
     }
-    return out;
+    return true;
+}
+
+}  // namespace
+
+int CoarseSamplesPerTurn(float coarseStep) {
+    if (!(coarseStep > 0.0f) || !std::isfinite(coarseStep) || coarseStep > kEventCoarseStep)
+        coarseStep = kEventCoarseStep;
+    const LD quarters = std::ceil(90.0L / static_cast<LD>(coarseStep) - 1e-9L);
+    const LD n = 4.0L * quarters;
+    return n > kMaxCoarseSamples ? kMaxCoarseSamples : static_cast<int>(n);
+}
+
+TurnCrossings FindTurnCrossings(const std::function<LD(LD)>& coarse,
+                                const std::function<LD(LD)>& fine,
+                                const std::array<OpeningLine, 4>& openings, int n, int maxSteps,
+                                const std::function<bool()>& sweepAgain) {
+    maxSteps = std::max(maxSteps, 1);
+    const int fineN = CoarseSamplesPerTurn(kEventFineStep);
+    // A sweep at least as fine as the fine step is what the check would fall back on anyway.
+    std::function<bool()> again;
+    if (n < fineN) again = [&sweepAgain] { return !sweepAgain || sweepAgain(); };
+    TurnCrossings out;
+    if (CrossingsOfSweep(coarse, fine, openings, n, maxSteps, again, out)) return out;
+    TurnCrossings finer;
+    finer.fineSweep = true;
+    finer.unconverged = out.unconverged;
+    CrossingsOfSweep(coarse, fine, openings, fineN, maxSteps, {}, finer);
+    return finer;
 }
 
 EventRow FindEvents(const Gear& g, float revArm, SweepDirection dir, float coarseStep,
@@ -206,9 +278,11 @@ EventRow FindEvents(const Gear& g, float revArm, SweepDirection dir, float coars
     // Coarse samples make every moving construction, so their clamps flag the row as the whole
     // linkage would; refinements make only what the valve hangs on.
     const int n = CoarseSamplesPerTurn(coarseStep);
-    const TurnCrossings found =
-        FindTurnCrossings([&motion](LD u) { return motion.Sample(u); },
-                          [&motion](LD u) { return motion.Refine(u); }, openings, n);
+    // A row whose linkage had to be clamped is no gear's motion (and is flagged as such): it is
+    // not worth forty times the solves of a sweep again.
+    const TurnCrossings found = FindTurnCrossings(
+        [&motion](LD u) { return motion.Sample(u); }, [&motion](LD u) { return motion.Refine(u); },
+        openings, n, kEventRefineSteps, [&motion] { return !motion.GeometryError(); });
 
     // Leads: the steam openings at the dead centres (u = 0 and 180 in either direction), as the
     // valve values give them.
@@ -240,6 +314,10 @@ EventRow FindEvents(const Gear& g, float revArm, SweepDirection dir, float coars
     row.rear.release = event(kRearExhaust, false);
     row.rear.compression = event(4 + kRearExhaust, false);
     row.geometryError = motion.GeometryError();
+    if (cost) {
+        cost->fineSweeps += found.fineSweep ? 1 : 0;
+        cost->unconverged += found.unconverged;
+    }
     return row;
 }
 

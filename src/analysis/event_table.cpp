@@ -4,9 +4,9 @@
 #include <array>
 #include <cmath>
 #include <cstring>
-#include <execution>
 
 #include "analysis/event_finder.hpp"
+#include "analysis/parallel.hpp"
 #include "model/solver.hpp"
 #include "model/text.hpp"
 
@@ -46,8 +46,8 @@ std::vector<EventRow> ComputeEventTable(const Gear& m, std::span<const float> se
                                         SweepDirection dir, float coarseStep) {
     // Rows are independent, so computing them in parallel gives the same rows in the same order.
     std::vector<EventRow> rows(settings.size());
-    std::transform(std::execution::par, settings.begin(), settings.end(), rows.begin(),
-                   [&](float s) { return ComputeEventRow(m, s, dir, coarseStep); });
+    ParallelFor(settings.size(),
+                [&](std::size_t i) { rows[i] = ComputeEventRow(m, settings[i], dir, coarseStep); });
     return rows;
 }
 

@@ -1,8 +1,6 @@
 #include "analysis/notch_rows.hpp"
 
-#include <algorithm>
-#include <execution>
-
+#include "analysis/parallel.hpp"
 #include "model/dimensions.hpp"
 #include "model/solver.hpp"
 
@@ -22,7 +20,8 @@ std::vector<NotchRow> NotchRows(const Gear& g, std::span<const float> notches, D
         for (float n : notches) rows.push_back(NotchRow{d, n, {}, std::nullopt, {}, 0});
     }
     // Every row is its own sweep on its own copy of the gear: same results on any thread count.
-    std::for_each(std::execution::par, rows.begin(), rows.end(), [&g](NotchRow& r) {
+    ParallelFor(rows.size(), [&g, &rows](std::size_t i) {
+        NotchRow& r = rows[i];
         r.events = ComputeEventRow(g, NotchSetting(g, r.notch, r.direction), r.direction);
     });
     return rows;

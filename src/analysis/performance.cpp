@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
-#include <execution>
 #include <numbers>
 #include <numeric>
 
+#include "analysis/parallel.hpp"
 #include "model/text.hpp"
 
 namespace mv {
@@ -257,12 +257,11 @@ std::vector<EventRow> PositionEventRows(const Gear& g) {
     std::vector<EventRow> rows(positions.size());
     const float mid = g.revArmPositions[0];
     // Each row is its own sweep of the gear, which is only read.
-    std::transform(std::execution::par, positions.begin(), positions.end(), rows.begin(),
-                   [&g, mid](int k) {
-                       const float p = g.revArmPositions[k];
-                       return ComputeEventRow(
-                           g, p, p >= mid ? SweepDirection::Forward : SweepDirection::Reverse);
-                   });
+    ParallelFor(positions.size(), [&](std::size_t i) {
+        const float p = g.revArmPositions[positions[i]];
+        rows[i] =
+            ComputeEventRow(g, p, p >= mid ? SweepDirection::Forward : SweepDirection::Reverse);
+    });
     return rows;
 }
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <execution>
-#include <numeric>
+#include <limits>
 
 #include "analysis/cutoff_rows.hpp"
+#include "analysis/parallel.hpp"
 #include "model/dimensions.hpp"
 
 namespace mv {
@@ -24,7 +24,8 @@ void FillCell(const EventRow& minus, const EventRow& plus, LD span, DerivativeCe
             const std::optional<float> vb = StudyEventValue(b, e);
             if (!va || !vb) continue;
             const LD d = (static_cast<LD>(*vb) - *va) / span;
-            if (std::isfinite(static_cast<double>(d)))
+            // Beyond a float's range (a step that underflowed) it is no derivative to report.
+            if (std::fabs(d) <= std::numeric_limits<float>::max())
                 out.d[static_cast<int>(e)] = static_cast<double>(d);
         }
     };
@@ -40,6 +41,7 @@ std::optional<double> ImbalanceScore(const std::vector<DerivativeCell>& cells) {
         const auto& r = c.rear.d[kCut];
         if (!f || !r) continue;
         const double s = std::fabs(*f - *r);
+        if (!(s <= std::numeric_limits<float>::max())) continue;  // no number a reader can take
         if (!score || s > *score) score = s;
     }
     return score;
@@ -65,15 +67,10 @@ float SensitivityStep(const Gear& g, DimensionId id) {
     return std::isfinite(h) && h > 0.0f ? h : 0.0f;
 }
 
-SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId> ids,
-                                     std::span<const float> notches, Directions dirs,
-                                     const StudyControl& control) {
-    return ComputeSensitivity(
-        g, ids, RowSpec{RowBasis::Notches, {notches.begin(), notches.end()}, dirs}, control);
-}
+namespace {
 
-SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId> ids,
-                                     const RowSpec& spec, const StudyControl& control) {
+SensitivityResult RunSensitivity(const Gear& g, std::span<const DimensionId> ids,
+                                 const RowSpec& spec, const StudyControl& control) {
     const bool atCutoffs = spec.basis == RowBasis::Cutoffs;
     const std::span<const float> notches = atCutoffs ? std::span<const float>() : spec.values;
     const Directions dirs = spec.directions;
@@ -93,16 +90,14 @@ SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId>
     const std::size_t copies = 2 * result.rows.size();
     std::vector<std::vector<NotchRow>> rows(copies);
     std::vector<float> stored(copies, 0.0f);
-    std::vector<std::size_t> order(copies);
-    std::iota(order.begin(), order.end(), std::size_t{0});
     std::atomic<std::size_t> done{0};
-    std::for_each(std::execution::par, order.begin(), order.end(), [&](std::size_t i) {
+    auto copy = [&](std::size_t i) {
         if (control.Cancelled()) return;
         const DimensionSensitivity& s = result.rows[i / 2];
         const float h = SensitivityStep(g, s.id);
         if (h > 0.0f) {
             const LD target = static_cast<LD>(s.value) + (i % 2 == 0 ? -h : h);
-            const DimensionValue change{s.id, static_cast<float>(target)};
+            const DimensionValue change{s.id, SaturatedFloat(target)};
             const Gear copy = WithDimensions(g, std::span<const DimensionValue>(&change, 1));
             // What was stored after the side effects, which is what the rows saw.
             stored[i] = GetDimension(copy, s.id);
@@ -110,7 +105,8 @@ SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId>
         }
         const std::size_t n = done.fetch_add(1, std::memory_order_relaxed) + 1;
         if (control.progress) control.progress(n, copies);
-    });
+    };
+    ParallelFor(copies, copy);
     if (control.Cancelled()) {
         result.cancelled = true;
         return result;
@@ -160,6 +156,27 @@ SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId>
                          return *a.score > *b.score;
                      });
     return result;
+}
+
+}  // namespace
+
+SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId> ids,
+                                     std::span<const float> notches, Directions dirs,
+                                     const StudyControl& control) {
+    return ComputeSensitivity(
+        g, ids, RowSpec{RowBasis::Notches, {notches.begin(), notches.end()}, dirs}, control);
+}
+
+SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId> ids,
+                                     const RowSpec& spec, const StudyControl& control) {
+    try {
+        return RunSensitivity(g, ids, spec, control);
+    } catch (...) {
+        SensitivityResult failed;
+        failed.directions = spec.directions;
+        failed.error = ExceptionText(std::current_exception());
+        return failed;
+    }
 }
 
 std::vector<DimensionId> TopCutoffImbalanceIds(const Gear& g, std::size_t n,

@@ -9,7 +9,8 @@
 // Step: h = 0.001 x max(|value|, 0.1 x stroke) for a length; for the offset angle (id 25),
 // h = 0.001 x max(|value|, 1) degrees.
 //
-// A derivative is absent when either copy has a geometry error in that row or lacks the event.
+// A derivative is absent when either copy has a geometry error in that row or lacks the event,
+// or when it is beyond the range of a float (a step lost in rounding).
 // Ids 26 and 27 are handled like every other: 26 ("Rev Arm to Cent Norm") only sets the normal
 // running positions and so has derivative 0; 27 ("Rev Arm to Cent Max") scales the notch
 // settings, so its derivative is the effect of a reverse-arm travel that is off (a quadrant
@@ -69,6 +70,7 @@ struct SensitivityResult {
     std::vector<RankEntry> ranking;
     std::size_t eventRows = 0;  // event rows computed
     bool cancelled = false;     // the rows are incomplete and must not be used
+    std::string error;          // why the study could not finish; the rows must not be used
 };
 
 // All 49 dimension ids: 1..27, then 101..122.
@@ -78,7 +80,9 @@ std::vector<DimensionId> AllDimensionIds();
 float SensitivityStep(const Gear& g, DimensionId id);
 
 // The study. Unknown ids are skipped. Runs in parallel; the work unit of `control` is one
-// changed copy of the gear (its event rows at every notch and direction).
+// changed copy of the gear (its event rows at every notch and direction). Nothing is thrown: a
+// failure on any thread (out of memory, a throwing progress callback) ends the study with
+// `error` set.
 SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId> ids,
                                      std::span<const float> notches, Directions dirs,
                                      const StudyControl& control = {});
@@ -90,7 +94,7 @@ SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId>
 // The n dimensions with the largest effect on the front/rear cut-off imbalance, largest first,
 // for presetting the dimensions a design search varies (by default at the default notches in
 // both directions). Dimensions without effect and ids 26 and 27 (which only place the notches)
-// are left out, so fewer than n may come back.
+// are left out, so fewer than n may come back; none when the study failed.
 std::vector<DimensionId> TopCutoffImbalanceIds(
     const Gear& g, std::size_t n, std::span<const float> notches = kDefaultStudyNotches,
     Directions dirs = Directions::Both);

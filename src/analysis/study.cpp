@@ -50,9 +50,12 @@ bool ParseNotchList(std::string_view text, std::vector<float>& out, std::string&
             error = "'" + shown + "' is outside 0..1 (a fraction of \"Rev Arm to Cent Max\")";
             return false;
         }
-        const float f = static_cast<float>(v);
+        // A notch is known by its text (the key of its figures), so two notches that print alike
+        // are one notch given twice; -0 is 0.
+        const float f = v == 0.0 ? 0.0f : static_cast<float>(v);
+        const std::string key = NotchText(f);
         for (float seen : out) {
-            if (seen == f) {
+            if (NotchText(seen) == key) {
                 error = "'" + shown + "' is given twice";
                 return false;
             }
@@ -68,8 +71,9 @@ bool ParseNotchList(std::string_view text, std::vector<float>& out, std::string&
 }
 
 std::string NotchText(float notch) {
-    // Seven digits are all a float holds: 0.1f reads "0.1", not "0.100000001".
-    return FormatSignificant(static_cast<double>(notch), 7);
+    // The shortest text that reads back as the same float: 0.1f is "0.1", and two notches that
+    // differ get two texts.
+    return FormatShortest(notch);
 }
 
 }  // namespace mv

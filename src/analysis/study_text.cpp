@@ -11,13 +11,16 @@
 namespace mv {
 namespace {
 
+// Every number as the other commands print theirs: the shortest text that reads back as the
+// same float (8.47, not 8.47000027).
 std::string Num(double v) {
-    return FormatSignificant(v, 9);
+    return FormatJsonNumber(v);
 }
 
-// A float model value with the digits a float holds: 8.47, not 8.47000027.
-std::string FloatNum(float v) {
-    return FormatSignificant(static_cast<double>(v), 7);
+// In CSV a number that cannot be given is an empty cell, as an absent one is.
+std::string CsvNum(double v) {
+    std::string t = Num(v);
+    return t == "null" ? std::string() : t;
 }
 
 std::string Num(const std::optional<double>& v) {
@@ -90,8 +93,9 @@ std::string StatsJson(const EndStats& e) {
             out += "null";
             continue;
         }
-        out += "{\"min\":" + Num(s->min) + ",\"mean\":" + Num(s->mean) + ",\"max\":" + Num(s->max) +
-               ",\"std\":" + Num(s->std) + "}";
+        out += "{\"n\":" + std::to_string(s->count) + ",\"min\":" + Num(s->min) +
+               ",\"mean\":" + Num(s->mean) + ",\"max\":" + Num(s->max) + ",\"std\":" + Num(s->std) +
+               "}";
     }
     return out + "}";
 }
@@ -136,7 +140,7 @@ std::string SensitivityJson(const SensitivityResult& r) {
         const DimensionSensitivity& s = r.rows[k];
         if (k) out += ',';
         out += "{\"id\":" + std::to_string(s.id) + ",\"name\":" + Quoted(Name(s.id)) +
-               ",\"value\":" + FloatNum(s.value) + ",\"step\":" + FloatNum(s.step) + ",\"d\":{";
+               ",\"value\":" + Num(s.value) + ",\"step\":" + Num(s.step) + ",\"d\":{";
         bool firstDir = true;
         for (SweepDirection d : {SweepDirection::Forward, SweepDirection::Reverse}) {
             if (!Included(r.directions, d)) continue;
@@ -153,7 +157,7 @@ std::string SensitivityJson(const SensitivityResult& r) {
                 out += "\":{";
                 if (c.cutoff)
                     out += "\"notch\":" + (c.revArm ? NotchText(c.notch) : "null") +
-                           ",\"revarm\":" + (c.revArm ? FloatNum(*c.revArm) : "null") + ",";
+                           ",\"revarm\":" + (c.revArm ? Num(*c.revArm) : "null") + ",";
                 out += "\"front\":";
                 out += DerivativeJson(c.front);
                 out += ",\"rear\":";
@@ -182,15 +186,14 @@ std::string SensitivityCsv(const SensitivityResult& r) {
         for (StudyEvent e : kAllStudyEvents)
             out += std::string(",") + EndName(front) + "_" + StudyEventKey(e);
     out += '\n';
-    auto cell = [](const std::optional<double>& v) { return v ? Num(*v) : std::string(); };
+    auto cell = [](const std::optional<double>& v) { return v ? CsvNum(*v) : std::string(); };
     for (const DimensionSensitivity& s : r.rows) {
         for (const DerivativeCell& c : s.cells) {
-            out += std::to_string(s.id) + "," + CsvText(Name(s.id)) + "," + FloatNum(s.value) +
-                   "," + FloatNum(s.step) + "," + cell(s.score) + "," +
-                   SweepDirectionText(c.direction) + "," +
-                   (c.cutoff ? CutoffText(*c.cutoff) + "," : std::string()) +
+            out += std::to_string(s.id) + "," + CsvText(Name(s.id)) + "," + CsvNum(s.value) + "," +
+                   CsvNum(s.step) + "," + cell(s.score) + "," + SweepDirectionText(c.direction) +
+                   "," + (c.cutoff ? CutoffText(*c.cutoff) + "," : std::string()) +
                    (c.cutoff && !c.revArm ? std::string() : NotchText(c.notch)) +
-                   (c.cutoff ? "," + (c.revArm ? FloatNum(*c.revArm) : std::string()) : "");
+                   (c.cutoff ? "," + (c.revArm ? CsvNum(*c.revArm) : std::string()) : "");
             for (const EndDerivatives* e : {&c.front, &c.rear})
                 for (const auto& d : e->d) {
                     out += ',';
@@ -250,7 +253,8 @@ std::string SensitivityTable(const SensitivityResult& r) {
 std::string ToleranceJson(const ToleranceResult& r) {
     std::string out = "{\"samples\":" + std::to_string(r.samples) +
                       ",\"failed\":" + std::to_string(r.failed) +
-                      ",\"seed\":" + std::to_string(r.seed) + ",\"rows\":[";
+                      ",\"seed\":" + std::to_string(r.seed) + ",\"lever\":\"" +
+                      ToleranceLeverText(r.lever) + "\",\"rows\":[";
     for (std::size_t j = 0; j < r.rows.size(); ++j) {
         const ToleranceRow& row = r.rows[j];
         if (j) out += ',';
@@ -258,7 +262,7 @@ std::string ToleranceJson(const ToleranceResult& r) {
         if (row.cutoff)
             out +=
                 ",\"cutoff\":" + CutoffText(*row.cutoff) +
-                ",\"revarm\":" + (row.unreachable.empty() ? FloatNum(row.nominal.revArm) : "null") +
+                ",\"revarm\":" + (row.unreachable.empty() ? Num(row.nominal.revArm) : "null") +
                 ",\"unreachable\":" + (row.unreachable.empty() ? "null" : Quoted(row.unreachable));
         out += ",\"notch\":" + (row.unreachable.empty() ? NotchText(row.notch) : "null") +
                ",\"failed\":" + std::to_string(row.failed) + ",\"front\":" + StatsJson(row.front) +
@@ -274,13 +278,17 @@ std::string ToleranceCsv(const ToleranceResult& r) {
         for (StudyEvent e : kAllStudyEvents)
             for (const char* f : {"min", "mean", "max", "std"})
                 out += std::string(",") + EndName(front) + "_" + StudyEventKey(e) + "_" + f;
+    // The sample counts came later than the figures: they follow them, so that no column moves.
+    for (bool front : {true, false})
+        for (StudyEvent e : kAllStudyEvents)
+            out += std::string(",") + EndName(front) + "_" + StudyEventKey(e) + "_n";
     out += '\n';
     for (const ToleranceRow& row : r.rows) {
         const bool placed = row.unreachable.empty();
         out += std::string(SweepDirectionText(row.direction)) + "," +
                (row.cutoff ? CutoffText(*row.cutoff) + "," : std::string()) +
                (placed ? NotchText(row.notch) : std::string()) +
-               (row.cutoff ? "," + (placed ? FloatNum(row.nominal.revArm) : std::string()) : "") +
+               (row.cutoff ? "," + (placed ? CsvNum(row.nominal.revArm) : std::string()) : "") +
                "," + std::to_string(row.failed);
         for (const EndStats* e : {&row.front, &row.rear}) {
             for (const auto& s : e->events) {
@@ -290,8 +298,14 @@ std::string ToleranceCsv(const ToleranceResult& r) {
                 }
                 for (double v : {s->min, s->mean, s->max, s->std}) {
                     out += ',';
-                    out += Num(v);
+                    out += CsvNum(v);
                 }
+            }
+        }
+        for (const EndStats* e : {&row.front, &row.rear}) {
+            for (const auto& s : e->events) {
+                out += ',';
+                out += std::to_string(s ? s->count : 0);
             }
         }
         out += '\n';
@@ -301,10 +315,11 @@ std::string ToleranceCsv(const ToleranceResult& r) {
 
 std::string ToleranceTable(const ToleranceResult& r) {
     std::string out = "samples " + std::to_string(r.samples) + ", failed " +
-                      std::to_string(r.failed) + ", seed " + std::to_string(r.seed) +
-                      "; events in per cent of stroke, lead in units\n";
+                      std::to_string(r.failed) + ", seed " + std::to_string(r.seed) + ", lever " +
+                      ToleranceLeverText(r.lever) +
+                      "; events in per cent of stroke, lead in units; n: samples in the figures\n";
     out += !r.rows.empty() && r.rows.front().cutoff ? "dir  cut %" : "dir  notch";
-    out += "  failed  end    event             min       mean        max        std\n";
+    out += "  failed  end    event              n        min       mean        max        std\n";
     for (const ToleranceRow& row : r.rows) {
         for (bool front : {true, false}) {
             const EndStats& e = front ? row.front : row.rear;
@@ -317,6 +332,7 @@ std::string ToleranceTable(const ToleranceResult& r) {
                 out += "  ";
                 Pad(out, StudyEventKey(ev), 12, true);
                 const auto& s = e.events[static_cast<int>(ev)];
+                Pad(out, std::to_string(s ? s->count : 0), 7);
                 if (!s) {
                     PadCell(out, kAbsentText, 11);
                     out += '\n';

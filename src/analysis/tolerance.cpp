@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <execution>
-#include <numeric>
+#include <limits>
 #include <random>
 #include <utility>
 
 #include "analysis/cutoff_rows.hpp"
+#include "analysis/parallel.hpp"
 #include "model/dimensions.hpp"
 
 namespace mv {
@@ -17,6 +17,8 @@ namespace {
 using LD = long double;
 
 constexpr DimensionId kReachVert = 19;
+// "Rev Arm to Cent Norm": it sets the normal running positions only, so no notch row moves.
+constexpr DimensionId kRevArmNorm = 26;
 constexpr DimensionId kReachHorz = 20;
 // Rods that vary on their own; the auxiliary reach rod (19 with 20) is handled apart.
 constexpr std::array<DimensionId, 7> kPlainRods = {3, 6, 7, 8, 9, 12, 18};
@@ -67,7 +69,49 @@ bool RowFailed(const EventRow& nominal, const EventRow& row) {
     return false;
 }
 
+// The rows of one sample: placed on its own mid gear (reset), or at the settings of the gear
+// itself, which `nominal` holds (fixed; a row the gear itself cannot place stays unplaced).
+std::vector<NotchRow> SampleRows(const Gear& copy, const ToleranceOptions& opt, const RowSpec& spec,
+                                 const std::vector<NotchRow>& nominal) {
+    if (opt.lever == ToleranceLever::Reset) return RowsAt(copy, spec);
+    std::vector<NotchRow> rows = nominal;
+    for (NotchRow& r : rows)
+        if (r.Reachable()) r.events = ComputeEventRow(copy, r.events.revArm, r.direction);
+    return rows;
+}
+
 }  // namespace
+
+const char* ToleranceLeverText(ToleranceLever l) {
+    return l == ToleranceLever::Fixed ? "fixed" : "reset";
+}
+
+std::string CheckToleranceOptions(const ToleranceOptions& opt) {
+    if (opt.samples < 1 || opt.samples > kMaxToleranceSamples)
+        return "the number of samples must be from 1 to " + std::to_string(kMaxToleranceSamples);
+    if (opt.seed > kMaxStudySeed)
+        return "the seed must be a whole number from 0 to " + std::to_string(kMaxStudySeed);
+    bool varies = false;
+    for (std::size_t i = 0; i < opt.tolerances.size(); ++i) {
+        const DimensionTolerance& t = opt.tolerances[i];
+        const std::string id = "dimension " + std::to_string(t.id);
+        if (!IsDimensionId(t.id)) return id + " is not a dimension id (1..27, 101..122)";
+        if (t.id == kRevArmNorm)
+            return id +
+                   " (Rev Arm to Cent Norm) cannot have a tolerance: it only sets the normal "
+                   "running positions and moves no event at the notches";
+        if (!std::isfinite(t.tol)) return id + ": the tolerance is too large";
+        if (t.tol < 0.0f) return id + ": the tolerance must be 0 or more";
+        for (std::size_t j = 0; j < i; ++j)
+            if (opt.tolerances[j].id == t.id) return id + " is given twice";
+        varies |= t.tol > 0.0f;
+    }
+    if (!std::isfinite(opt.pinClearance)) return "the pin clearance is too large";
+    if (opt.pinClearance < 0.0f) return "the pin clearance must be 0 or more";
+    if (!varies && !(opt.pinClearance > 0.0f))
+        return "nothing varies: give a tolerance above 0 or a pin clearance above 0";
+    return {};
+}
 
 std::span<const DimensionId> PinClearanceIds() {
     return kPinClearanceIds;
@@ -116,14 +160,17 @@ std::vector<DimensionValue> ToleranceSample(const Gear& g, const ToleranceOption
 
     std::vector<DimensionValue> out;
     out.reserve(values.size());
-    for (const auto& [id, v] : values) out.push_back({id, static_cast<float>(v)});
+    for (const auto& [id, v] : values) out.push_back({id, SaturatedFloat(v)});
     return out;
 }
 
-ToleranceResult ComputeTolerance(const Gear& g, const ToleranceOptions& opt,
-                                 const StudyControl& control) {
+namespace {
+
+ToleranceResult RunTolerance(const Gear& g, const ToleranceOptions& opt,
+                             const StudyControl& control) {
     ToleranceResult result;
     result.seed = opt.seed;
+    result.lever = opt.lever;
     const int samples = std::max(opt.samples, 0);
     // The samples recompute mid gear, so the gear they are compared with does too: a gear whose
     // dimensions were swept without it would otherwise sit at other settings than its samples.
@@ -143,17 +190,14 @@ ToleranceResult ComputeTolerance(const Gear& g, const ToleranceOptions& opt,
 
     std::atomic<std::size_t> done{0};
     std::vector<std::vector<NotchRow>> block;
-    std::vector<int> indices;
     for (int first = 0; first < samples && !control.Cancelled(); first += kBlock) {
         const int count = std::min(kBlock, samples - first);
         block.assign(static_cast<std::size_t>(count), {});
-        indices.resize(static_cast<std::size_t>(count));
-        std::iota(indices.begin(), indices.end(), first);
-        std::for_each(std::execution::par, indices.begin(), indices.end(), [&](int k) {
+        ParallelFor(static_cast<std::size_t>(count), [&](std::size_t i) {
             if (control.Cancelled()) return;
+            const int k = first + static_cast<int>(i);
             const std::vector<DimensionValue> changes = ToleranceSample(g, opt, k);
-            const Gear copy = WithDimensions(g, changes);
-            block[static_cast<std::size_t>(k - first)] = RowsAt(copy, spec);
+            block[i] = SampleRows(WithDimensions(g, changes), opt, spec, nominal);
             const std::size_t n = done.fetch_add(1, std::memory_order_relaxed) + 1;
             if (control.progress) control.progress(n, static_cast<std::size_t>(samples));
         });
@@ -193,6 +237,21 @@ ToleranceResult ComputeTolerance(const Gear& g, const ToleranceOptions& opt,
         }
     }
     return result;
+}
+
+}  // namespace
+
+ToleranceResult ComputeTolerance(const Gear& g, const ToleranceOptions& opt,
+                                 const StudyControl& control) {
+    try {
+        return RunTolerance(g, opt, control);
+    } catch (...) {
+        ToleranceResult failed;
+        failed.seed = opt.seed;
+        failed.lever = opt.lever;
+        failed.error = ExceptionText(std::current_exception());
+        return failed;
+    }
 }
 
 }  // namespace mv

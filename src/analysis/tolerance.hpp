@@ -9,6 +9,11 @@
 //
 // A sample fails in a row when that row has a geometry error or lacks an event that the gear
 // itself has there; a failed sample is counted in the row and left out of all its statistics.
+//
+// The reverse arm: by default each sample is erected anew, mid gear found again for its own
+// parts, as a fitter sets up a gear (ToleranceLever::Reset). With ToleranceLever::Fixed every
+// sample runs at the reverse-arm settings of the gear itself, so a part error that moves mid
+// gear shows in the events.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +32,15 @@ struct DimensionTolerance {
     float tol = 0;  // half width: value - tol .. value + tol
 };
 
+enum class ToleranceLever {
+    Reset,  // mid gear recomputed for each sample, the notches taken from it
+    Fixed,  // the notch settings of the gear itself, whatever the sample's mid gear
+};
+const char* ToleranceLeverText(ToleranceLever l);  // "reset" / "fixed"
+
+// The most samples one study takes, in the command and in the window.
+inline constexpr int kMaxToleranceSamples = 1'000'000;
+
 struct ToleranceOptions {
     std::vector<DimensionTolerance> tolerances;
     float pinClearance = 0;  // C: rods with a pin at each end vary by +-2C
@@ -37,11 +51,18 @@ struct ToleranceOptions {
     // its rows anew, as a driver sets the lever by the cut-off.
     std::vector<float> cutoffs;
     Directions directions = Directions::Both;
+    ToleranceLever lever = ToleranceLever::Reset;
     bool keepCutoffs = false;  // keep every sample's cut-offs (for plots)
 };
 
+// What is wrong with options a user gave, or "" when the study can run: samples 1 ..
+// kMaxToleranceSamples, a seed 0 .. kMaxStudySeed, tolerances of known dimensions, each once,
+// finite and not negative, none for id 26 (it moves no event), a pin clearance finite and not
+// negative, and something that varies (a tolerance or the clearance above 0).
+std::string CheckToleranceOptions(const ToleranceOptions& opt);
+
 struct EventStats {
-    int count = 0;  // samples that went into the figures
+    int count = 0;  // samples that went into the figures ("n")
     double min = 0, mean = 0, max = 0;
     double std = 0;  // sample standard deviation (0 for a single sample)
 };
@@ -66,8 +87,10 @@ struct ToleranceResult {
     int samples = 0;
     int failed = 0;  // samples that failed in at least one row
     std::uint64_t seed = 0;
+    ToleranceLever lever = ToleranceLever::Reset;
     std::vector<ToleranceRow> rows;  // the order of NotchRows
     bool cancelled = false;          // the figures are incomplete and must not be used
+    std::string error;               // why the study could not finish; nothing may be used
 };
 
 // The dimensions a pin clearance acts on, each a rod between two pins: main rod (3), eccentric
@@ -80,13 +103,15 @@ std::span<const DimensionId> PinClearanceIds();
 // The dimension values of sample `index`: the same for the same gear, options and index.
 std::vector<DimensionValue> ToleranceSample(const Gear& g, const ToleranceOptions& opt, int index);
 
-// The study. Runs the samples in parallel; the work unit of `control` is one sample.
+// The study. Runs the samples in parallel; the work unit of `control` is one sample. Nothing is
+// thrown: a failure on any thread ends the study with `error` set.
 ToleranceResult ComputeTolerance(const Gear& g, const ToleranceOptions& opt,
                                  const StudyControl& control = {});
 
-// Text forms. JSON: {"samples","failed","seed","rows":[{"direction","notch","failed","front":
-// {"admission":{"min","mean","max","std"},...},"rear":{...}}]}; an event without figures is
-// null. CSV: one line per row. Table: one line per row, end and event.
+// Text forms. JSON: {"samples","failed","seed","lever","rows":[{"direction","notch","failed",
+// "front":{"admission":{"n","min","mean","max","std"},...},"rear":{...}}]}; an event without
+// figures is null. CSV: one line per row, the sample counts (`front_admission_n` ...) in the
+// last columns. Table: one line per row, end and event.
 std::string ToleranceJson(const ToleranceResult& r);
 std::string ToleranceCsv(const ToleranceResult& r);
 std::string ToleranceTable(const ToleranceResult& r);

@@ -13,6 +13,7 @@
 #include "aids/data_table.hpp"
 #include "aids/lines_dialog.hpp"
 #include "design/design_assistant_window.hpp"
+#include "design/new_gear_dialog.hpp"
 #include "design/sensitivity_window.hpp"
 #include "diagrams/diagram_windows.hpp"
 #include "diagrams/set_rev_arm.hpp"
@@ -129,6 +130,9 @@ int main(int argc, char** argv) {
     windows.dataTable = keep(std::make_unique<mv::TDataTable>(model, &form));
     windows.designAssistant = keep(std::make_unique<mv::TDesignAssistant>(model, &form));
     windows.sensitivity = keep(std::make_unique<mv::TSensitivity>(model, &form));
+    auto newGear = std::make_unique<mv::TNewGear>(&form);
+    newGear->openGear = [&form](const mv::Gear& g) { return form.OpenNewGear(g); };
+    windows.newGear = keep(std::move(newGear));
     for (const mv::DiagramKindInfo& k : mv::DiagramKinds()) {
         if (!k.draw) {
             windows.Graph(k.kind) = keep(std::make_unique<TValveEvents>(model, &form));

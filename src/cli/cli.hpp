@@ -41,6 +41,16 @@ struct Command {
     std::function<int(const Args&)> run;
 };
 
+// An option as a command's help lists it: a line "  --name VALUE   what it does" (or
+// "  --name   what it does" for one without a value).
+struct HelpOption {
+    std::string name;
+    bool takesValue = false;
+};
+// The options a help text lists, in its order. The help is where the options are written down,
+// so this is what tells an option's value from the next option (and what the fuzzer reads).
+std::vector<HelpOption> HelpOptions(const std::string& help);
+
 // Registers a command; used from static initialisers in each command's file.
 bool Register(Command c);
 const std::vector<Command>& Commands();
@@ -59,6 +69,8 @@ bool TakeGearOption(const Args& args, std::size_t& i, GearOptions& opt);
 // The value of option args[i]; throws UsageError when it is missing.
 const std::string& OptionValue(const Args& args, std::size_t& i);
 double NumberValue(const std::string& option, const std::string& text);
+// A number that becomes a model value: beyond the float range it is "too large".
+float FloatValue(const std::string& option, const std::string& text);
 int IntValue(const std::string& option, const std::string& text);
 
 // Builds the working set: start-up state, the file (as the open command loads it), every --set
@@ -69,7 +81,7 @@ void BuildGear(Model& m, const GearOptions& opt);
 extern const char* const kGearOptionsHelp;
 
 // JSON or CSV number: the value as the float the model holds, in the shortest text that reads
-// back as that float.
+// back as that float; null for what a float cannot hold (mv::FormatJsonNumber).
 std::string Num(double v);
 
 }  // namespace mv::cli

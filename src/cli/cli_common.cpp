@@ -1,5 +1,7 @@
 #include <cmath>
+#include <limits>
 
+#include "analysis/study.hpp"
 #include "cli/cli.hpp"
 #include "files/dimension_file.hpp"
 #include "model/dimensions.hpp"
@@ -25,6 +27,25 @@ const std::vector<Command>& Commands() {
     return Registry();
 }
 
+std::vector<HelpOption> HelpOptions(const std::string& help) {
+    std::vector<HelpOption> out;
+    std::size_t start = 0;
+    while (start < help.size()) {
+        std::size_t end = help.find('\n', start);
+        if (end == std::string::npos) end = help.size();
+        const std::string line = help.substr(start, end - start);
+        start = end + 1;
+        if (line.rfind("  -", 0) != 0) continue;
+        const std::size_t nameEnd = std::min(line.find(' ', 2), line.size());
+        HelpOption o;
+        o.name = line.substr(2, nameEnd - 2);
+        // One blank, then a word: the value's placeholder. Two blanks: the description.
+        o.takesValue = nameEnd + 1 < line.size() && line[nameEnd + 1] != ' ';
+        out.push_back(o);
+    }
+    return out;
+}
+
 const char* const kGearOptionsHelp =
     "  --file PATH        load a .dst or .mvo dimension file first\n"
     "  --set ID=VALUE     commit dimension ID (1..27, 101..122) as a dialog does; repeatable\n"
@@ -40,6 +61,13 @@ double NumberValue(const std::string& option, const std::string& text) {
     double v = 0;
     if (!ParseStrict(text, v)) throw UsageError{option + ": '" + text + "' is not a number"};
     return v;
+}
+
+float FloatValue(const std::string& option, const std::string& text) {
+    const double v = NumberValue(option, text);
+    if (std::fabs(v) > std::numeric_limits<float>::max())
+        throw UsageError{option + ": '" + text + "' is too large"};
+    return static_cast<float>(v);
 }
 
 int IntValue(const std::string& option, const std::string& text) {
@@ -64,14 +92,13 @@ bool TakeGearOption(const Args& args, std::size_t& i, GearOptions& opt) {
         if (!ParseStrict(idText, idv) || idv != std::floor(idv) || idv < 0 || idv > 1000 ||
             !IsDimensionId(static_cast<DimensionId>(idv)))
             throw UsageError{"--set: '" + idText + "' is not a dimension id (1..27, 101..122)"};
-        const double value = NumberValue("--set", v.substr(eq + 1));
-        if (std::fabs(value) > 3.4e38) throw UsageError{"--set: '" + v + "' is out of range"};
-        opt.sets.emplace_back(static_cast<DimensionId>(idv), static_cast<float>(value));
+        const float value = FloatValue("--set", v.substr(eq + 1));
+        opt.sets.emplace_back(static_cast<DimensionId>(idv), value);
         return true;
     }
     if (a == "--revarm") {
         if (opt.notch) throw UsageError{"--revarm and --notch exclude each other"};
-        opt.revarm = NumberValue(a, OptionValue(args, i));
+        opt.revarm = FloatValue(a, OptionValue(args, i));
         return true;
     }
     if (a == "--notch") {
@@ -99,15 +126,16 @@ void BuildGear(Model& m, const GearOptions& opt) {
     if (opt.revarm) {
         m.gear.revArmSetting = static_cast<float>(*opt.revarm);
     } else if (opt.notch) {
-        m.gear.revArmSetting =
-            static_cast<float>(m.revArmPositions[0] + *opt.notch * m.frame.revArmMax);
+        // A gear of absurd dimensions can put the notch beyond a float: it stays at the edge.
+        m.gear.revArmSetting = SaturatedFloat(static_cast<long double>(m.revArmPositions[0]) +
+                                              *opt.notch * m.frame.revArmMax);
     }
     m.gear.direction =
         m.gear.revArmSetting >= m.revArmPositions[0] ? RunDirection::Fwd : RunDirection::Rev;
 }
 
 std::string Num(double v) {
-    return FormatShortest(static_cast<float>(v));
+    return FormatJsonNumber(v);
 }
 
 }  // namespace mv::cli

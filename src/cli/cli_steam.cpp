@@ -5,15 +5,6 @@
 #include "model/text.hpp"
 
 namespace mv::cli {
-namespace {
-
-float FloatValue(const std::string& option, const std::string& text) {
-    const double v = NumberValue(option, text);
-    if (std::fabs(v) > 3.4e38) throw UsageError{option + ": '" + text + "' is out of range"};
-    return static_cast<float>(v);
-}
-
-}  // namespace
 
 bool TakeSteamOption(const Args& args, std::size_t& i, SteamOptions& o) {
     const std::string& a = args[i];

@@ -85,9 +85,15 @@ std::uint64_t SeedValue(const std::string& option, const std::string& text) {
     std::uint64_t v = 0;
     const char* end = text.data() + text.size();
     const auto res = std::from_chars(text.data(), end, v);
-    if (text.empty() || res.ec != std::errc() || res.ptr != end)
+    if (text.empty() || res.ec != std::errc() || res.ptr != end || v > kMaxStudySeed)
         throw UsageError{option + ": '" + text + "' is not a whole number from 0 to " +
-                         std::to_string(UINT64_MAX)};
+                         std::to_string(kMaxStudySeed)};
+    return v;
+}
+
+float SizeValue(const std::string& option, const std::string& text) {
+    const float v = FloatValue(option, text);
+    if (v < 0.0f) throw UsageError{option + ": '" + text + "' must be 0 or more"};
     return v;
 }
 

@@ -23,7 +23,9 @@ std::vector<DimensionId> IdsValue(const std::string& option, const std::string& 
 DimensionId IdValue(const std::string& option, const std::string& text);
 // json, csv or table.
 std::string FormatValue(const std::string& option, const std::string& text);
-// A whole number 0..2^64-1.
+// A seed: a whole number 0..2^32-1 (kMaxStudySeed), the same range in every command and window.
 std::uint64_t SeedValue(const std::string& option, const std::string& text);
+// A tolerance or a clearance: 0 or more, and "too large" beyond a float.
+float SizeValue(const std::string& option, const std::string& text);
 
 }  // namespace mv::cli

@@ -24,7 +24,11 @@ int RunDataFiles(const Args& args) {
             std::printf("%s: %s\n", f, path.toLocal8Bit().constData());
         }
     }
-    return missing ? kExitBadFile : kExitOk;
+    if (missing == 0) return kExitOk;
+    // A failing status says why on stderr, as every command's does.
+    std::fflush(stdout);
+    std::fprintf(stderr, "merrovan-cli data-files: %d of the 4 data files not found\n", missing);
+    return kExitBadFile;
 }
 
 const bool kRegistered = Register(Command{

@@ -161,8 +161,7 @@ const bool kRegistered = Register(Command{
         "(through the dead centre when the port opens before it), N points along the\n"
         "expansion, the exhaust line to the far dead centre and back, N points along the\n"
         "compression (and the dead centre where it passes it). \"reason\" says why a figure is\n"
-        "null (null when none is).\n"
-        "Exit status: 0 done, 1 a file could not be read, 2 a bad option.\n",
+        "null (null when none is).\n",
     RunPerformance});
 
 }  // namespace

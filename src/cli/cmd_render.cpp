@@ -1,4 +1,5 @@
-// merrovan-cli render: the main window's picture for a given state, as PNG, SVG or PDF.
+// merrovan-cli render: the main window's picture for a given state, as PNG, SVG or PDF, or the
+// mechanism at full size as a DXF drawing.
 #include <QDateTime>
 #include <QFile>
 #include <QImage>
@@ -14,13 +15,14 @@
 
 #include "cli/cli.hpp"
 #include "cli/cli_render.hpp"
+#include "files/dxf_file.hpp"
 #include "mainwin/draw_picture.hpp"
 #include "model/dimensions.hpp"
 
 namespace mv::cli {
 namespace {
 
-enum class Format { Png, Svg, Pdf };
+enum class Format { Png, Svg, Pdf, Dxf };
 
 struct RenderOptions {
     GearOptions gear;
@@ -55,7 +57,8 @@ Format FormatOf(const std::string& path) {
     if (ends(".png")) return Format::Png;
     if (ends(".svg")) return Format::Svg;
     if (ends(".pdf")) return Format::Pdf;
-    throw UsageError{"--out: '" + path + "' must end in .png, .svg or .pdf"};
+    if (ends(".dxf")) return Format::Dxf;
+    throw UsageError{"--out: '" + path + "' must end in .png, .svg, .pdf or .dxf"};
 }
 
 void ParseCrop(const std::string& v, RenderOptions& o) {
@@ -139,6 +142,11 @@ int RunRender(const Args& args) {
     }
     TickSolve(m);
 
+    if (FormatOf(o.out) == Format::Dxf) {
+        std::string error;
+        if (!files::WriteMechanismDxf(m, o.out, error)) throw FileError{error};
+        return kExitOk;
+    }
     const QString path = QString::fromStdString(o.out);
     switch (FormatOf(o.out)) {
         case Format::Png: {
@@ -188,19 +196,24 @@ int RunRender(const Args& args) {
             if (f.error() != QFileDevice::NoError) throw FileError{"cannot write '" + o.out + "'"};
             break;
         }
+        case Format::Dxf: break;  // written above
     }
     return kExitOk;
 }
 
 const bool kRegistered = Register(Command{
     "render",
-    "render --out FILE.png|.svg|.pdf [--file F] [--set ID=V]... [--angle DEG] "
+    "render --out FILE.png|.svg|.pdf|.dxf [--file F] [--set ID=V]... [--angle DEG] "
     "[--revarm X | --notch F] [--screen-data on|off] [--line-width 1|2] [--crop WxH] "
     "[--steam on|off] [--ticks N] [--graphic ID]",
     "Draws the main window's picture for one state, as the window's frame buffer holds it\n"
     "after the tick's solve (the driver angle not yet advanced).\n" +
         std::string(kGearOptionsHelp) +
-        "  --out FILE         .png (1280x1024 pixels), .svg or .pdf (the same drawing, vector)\n"
+        "  --out FILE         .png (1280x1024 pixels), .svg or .pdf (the same drawing, vector),\n"
+        "                     or .dxf: the mechanism at that position, full size (one drawing\n"
+        "                     unit per unit of the dimensions), on the layers FRAME, RODS, PINS,\n"
+        "                     VALVE, PORTS, PISTON and TEXT; the picture's options other than\n"
+        "                     --angle, --revarm and --notch do not apply to it\n"
         "  --angle DEG        driver angle (default 0)\n"
         "  --screen-data S    on (default) or off: the live values over the picture\n"
         "  --line-width W     1 (default) or 2\n"

@@ -252,11 +252,12 @@ constexpr const char* kStyle =
 int RunReport(const Args& args) {
     const ReportOptions o = Parse(args);
 
-    // The gear first: a file that does not load leaves no empty folder behind.
-    Progress("building the gear");
+    // The gear first: a file that does not load leaves no empty folder behind. A bad option is
+    // refused before any progress line, so its message is the one line on stderr.
     Model base;
     BuildGear(base, o.gear);
     if (o.steam.pressureGiven) CheckSteamOptions(o.steam, base);
+    Progress("built the gear");
     ApplyPositions(base, o.positions);
 
     const QString dirPath = QString::fromStdString(o.out);

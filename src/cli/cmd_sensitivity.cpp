@@ -48,6 +48,7 @@ int RunSensitivity(const Args& args) {
     const SensitivityResult r =
         cutoffs ? ComputeSensitivity(m, ids, RowSpec{RowBasis::Cutoffs, *cutoffs, dirs})
                 : ComputeSensitivity(m, ids, notches, dirs);
+    if (!r.error.empty()) throw AnalysisError{"the study could not run: " + r.error};
     // Every row of the study has the same cells; the first tells which cut-offs are out of reach.
     if (!r.rows.empty())
         for (const DerivativeCell& c : r.rows.front().cells)
@@ -57,11 +58,18 @@ int RunSensitivity(const Args& args) {
                              "reach of the gear; its derivatives are null\n",
                              CutoffText(*c.cutoff).c_str(), SweepDirectionText(c.direction));
 
-    int absent = 0;
+    int absent = 0, all = 0;
     for (const DimensionSensitivity& s : r.rows)
         for (const DerivativeCell& c : s.cells)
             for (const EndDerivatives* e : {&c.front, &c.rear})
-                for (const auto& d : e->d) absent += !d;
+                for (const auto& d : e->d) {
+                    absent += !d;
+                    ++all;
+                }
+    if (absent == all)
+        throw AnalysisError{
+            "every derivative is null (a geometry error or a missing event at "
+            "every notch): nothing to rank"};
     if (absent > 0)
         std::fprintf(stderr,
                      "merrovan-cli sensitivity: warning: %d derivatives are null (a geometry error "
@@ -107,14 +115,15 @@ const bool kRegistered = Register(Command{
     "Id 26 only sets the normal running positions and has derivative 0; id 27 scales the\n"
     "notch settings, so its derivative is the effect of a reverse-arm travel that is off.\n"
     "A derivative taken across a geometry error or an event that is missing at either end of\n"
-    "the step is null (an empty cell in csv, a dash in the table); stderr counts them.\n"
+    "the step is null (an empty cell in csv, a dash in the table); stderr counts them. When\n"
+    "every derivative is null there is nothing to give: exit status 3.\n"
     "Ranking: each dimension's score is the largest |d(front cutoff - rear cutoff)| over the\n"
     "notches and directions, in per cent of stroke per unit; largest first, null last.\n"
     "JSON: {\"notches\":[...], \"rows\":[{\"id\", \"name\", \"value\", \"step\", \"d\":\n"
     "{\"fwd\":{\"0.5\":{\"front\":{\"admission\", \"cutoff\", \"release\", \"compression\",\n"
     "\"lead\"}, \"rear\":{...}}, ...}, \"rev\":{...}}}, ...], \"ranking\":[{\"id\", \"name\",\n"
     "\"score\"}, ...]}.\n"
-    "Exit status: 0 done, 1 a file could not be read, 2 a bad option.\n",
+    "Numbers are the shortest text that reads back as the same float.\n",
     RunSensitivity});
 
 }  // namespace

@@ -11,6 +11,8 @@
 namespace mv::cli {
 namespace {
 
+constexpr long kMaxSweepAngles = 1'000'000;
+
 std::string SolveJson(Model& m, double angle) {
     m.gear.driverAngle = static_cast<float>(angle);
     m.gear.geometryError = false;
@@ -42,11 +44,15 @@ int RunSolve(const Args& args) {
         if (TakeGearOption(args, i, gear)) continue;
         const std::string& a = args[i];
         if (a == "--angle") {
-            angles.push_back(NumberValue(a, OptionValue(args, i)));
+            angles.push_back(FloatValue(a, OptionValue(args, i)));
         } else if (a == "--sweep") {
             const double step = NumberValue(a, OptionValue(args, i));
-            if (!(step > 0.0) || step > 360.0)
-                throw UsageError{"--sweep: the step must be above 0 and at most 360"};
+            // A step finer than this would be more lines than any reader wants (and never end).
+            constexpr double kFinest = 360.0 / kMaxSweepAngles;
+            if (!(step >= kFinest) || step > 360.0)
+                throw UsageError{"--sweep: the step must be from " + Num(kFinest) +
+                                 " to 360 (at most " + std::to_string(kMaxSweepAngles) +
+                                 " steps a turn)"};
             sweep = step;
         } else {
             throw UsageError{"unknown option '" + a + "'"};

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -24,9 +25,12 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cmath>
+#include <limits>
 #include <optional>
 
+#include "analysis/parallel.hpp"
 #include "design/sensitivity_charts.hpp"
 #include "model/dimensions.hpp"
 #include "model/text.hpp"
@@ -273,19 +277,29 @@ void TSensitivity::BuildToleranceTab(QWidget* tab) {
         "with a pin at each end) vary by \u00b12C in length");
     samples_ = new QSpinBox(tab);
     samples_->setObjectName("SpinSamples");
-    samples_->setRange(1, 100000);
+    samples_->setRange(1, kMaxToleranceSamples);
     samples_->setValue(1000);
-    seed_ = new QSpinBox(tab);
+    seed_ = new QDoubleSpinBox(tab);
     seed_->setObjectName("SpinSeed");
-    seed_->setRange(0, 2147483647);
+    seed_->setDecimals(0);
+    seed_->setRange(0, static_cast<double>(kMaxStudySeed));
     seed_->setValue(1);
-    seed_->setToolTip("The same seed gives the same samples");
+    seed_->setToolTip("The same seed gives the same samples (0 to 4294967295)");
+    lever_ = new QComboBox(tab);
+    lever_->setObjectName("ComboLever");
+    lever_->addItems({"Reset mid gear for each sample", "Keep the gear's settings"});
+    lever_->setToolTip(
+        "Reset: each sample finds its own mid gear and takes the notches from it, as a fitter "
+        "sets up the gear he has made. Keep: every sample runs at the reverse-arm settings of "
+        "the gear as drawn, so a part error that moves mid gear shows in the events.");
     form->addWidget(new QLabel("Pin clearance:", tab), 0, 0);
     form->addWidget(pinClearance_, 0, 1);
     form->addWidget(new QLabel("Samples:", tab), 1, 0);
     form->addWidget(samples_, 1, 1);
     form->addWidget(new QLabel("Seed:", tab), 2, 0);
     form->addWidget(seed_, 2, 1);
+    form->addWidget(new QLabel("Reverse arm:", tab), 3, 0);
+    form->addWidget(lever_, 3, 1);
     left->addLayout(form);
     btnTolerance_ = new QPushButton("Run", tab);
     btnTolerance_->setObjectName("BtnTolerance");
@@ -308,8 +322,10 @@ void TSensitivity::BuildToleranceTab(QWidget* tab) {
     chartLayout->addWidget(tolChart_, 1);
     connect(relative_, &QCheckBox::toggled, this, [this] { DrawToleranceChart(); });
     tolTable_ = MakeTable(right, "TableSpread",
-                          {"Dir", "Notch", "End", "Failed", "Cut-off min", "mean", "max", "std",
-                           "Lead min", "Lead max"});
+                          {"Dir", "Notch", "End", "Failed", "n", "Cut-off min", "mean", "max",
+                           "std", "Lead min", "Lead max"});
+    tolTable_->horizontalHeaderItem(4)->setToolTip(
+        "Samples in the cut-off figures: those that did not fail in the row and have a cut-off");
     tolTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     right->addWidget(chartBox);
     right->addWidget(tolTable_);
@@ -399,9 +415,13 @@ bool TSensitivity::StartTolerance() {
         const QString text = tolInput_->item(r, TiTol)->text().trimmed();
         if (text.isEmpty()) continue;
         double t = 0;
-        if (!ParseStrict(text.toStdString(), t) || t < 0 || t > 3.4e38) {
-            SetStatus(QString("Tolerance of %1: '%2' is not a number of 0 or more")
-                          .arg(tolInput_->item(r, TiName)->text(), text),
+        const QString problem = !ParseStrict(text.toStdString(), t) ? "is not a number"
+                                : std::fabs(t) > std::numeric_limits<float>::max() ? "is too large"
+                                : t < 0 ? "must be 0 or more"
+                                        : QString();
+        if (!problem.isEmpty()) {
+            SetStatus(QString("Tolerance of %1: '%2' %3")
+                          .arg(tolInput_->item(r, TiName)->text(), text, problem),
                       true);
             tolInput_->setCurrentCell(r, TiTol);
             tolInput_->setFocus();
@@ -414,9 +434,12 @@ bool TSensitivity::StartTolerance() {
     const QString clearance = pinClearance_->text().trimmed();
     if (!clearance.isEmpty()) {
         double c = 0;
-        if (!ParseStrict(clearance.toStdString(), c) || c < 0 || c > 3.4e38) {
-            SetStatus(QString("Pin clearance: '%1' is not a number of 0 or more").arg(clearance),
-                      true);
+        const QString problem = !ParseStrict(clearance.toStdString(), c) ? "is not a number"
+                                : std::fabs(c) > std::numeric_limits<float>::max() ? "is too large"
+                                : c < 0 ? "must be 0 or more"
+                                        : QString();
+        if (!problem.isEmpty()) {
+            SetStatus(QString("Pin clearance: '%1' %2").arg(clearance, problem), true);
             pinClearance_->setFocus();
             return false;
         }
@@ -429,9 +452,35 @@ bool TSensitivity::StartTolerance() {
     }
     job->tol.samples = samples_->value();
     job->tol.seed = static_cast<std::uint64_t>(seed_->value());
+    job->tol.lever = lever_->currentIndex() == 1 ? ToleranceLever::Fixed : ToleranceLever::Reset;
     job->tol.keepCutoffs = true;
+    // The same rules as the command line's (nothing that varies, id 26, the seed's range).
+    if (const std::string why = CheckToleranceOptions(job->tol); !why.empty()) {
+        std::string text = why;
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+        SetStatus(Q(text + "."), true);
+        return false;
+    }
     Launch(job, QString("Running %1 samples\u2026").arg(job->tol.samples));
     return true;
+}
+
+// The study of a job, on the worker thread.
+void TSensitivity::Compute(Job& job) {
+    StudyControl control;
+    control.cancel = &job.cancel;
+    control.progress = [&job](std::size_t done, std::size_t total) {
+        job.total.store(total, std::memory_order_relaxed);
+        std::size_t seen = job.done.load(std::memory_order_relaxed);
+        while (done > seen && !job.done.compare_exchange_weak(seen, done)) {
+        }
+    };
+    if (job.kind == Job::Kind::Ranking) {
+        const std::vector<DimensionId> ids = AllDimensionIds();
+        job.ranking = ComputeSensitivity(job.gear, ids, job.notches, job.dirs, control);
+    } else {
+        job.tolerance = ComputeTolerance(job.gear, job.tol, control);
+    }
 }
 
 void TSensitivity::Launch(const std::shared_ptr<Job>& job, const QString& what) {
@@ -439,19 +488,13 @@ void TSensitivity::Launch(const std::shared_ptr<Job>& job, const QString& what) 
     job->generation = generation_;
     job_ = job;
     thread_ = QThread::create([job] {
-        StudyControl control;
-        control.cancel = &job->cancel;
-        control.progress = [job](std::size_t done, std::size_t total) {
-            job->total.store(total, std::memory_order_relaxed);
-            std::size_t seen = job->done.load(std::memory_order_relaxed);
-            while (done > seen && !job->done.compare_exchange_weak(seen, done)) {
-            }
-        };
-        if (job->kind == Job::Kind::Ranking) {
-            const std::vector<DimensionId> ids = AllDimensionIds();
-            job->ranking = ComputeSensitivity(job->gear, ids, job->notches, job->dirs, control);
-        } else {
-            job->tolerance = ComputeTolerance(job->gear, job->tol, control);
+        // The studies report their own failures; what is left (memory for the ids) must not
+        // leave the thread either.
+        try {
+            Compute(*job);
+        } catch (...) {
+            (job->kind == Job::Kind::Ranking ? job->ranking.error : job->tolerance.error) =
+                ExceptionText(std::current_exception());
         }
     });
     connect(thread_, &QThread::finished, this, [this, job] { Finished(job); });
@@ -494,6 +537,14 @@ void TSensitivity::Finished(const std::shared_ptr<Job>& job) {
         job->kind == Job::Kind::Ranking ? job->ranking.cancelled : job->tolerance.cancelled;
     if (cancelled) {
         SetStatus("Cancelled; the results shown are those of the last finished study.");
+        return;
+    }
+    const std::string& error =
+        job->kind == Job::Kind::Ranking ? job->ranking.error : job->tolerance.error;
+    if (!error.empty()) {
+        SetStatus("The study could not run: " + Q(error) +
+                      ". The results shown are those of the last finished study.",
+                  true);
         return;
     }
     if (job->kind == Job::Kind::Ranking) {
@@ -561,13 +612,20 @@ void TSensitivity::ShowTolerance() {
             auto num = [](const std::optional<EventStats>& s, double EventStats::*f, int decimals) {
                 return s ? Q(FormatFixed((*s).*f, 0, decimals)) : QString::fromUtf8(kAbsentText);
             };
-            const QString cells[] = {
-                SweepDirectionText(row.direction), Q(NotchText(row.notch)),
-                front ? "front" : "rear",          QString::number(row.failed),
-                num(cut, &EventStats::min, 2),     num(cut, &EventStats::mean, 2),
-                num(cut, &EventStats::max, 2),     num(cut, &EventStats::std, 3),
-                num(lead, &EventStats::min, 4),    num(lead, &EventStats::max, 4)};
-            for (int c = 0; c < 10; ++c) {
+            // n: the samples in the cut-off figures, which for a cut-off the gear itself lacks
+            // are only those that have one.
+            const QString cells[] = {SweepDirectionText(row.direction),
+                                     Q(NotchText(row.notch)),
+                                     front ? "front" : "rear",
+                                     QString::number(row.failed),
+                                     QString::number(cut ? cut->count : 0),
+                                     num(cut, &EventStats::min, 2),
+                                     num(cut, &EventStats::mean, 2),
+                                     num(cut, &EventStats::max, 2),
+                                     num(cut, &EventStats::std, 3),
+                                     num(lead, &EventStats::min, 4),
+                                     num(lead, &EventStats::max, 4)};
+            for (int c = 0; c < static_cast<int>(std::size(cells)); ++c) {
                 QTableWidgetItem* item = c < 3 ? TextItem(cells[c]) : new NumberItem(cells[c], 0);
                 tolTable_->setItem(r, c, item);
             }
@@ -578,12 +636,20 @@ void TSensitivity::ShowTolerance() {
     const int skipped = DrawToleranceChart();
 
     QString text = QString(
-                       "%1 samples, seed %2: %3 failed in at least one row (geometry error "
+                       "%1 samples, seed %2, %3: %4 failed in at least one row (geometry error "
                        "or a lost event) and are left out of that row's figures.")
                        .arg(t.samples)
                        .arg(t.seed)
+                       .arg(t.lever == ToleranceLever::Fixed ? "at the gear's reverse-arm settings"
+                                                             : "mid gear reset for each")
                        .arg(t.failed);
     if (skipped) text += QString(" %1 rows without cut-offs are not plotted.").arg(skipped);
+    bool figures = false;
+    for (const ToleranceRow& row : t.rows)
+        for (const EndStats* e : {&row.front, &row.rear})
+            for (const auto& st : e->events) figures |= st.has_value();
+    if (t.samples > 0 && !figures)
+        text += " Every sample failed in every row: there are no figures to show.";
     SetStatus(text, t.failed > 0);
 }
 

@@ -18,6 +18,7 @@ class QChart;
 class QChartView;
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -58,6 +59,7 @@ private:
     void BuildRankingTab(QWidget* tab);
     void BuildToleranceTab(QWidget* tab);
     bool ReadNotches(std::vector<float>& notches, Directions& dirs);
+    static void Compute(Job& job);
     void Launch(const std::shared_ptr<Job>& job, const QString& what);
     void Finished(const std::shared_ptr<Job>& job);
     void ShowRanking();
@@ -85,7 +87,8 @@ private:
     QTableWidget* tolInput_ = nullptr;
     QLineEdit* pinClearance_ = nullptr;
     QSpinBox* samples_ = nullptr;
-    QSpinBox* seed_ = nullptr;
+    QDoubleSpinBox* seed_ = nullptr;  // 0 .. 2^32 - 1: more than a QSpinBox holds
+    QComboBox* lever_ = nullptr;
     QPushButton* btnTolerance_ = nullptr;
     QCheckBox* relative_ = nullptr;
     QChartView* tolChart_ = nullptr;

@@ -233,6 +233,50 @@ void MidGearBlock(Canvas& c, float xmin, float xmax) {
     value(237, v.rearExCl);
 }
 
+std::unique_ptr<Model> ComparisonModel(const Model& m) {
+    if (!m.comparison) return nullptr;
+    auto cm = std::make_unique<Model>();
+    static_cast<Gear&>(*cm) = m.comparison->gear;
+    const LD midA = m.revArmPositions[0], maxA = m.frame.revArmMax;
+    const LD midB = cm->revArmPositions[0], maxB = cm->frame.revArmMax;
+    const LD ratio = maxA != 0 ? maxB / maxA : 1.0L;
+    const int count = std::clamp(m.revArmPositionCount, 0, kRevArmPositions - 1);
+    for (int k = 1; k < kRevArmPositions; ++k) {
+        const LD offset = (LD(m.revArmPositions[k]) - midA) * (std::isfinite(ratio) ? ratio : 1);
+        cm->revArmPositions[k] = k <= count ? static_cast<float>(midB + offset) : 0.0f;
+    }
+    cm->revArmPositionCount = count;
+    cm->diagramVerticalScale = m.diagramVerticalScale;
+    cm->portSelector = m.portSelector;
+    cm->display = m.display;
+    return cm;
+}
+
+QRgb ComparisonColour(QRgb c) {
+    auto lift = [](int v) { return v + (255 - v) * 3 / 5; };
+    return qRgb(lift(qRed(c)), lift(qGreen(c)), lift(qBlue(c))) & 0xFFFFFF;
+}
+
+void ComparisonLegend(Canvas& c, std::initializer_list<QRgb> colours) {
+    const Model& m = c.m;
+    if (!m.comparison) return;
+    constexpr int kX = 330, kY = 382, kSample = 10;
+    const std::string rows[2] = {m.dataSetName + " (working gear)",
+                                 m.comparison->name + " (comparison)"};
+    for (int r = 0; r < 2; ++r) {
+        const int y = kY + 14 * r;
+        int x = kX;
+        for (QRgb colour : colours) {
+            c.Pen(r == 0 ? colour : ComparisonColour(colour));
+            c.Line(x, y + 6, x + kSample, y + 6);
+            c.Line(x, y + 7, x + kSample, y + 7);
+            x += kSample + 3;
+        }
+        c.Text(x + 2, y, rows[r]);
+    }
+    c.Pen(kBlack);
+}
+
 DiagramTail CommonTail(Canvas& c, const SavedGear& saved) {
     Model& m = c.m;
     DiagramTail out;

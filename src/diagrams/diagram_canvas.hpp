@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QString>
 #include <array>
+#include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -107,6 +109,17 @@ MidGearValues ComputeMidGearValues(const Model& m, float xmin, float xmax);
 void MidGearBlock(Canvas& c, float xmin, float xmax);
 // True when the setting counts as mid gear for the block.
 bool NearMidGear(const Model& m, float p);
+
+// The comparison gear (when one is loaded) as a model of its own for a diagram's sweeps: its
+// dimensions and mid gear, the working model's positions at the same notches of its own travel
+// ((setting - mid gear) scaled by the ratio of the "Rev Arm to Cent Max"), and the working
+// model's vertical scale, port mode and text switches. Nothing when none is loaded.
+std::unique_ptr<Model> ComparisonModel(const Model& m);
+// The lighter colour the comparison gear's curves take: 60 % of the way to white.
+QRgb ComparisonColour(QRgb c);
+// With a comparison gear loaded, two rows at the foot of the diagram naming the working gear
+// beside its curve colours and the comparison gear beside the lighter ones.
+void ComparisonLegend(Canvas& c, std::initializer_list<QRgb> colours);
 
 // Dynamic-variable texts, the undo line and the restored gear.
 DiagramTail CommonTail(Canvas& c, const SavedGear& saved);

@@ -25,6 +25,49 @@ int OvalX(Model& m, int angle) {
     return RoundToScreen(270.5L * u + 314.0L);
 }
 
+// One closed curve per position; `marks` adds the legend rows, the curve numbers and the
+// mid-gear block (the working gear's, not the comparison's).
+void OvalCurves(Canvas& c, float s, QRgb colour, bool marks) {
+    Model& m = c.m;
+    c.Pen(colour);
+    const bool rearLonger = m.cyl.valveRearHalf > m.cyl.steamPortRear;
+    const int count = std::clamp(m.revArmPositionCount, 0, kRevArmPositions - 1);
+    for (int k = 1; k <= count; ++k) {
+        const float p = m.revArmPositions[k];
+        SetDiagramSetting(m, p);
+        if (marks) LegendRow(c, k, p);
+        const bool mid = marks && NearMidGear(m, p);
+        float xmin = 1000, xmax = 0;
+        float vPrev = 0;
+        int aPrev = 0;
+        for (int j = 7; j <= 52; ++j) {
+            int a = 88 - 8 * j;
+            while (a < 0) a += 360;
+            m.gear.driverAngle = static_cast<float>(a);
+            SolveLinkage(m);
+            const float v = ValveDisplacement(m);
+            if (mid) {
+                xmin = std::min(xmin, m.pivots[pv::ValveJoint].x);
+                xmax = std::max(xmax, m.pivots[pv::ValveJoint].x);
+            }
+            if (j > 7) {
+                if (marks && (j == 22 || j == 46)) {
+                    const bool high = (j == 22) == rearLonger;
+                    const LD base = high ? 204.0L : 213.0L;
+                    c.Bold(true);
+                    c.Text(j == 22 ? 300 : 334, RoundToScreen(base - LD(vPrev) * 375.0L / s),
+                           FormatFixed(k, 2, 0));
+                    c.Bold(false);
+                }
+                c.Line(OvalX(m, aPrev), VY(vPrev, s), OvalX(m, a), VY(v, s));
+            }
+            vPrev = v;
+            aPrev = a;
+        }
+        if (mid) MidGearBlock(c, xmin, xmax);
+    }
+}
+
 }  // namespace
 
 namespace diagram {
@@ -68,44 +111,14 @@ DiagramTail DrawOvalDiagram(Model& m, QPainter& painter, const DiagramOptions&) 
     PortLines(c, s, PortLineLabels{430, 430, 75, 75, 75, 430, 584});
     DisplacementLabels(c, s, 15);
 
-    c.Pen(kBlack);
-    const bool rearLonger = m.cyl.valveRearHalf > m.cyl.steamPortRear;
-    const int count = std::clamp(m.revArmPositionCount, 0, kRevArmPositions - 1);
-    for (int k = 1; k <= count; ++k) {
-        const float p = m.revArmPositions[k];
-        SetDiagramSetting(m, p);
-        LegendRow(c, k, p);
-        const bool mid = NearMidGear(m, p);
-        float xmin = 1000, xmax = 0;
-        float vPrev = 0;
-        int aPrev = 0;
-        for (int j = 7; j <= 52; ++j) {
-            int a = 88 - 8 * j;
-            while (a < 0) a += 360;
-            m.gear.driverAngle = static_cast<float>(a);
-            SolveLinkage(m);
-            const float v = ValveDisplacement(m);
-            if (mid) {
-                xmin = std::min(xmin, m.pivots[pv::ValveJoint].x);
-                xmax = std::max(xmax, m.pivots[pv::ValveJoint].x);
-            }
-            if (j > 7) {
-                if (j == 22 || j == 46) {
-                    const bool high = (j == 22) == rearLonger;
-                    const LD base = high ? 204.0L : 213.0L;
-                    c.Bold(true);
-                    c.Text(j == 22 ? 300 : 334, RoundToScreen(base - LD(vPrev) * 375.0L / s),
-                           FormatFixed(k, 2, 0));
-                    c.Bold(false);
-                }
-                c.Line(OvalX(m, aPrev), VY(vPrev, s), OvalX(m, a), VY(v, s));
-            }
-            vPrev = v;
-            aPrev = a;
-        }
-        if (mid) MidGearBlock(c, xmin, xmax);
+    if (const std::unique_ptr<Model> cm = ComparisonModel(m)) {
+        Canvas cc(*cm, painter);
+        OvalCurves(cc, s, ComparisonColour(kBlack), false);
     }
+    OvalCurves(c, s, kBlack, true);
+    const int count = std::clamp(m.revArmPositionCount, 0, kRevArmPositions - 1);
     LegendRowsOnTop(c, count);
+    ComparisonLegend(c, {kBlack});
     return CommonTail(c, saved);
 }
 

@@ -83,13 +83,68 @@ void LegendArrows(Canvas& c, const std::array<int, kPortEventKinds>& x,
     c.Bold(false);
 }
 
+// Where the front end's events of row 13 fall, for the legend arrows.
+struct PortLegend {
+    std::array<int, kPortEventKinds> x{};
+    std::array<bool, kPortEventKinds> seen{};
+};
+
+struct PortColours {
+    QRgb front, rear;
+};
+
+// The 19 rows from mid gear to the largest setting, each kind of event joined across them;
+// `marks` writes the rows' settings (the working gear's, not the comparison's).
+PortLegend PortRows(Canvas& c, bool fwd, bool marks, PortColours colours) {
+    Model& m = c.m;
+    PortEventLines lines;
+    PortLegend legend;
+    const float max = m.frame.revArmMax;
+    const float mid = m.revArmPositions[0];
+    for (int i = 0; i <= 18; ++i) {
+        const LD offset = LD(i) * max / 18.0L;
+        const float setting = static_cast<float>(fwd ? mid + offset : mid - offset);
+        m.gear.revArmSetting = setting;
+        if (marks) {
+            if (fwd)
+                c.Text(554, 32, "Forward");
+            else
+                c.Text(605, 32, "Rev.");
+            c.Text(fwd ? 556 : 596, 336 - 16 * i, FormatFixed(setting, 7, 3));
+        }
+
+        m.gear.driverAngle = 0;
+        PortSample prev{};
+        for (int j = 0; j <= 90; ++j) {
+            StepDriverAndSolve(m, fwd);
+            const PortSample cur = SampleOf(m.valve);
+            if (j > 0) {
+                std::array<PortCrossing, kPortEventKinds> found{};
+                const int n = DetectCrossings(prev, cur, found);
+                for (int e = 0; e < n; ++e) {
+                    const auto kind = static_cast<std::size_t>(found[e].kind);
+                    const bool front = IsFrontPortEvent(found[e].kind);
+                    if (const auto line = lines.Add(found[e].kind, found[e].piston, i)) {
+                        c.Pen(front ? colours.front : colours.rear);
+                        c.Line(line->x1(), line->y1(), line->x2(), line->y2());
+                    }
+                    if (i == 13 && front) {
+                        legend.x[kind] = PortEventX(found[e].kind, found[e].piston);
+                        legend.seen[kind] = true;
+                    }
+                }
+                c.FontColour(kBlack);
+            }
+            prev = cur;
+        }
+    }
+    return legend;
+}
+
 DiagramTail DrawPortGraph(Model& m, QPainter& painter, const DiagramOptions& opt, char mode) {
     Canvas c(m, painter);
     const SavedGear saved(m);
     const bool fwd = mode == 'F';
-    PortEventLines lines;
-    std::array<int, kPortEventKinds> legendX{};
-    std::array<bool, kPortEventKinds> legendSeen{};
 
     c.Pen(kBlack);
     c.Line(9, 42, 9, 353);
@@ -150,44 +205,15 @@ DiagramTail DrawPortGraph(Model& m, QPainter& painter, const DiagramOptions& opt
     }
     c.FontColour(kBlack);
 
-    const float mid = m.revArmPositions[0];
-    for (int i = 0; i <= 18; ++i) {
-        const LD offset = LD(i) * max / 18.0L;
-        const float setting = static_cast<float>(fwd ? mid + offset : mid - offset);
-        m.gear.revArmSetting = setting;
-        if (fwd)
-            c.Text(554, 32, "Forward");
-        else
-            c.Text(605, 32, "Rev.");
-        c.Text(fwd ? 556 : 596, 336 - 16 * i, FormatFixed(setting, 7, 3));
-
-        m.gear.driverAngle = 0;
-        PortSample prev{};
-        for (int j = 0; j <= 90; ++j) {
-            StepDriverAndSolve(m, fwd);
-            const PortSample cur = SampleOf(m.valve);
-            if (j > 0) {
-                std::array<PortCrossing, kPortEventKinds> found{};
-                const int n = DetectCrossings(prev, cur, found);
-                for (int e = 0; e < n; ++e) {
-                    const auto kind = static_cast<std::size_t>(found[e].kind);
-                    const bool front = IsFrontPortEvent(found[e].kind);
-                    if (const auto line = lines.Add(found[e].kind, found[e].piston, i)) {
-                        c.Pen(front ? (fwd ? kTeal : kGreen) : (fwd ? kRed : kMaroon));
-                        c.Line(line->x1(), line->y1(), line->x2(), line->y2());
-                    }
-                    if (i == 13 && front) {
-                        legendX[kind] = PortEventX(found[e].kind, found[e].piston);
-                        legendSeen[kind] = true;
-                    }
-                }
-                c.FontColour(kBlack);
-            }
-            prev = cur;
-        }
+    if (const std::unique_ptr<Model> cm = ComparisonModel(m)) {
+        Canvas cc(*cm, painter);
+        PortRows(cc, fwd, false,
+                 {ComparisonColour(fwd ? kTeal : kGreen), ComparisonColour(fwd ? kRed : kMaroon)});
     }
+    const PortLegend legend = PortRows(c, fwd, true, {fwd ? kTeal : kGreen, fwd ? kRed : kMaroon});
     c.Pen(kBlack);
-    if (opt.portLegend) LegendArrows(c, legendX, legendSeen);
+    if (opt.portLegend) LegendArrows(c, legend.x, legend.seen);
+    ComparisonLegend(c, {fwd ? kTeal : kGreen, fwd ? kRed : kMaroon});
     return CommonTail(c, saved);
 }
 

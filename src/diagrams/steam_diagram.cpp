@@ -88,6 +88,103 @@ struct End {
     }
 };
 
+// The pressure curves of every position, front end then rear end at each step; `marks` adds
+// the legend rows, the cut-off list and the curve numbers (the working gear's, not the
+// comparison's).
+void SteamCurves(Canvas& c, QRgb frontColour, QRgb rearColour, bool marks) {
+    Model& m = c.m;
+    m.gear.driverAngle = 96;
+    End front{true, kExhaust};
+    End rear{false, kAdmission};
+    LD pistonPrev = 0;
+    int n = 0;
+    const float mid = m.revArmPositions[0];
+    const int count = std::clamp(m.revArmPositionCount, 0, kRevArmPositions - 1);
+    for (int k = 1; k <= count; ++k) {
+        const float p = m.revArmPositions[k];
+        SetDiagramSetting(m, p);
+        ++n;
+        if (front.labelFlag == 2) front.labelFlag = 1;
+        if (rear.labelFlag == 2) rear.labelFlag = 1;
+        if (marks) LegendRow(c, k, p);
+        const bool forward = p >= mid;
+        for (int r = 1; r <= 150; ++r) {
+            StepDriverAndSolve(m, forward);
+            const LD P = m.valve.piston;
+            LD FS = m.valve.frontSteam, RS = m.valve.rearSteam;
+            front.Step(FS, m.valve.frontExhaust, pistonPrev, P);
+            rear.Step(RS, m.valve.rearExhaust, pistonPrev, P);
+
+            if (front.prevPressure != 0) {
+                // Front end.
+                c.Pen(frontColour);
+                if (front.prevSteam > 0 && FS <= 0) {
+                    const LD t = front.prevSteam / (front.prevSteam - FS);
+                    if (r > 60)
+                        c.Line(PX(pistonPrev), PY(front.prevPressure),
+                               RoundToScreen(584.0L - 0.84375L * pistonPrev +
+                                             0.84375L * t * (pistonPrev - P)),
+                               PY(front.prevPressure));
+                    pistonPrev = pistonPrev + (P - pistonPrev) * t;
+                    front.pressure = front.pressure - t * (front.pressure - front.prevPressure);
+                    if (marks) {
+                        c.FontColour(kGreen);
+                        c.Text(587, 231, "%CutOff");
+                        c.FontColour(kBlack);
+                        c.Text(588, 13 * k + 233, FormatFixed(k, 1, 0));
+                        c.Text(600, 13 * k + 233, FormatFixed(double(pistonPrev / 6.4L), 4, 1));
+                    }
+                }
+                if (r > 60)
+                    c.Line(PX(pistonPrev), PY(front.prevPressure), PX(P), PY(front.pressure));
+                if (marks && front.phase == kExpansion && front.pressure > 150 &&
+                    front.pressure < 250 && front.labelFlag == 1) {
+                    front.labelFlag = 2;
+                    c.Bold(true);
+                    c.Text(RoundToScreen(568.0L - 0.84L * pistonPrev), 122, FormatFixed(n, 1, 0));
+                    c.Bold(false);
+                }
+
+                // Rear end.
+                c.Pen(rearColour);
+                if (rear.prevSteam > 0 && RS <= 0) {
+                    const LD t = rear.prevSteam / (rear.prevSteam - RS);
+                    if (r > 60)
+                        c.Line(PX(pistonPrev), PY(rear.prevPressure),
+                               RoundToScreen(584.0L - 0.84375L * pistonPrev +
+                                             0.84375L * t * (pistonPrev - P)),
+                               PY(rear.prevPressure));
+                    pistonPrev = pistonPrev + (P - pistonPrev) * t;
+                    rear.pressure = rear.pressure - t * (rear.pressure - rear.prevPressure);
+                    if (marks) {
+                        c.FontColour(kRed);
+                        c.Text(2, 231, "%CutOff");
+                        c.FontColour(kBlack);
+                        c.Text(3, 13 * k + 233, FormatFixed(k, 1, 0));
+                        c.Text(15, 13 * k + 233,
+                               FormatFixed(double((640.0L - pistonPrev) / 6.4L), 4, 1));
+                    }
+                }
+                if (r > 60) c.Line(PX(pistonPrev), PY(rear.prevPressure), PX(P), PY(rear.pressure));
+                if (marks && rear.phase == kExpansion && rear.pressure > 150 &&
+                    rear.pressure < 250 && rear.labelFlag == 1) {
+                    rear.labelFlag = 2;
+                    c.Bold(true);
+                    c.Text(RoundToScreen(600.0L - 0.84L * pistonPrev), 135, FormatFixed(n, 1, 0));
+                    c.Bold(false);
+                }
+                c.Pen(kBlack);
+            }
+
+            pistonPrev = P;
+            front.prevPressure = front.pressure;
+            rear.prevPressure = rear.pressure;
+            front.prevSteam = FS;
+            rear.prevSteam = RS;
+        }
+    }
+}
+
 }  // namespace
 
 DiagramTail DrawSteamDiagram(Model& m, QPainter& painter, const DiagramOptions&) {
@@ -117,92 +214,14 @@ DiagramTail DrawSteamDiagram(Model& m, QPainter& painter, const DiagramOptions&)
 
     LegendHeading(c);
 
-    End front{true, kExhaust};
-    End rear{false, kAdmission};
-    LD pistonPrev = 0;
-    int n = 0;
-    const float mid = m.revArmPositions[0];
-    const int count = std::clamp(m.revArmPositionCount, 0, kRevArmPositions - 1);
-    for (int k = 1; k <= count; ++k) {
-        const float p = m.revArmPositions[k];
-        SetDiagramSetting(m, p);
-        ++n;
-        if (front.labelFlag == 2) front.labelFlag = 1;
-        if (rear.labelFlag == 2) rear.labelFlag = 1;
-        LegendRow(c, k, p);
-        const bool forward = p >= mid;
-        for (int r = 1; r <= 150; ++r) {
-            StepDriverAndSolve(m, forward);
-            const LD P = m.valve.piston;
-            LD FS = m.valve.frontSteam, RS = m.valve.rearSteam;
-            front.Step(FS, m.valve.frontExhaust, pistonPrev, P);
-            rear.Step(RS, m.valve.rearExhaust, pistonPrev, P);
-
-            if (front.prevPressure != 0) {
-                // Front end, green.
-                c.Pen(kGreen);
-                if (front.prevSteam > 0 && FS <= 0) {
-                    const LD t = front.prevSteam / (front.prevSteam - FS);
-                    if (r > 60)
-                        c.Line(PX(pistonPrev), PY(front.prevPressure),
-                               RoundToScreen(584.0L - 0.84375L * pistonPrev +
-                                             0.84375L * t * (pistonPrev - P)),
-                               PY(front.prevPressure));
-                    pistonPrev = pistonPrev + (P - pistonPrev) * t;
-                    front.pressure = front.pressure - t * (front.pressure - front.prevPressure);
-                    c.FontColour(kGreen);
-                    c.Text(587, 231, "%CutOff");
-                    c.FontColour(kBlack);
-                    c.Text(588, 13 * k + 233, FormatFixed(k, 1, 0));
-                    c.Text(600, 13 * k + 233, FormatFixed(double(pistonPrev / 6.4L), 4, 1));
-                }
-                if (r > 60)
-                    c.Line(PX(pistonPrev), PY(front.prevPressure), PX(P), PY(front.pressure));
-                if (front.phase == kExpansion && front.pressure > 150 && front.pressure < 250 &&
-                    front.labelFlag == 1) {
-                    front.labelFlag = 2;
-                    c.Bold(true);
-                    c.Text(RoundToScreen(568.0L - 0.84L * pistonPrev), 122, FormatFixed(n, 1, 0));
-                    c.Bold(false);
-                }
-
-                // Rear end, red.
-                c.Pen(kRed);
-                if (rear.prevSteam > 0 && RS <= 0) {
-                    const LD t = rear.prevSteam / (rear.prevSteam - RS);
-                    if (r > 60)
-                        c.Line(PX(pistonPrev), PY(rear.prevPressure),
-                               RoundToScreen(584.0L - 0.84375L * pistonPrev +
-                                             0.84375L * t * (pistonPrev - P)),
-                               PY(rear.prevPressure));
-                    pistonPrev = pistonPrev + (P - pistonPrev) * t;
-                    rear.pressure = rear.pressure - t * (rear.pressure - rear.prevPressure);
-                    c.FontColour(kRed);
-                    c.Text(2, 231, "%CutOff");
-                    c.FontColour(kBlack);
-                    c.Text(3, 13 * k + 233, FormatFixed(k, 1, 0));
-                    c.Text(15, 13 * k + 233,
-                           FormatFixed(double((640.0L - pistonPrev) / 6.4L), 4, 1));
-                }
-                if (r > 60) c.Line(PX(pistonPrev), PY(rear.prevPressure), PX(P), PY(rear.pressure));
-                if (rear.phase == kExpansion && rear.pressure > 150 && rear.pressure < 250 &&
-                    rear.labelFlag == 1) {
-                    rear.labelFlag = 2;
-                    c.Bold(true);
-                    c.Text(RoundToScreen(600.0L - 0.84L * pistonPrev), 135, FormatFixed(n, 1, 0));
-                    c.Bold(false);
-                }
-                c.Pen(kBlack);
-            }
-
-            pistonPrev = P;
-            front.prevPressure = front.pressure;
-            rear.prevPressure = rear.pressure;
-            front.prevSteam = FS;
-            rear.prevSteam = RS;
-        }
+    if (const std::unique_ptr<Model> cm = ComparisonModel(m)) {
+        Canvas cc(*cm, painter);
+        SteamCurves(cc, ComparisonColour(kGreen), ComparisonColour(kRed), false);
     }
+    SteamCurves(c, kGreen, kRed, true);
+    const int count = std::clamp(m.revArmPositionCount, 0, kRevArmPositions - 1);
     LegendRowsOnTop(c, count);
+    ComparisonLegend(c, {kGreen, kRed});
     return CommonTail(c, saved);
 }
 

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -13,11 +14,14 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <tuple>
 
+#include "analysis/compare.hpp"
 #include "analysis/cutoff_rows.hpp"
 #include "mainwin/look.hpp"
 #include "model/text.hpp"
@@ -123,6 +127,28 @@ TValveEvents::TValveEvents(mv::Model& m, QWidget* parent) : QDialog(parent), m_(
     revTable_ = MakeTable(this, "TableReverse");
     layout->addWidget(revTable_, 1);
 
+    // The comparison gear's rows, below the working gear's.
+    cmpBox_ = new QGroupBox(this);
+    cmpBox_->setObjectName("BoxComparison");
+    auto* cmpLayout = new QVBoxLayout(cmpBox_);
+    cmpLabel_ = new QLabel(cmpBox_);
+    cmpLabel_->setObjectName("LblComparison");
+    cmpLabel_->setWordWrap(true);
+    cmpLayout->addWidget(cmpLabel_);
+    // Each cell holds the value and, on a second line, its difference.
+    for (const auto& [name, caption, table] :
+         {std::tuple{"TableComparisonForward", "Forward", &cmpFwdTable_},
+          std::tuple{"TableComparisonReverse", "Reverse", &cmpRevTable_}}) {
+        auto* label = new QLabel(caption, cmpBox_);
+        label->setStyleSheet("font-weight: bold");
+        cmpLayout->addWidget(label);
+        *table = MakeTable(cmpBox_, name);
+        (*table)->verticalHeader()->setDefaultSectionSize(2 * (*table)->fontMetrics().height() + 6);
+        cmpLayout->addWidget(*table, 1);
+    }
+    cmpBox_->setVisible(false);
+    layout->addWidget(cmpBox_, 2);
+
     auto* buttons = new QHBoxLayout;
     btnCopy_ = new QPushButton("Copy", this);
     btnCopy_->setObjectName("BtnCopy");
@@ -152,8 +178,9 @@ TValveEvents::TValveEvents(mv::Model& m, QWidget* parent) : QDialog(parent), m_(
     // has gone (tests create and drop windows freely).
     QPointer<TValveEvents> self(this);
     m_.AddListener([self](mv::ModelEvent e) {
-        if (self && e == mv::ModelEvent::DimensionsChanged && self->isVisible())
-            self->ScheduleRefresh();
+        const bool relevant =
+            e == mv::ModelEvent::DimensionsChanged || e == mv::ModelEvent::ComparisonChanged;
+        if (self && relevant && self->isVisible()) self->ScheduleRefresh();
     });
 
     resize(1200, 900);
@@ -185,8 +212,8 @@ void TValveEvents::Refresh() {
                        "from each end's dead centre; lead, openings and travel in dimension units.")
                        .arg(Q(mv::FormatFixed(m_.revArmPositions[0], 0, 4)),
                             Q(mv::FormatFixed(m_.frame.revArmMax, 0, 4)));
+    std::vector<float> cutoffs;
     if (AtCutoffs()) {
-        std::vector<float> cutoffs;
         std::string error;
         if (!mv::ParseCutoffList(cutoffs_->text().toStdString(), cutoffs, error)) {
             // The rows shown stay those of the last list that could be read.
@@ -204,6 +231,66 @@ void TValveEvents::Refresh() {
     info_->setText(text);
     Fill(fwdTable_, mv::SweepDirection::Forward);
     Fill(revTable_, mv::SweepDirection::Reverse);
+
+    cmpRows_.clear();
+    if (m_.comparison) {
+        // The same rows of the comparison gear's own travel, so row k faces row k: the same
+        // notches, or its own settings for the same cut-offs.
+        if (AtCutoffs()) {
+            for (const mv::NotchRow& r :
+                 mv::CutoffRows(m_.comparison->gear, cutoffs, mv::Directions::Both))
+                cmpRows_.push_back(r.events);
+        } else {
+            cmpRows_ = mv::ComputeDefaultEventTable(m_.comparison->gear);
+        }
+        cmpBox_->setTitle(QString("Compared with %1").arg(Q(m_.comparison->name)));
+        cmpLabel_->setText(
+            QString("%1 at the same %2 (mid gear %3): each value, and below it its difference "
+                    "from %4's (comparison minus working gear; blue where they differ).")
+                .arg(Q(m_.comparison->name),
+                     AtCutoffs() ? QStringLiteral("cut-offs") : QStringLiteral("notches"),
+                     Q(mv::FormatFixed(m_.comparison->gear.revArmPositions[0], 0, 4)),
+                     Q(m_.dataSetName)));
+    }
+    FillComparison(cmpFwdTable_, mv::SweepDirection::Forward);
+    FillComparison(cmpRevTable_, mv::SweepDirection::Reverse);
+    cmpBox_->setVisible(m_.comparison.has_value());
+}
+
+void TValveEvents::FillComparison(QTableWidget* t, mv::SweepDirection dir) {
+    const std::vector<const mv::EventColumn*> columns = ShownColumns();
+    std::vector<std::size_t> mine, theirs;
+    for (std::size_t k = 0; k < rows_.size(); ++k)
+        if (rows_[k].direction == dir) mine.push_back(k);
+    for (std::size_t k = 0; k < cmpRows_.size(); ++k)
+        if (cmpRows_[k].direction == dir) theirs.push_back(k);
+    const std::size_t n = std::min(mine.size(), theirs.size());
+    t->setRowCount(static_cast<int>(n));
+    for (std::size_t i = 0; i < n; ++i) {
+        const mv::EventRow& b = cmpRows_[theirs[i]];
+        const mv::EventRow d = mv::RowDifference(rows_[mine[i]], b);
+        int c = 0;
+        for (const mv::EventColumn* col : columns) {
+            QString text = Q(mv::EventCellText(*col, b));
+            const std::optional<float> delta = col->value(d);
+            // The difference as shown, signed; one that rounds to nothing shows no sign.
+            QString dt = delta ? Q(mv::EventCellText(*col, d)) : QString();
+            static const QRegularExpression kNonZero(QStringLiteral("[1-9]"));
+            const bool differs = delta && dt.contains(kNonZero);
+            if (delta && !differs && dt.startsWith(QLatin1Char('-'))) dt.remove(0, 1);
+            if (differs && *delta > 0) dt.prepend(QLatin1Char('+'));
+            if (delta) text += QLatin1Char('\n') + dt;
+            QTableWidgetItem* item = Cell(text);
+            if (differs) item->setForeground(QBrush(QColor(0x00, 0x00, 0xC0)));
+            if (b.geometryError) {
+                item->setForeground(QBrush(Qt::red));
+                item->setToolTip(
+                    "Geometry error: the comparison gear could not be solved "
+                    "exactly at this setting");
+            }
+            t->setItem(static_cast<int>(i), c++, item);
+        }
+    }
 }
 
 void TValveEvents::Fill(QTableWidget* t, mv::SweepDirection dir) {

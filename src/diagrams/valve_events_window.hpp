@@ -10,6 +10,7 @@
 #include "analysis/notch_rows.hpp"
 #include "model/model.hpp"
 
+class QGroupBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -36,6 +37,13 @@ public:
     const std::vector<mv::NotchRow>& cutoffRows() const { return cutoffRows_; }
     bool AtCutoffs() const;
 
+    // The comparison section, shown while a comparison gear is loaded: its rows at the same
+    // notches, each value with its difference from the working gear's beside it.
+    QGroupBox* comparisonBox() const { return cmpBox_; }
+    QTableWidget* comparisonForwardTable() const { return cmpFwdTable_; }
+    QTableWidget* comparisonReverseTable() const { return cmpRevTable_; }
+    const std::vector<mv::EventRow>& comparisonRows() const { return cmpRows_; }
+
 protected:
     void showEvent(QShowEvent* e) override;
 
@@ -44,6 +52,7 @@ private:
     void BtnSaveCsvClick();
     void ScheduleRefresh();
     void Fill(QTableWidget* t, mv::SweepDirection dir);
+    void FillComparison(QTableWidget* t, mv::SweepDirection dir);
     std::string Delimited(char separator) const;
 
     mv::Model& m_;
@@ -58,4 +67,10 @@ private:
     QPushButton* btnCopy_ = nullptr;
     QPushButton* btnSaveCsv_ = nullptr;
     QPushButton* btnClose_ = nullptr;
+
+    std::vector<mv::EventRow> cmpRows_;
+    QGroupBox* cmpBox_ = nullptr;
+    QLabel* cmpLabel_ = nullptr;
+    QTableWidget* cmpFwdTable_ = nullptr;
+    QTableWidget* cmpRevTable_ = nullptr;
 };

@@ -56,6 +56,15 @@ std::string DataSetNameFromPath(const std::string& path) {
     return name;
 }
 
+bool ReadGearFile(const std::string& path, Gear& gear, std::string& name, std::string& error) {
+    Model scratch;
+    StartUp(scratch);
+    if (!OpenDimensionFile(scratch, path, error)) return false;
+    gear = scratch;
+    name = scratch.dataSetName;
+    return true;
+}
+
 bool LoadDst(Model& m, const std::string& path, std::string& error) {
     std::vector<std::uint8_t> bytes;
     std::uint64_t size = 0;

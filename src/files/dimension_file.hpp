@@ -31,6 +31,11 @@ inline constexpr std::size_t kMvoMaxBytes = 1 << 20;
 // unchanged.
 bool OpenDimensionFile(Model& m, const std::string& path, std::string& error);
 
+// Reads a dimension file into a gear of its own, set up as opening the file sets up the working
+// gear (start-up state, the file's dimensions, mid gear, the reverse arm at mid gear); no model
+// is touched. `name` receives its data-set name. On failure `error` is OpenDimensionFile's.
+bool ReadGearFile(const std::string& path, Gear& gear, std::string& name, std::string& error);
+
 // Saves as .mvo when the name ends in ".mvo", else as .dst.
 bool SaveDimensionFile(Model& m, const std::string& path, std::string& error);
 

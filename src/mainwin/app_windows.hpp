@@ -28,6 +28,9 @@ struct AppWindows {
     // The design assistant (beyond the classic set).
     QDialog* designAssistant = nullptr;
 
+    // TNewGear: a new gear from a locomotive's basic data.
+    QDialog* newGear = nullptr;
+
     // TSensitivity: the sensitivity and tolerance studies.
     QDialog* sensitivity = nullptr;
     // TGuide: the user guide, opened beside the main window rather than over it.

@@ -8,6 +8,7 @@
 #include "mainwin/picture_canvas.hpp"
 #include "mainwin/picture_layers.hpp"
 #include "mainwin/steam_layer.hpp"
+#include "model/gear_geometry.hpp"
 #include "model/screen_math.hpp"
 #include "model/solver.hpp"
 
@@ -21,64 +22,17 @@ void MapPivotsAndOutlines(Model& m) {
         m.pivots[n].sy = p.y;
     }
 
-    using LD = long double;
-    const CylinderDimensions& d = m.cyl;
-    const LD E = d.cylCtr, c = m.pivots[pv::Crosshead].y, G = d.boreDia, H = d.boreLen;
-    const LD i = d.cylPortWidth, L = d.valveSurface, n = d.exhaustPort;
-    const LD o = d.bridgeRear, p = d.bridgeFront, q = d.steamPortRear, r = d.steamPortFront;
-    const LD S = d.chamberHeight, T = d.chamberLength;
-    const LD j = d.pistonRod, k = d.pistonWidth, u = d.valveHeight;
-    const LD vr = d.valveRearHalf, vf = d.valveFrontHalf, xr = d.exhCavRear, xf = d.exhCavFront;
-    const LD z = d.valveStem;
-    const LD h3 = m.pivots[pv::Crosshead].x, h4 = m.pivots[pv::ValveJoint].x,
-             v4 = m.pivots[pv::ValveJoint].y;
-    auto map = [&t](LD h, LD v) { return MapToScreen(t, h, v); };
-
-    auto& C = m.outlineC;
-    C[0] = map(E - n / 2, c + L + S);
-    C[1] = map(E - T / 2, c + L + S);
-    C[2] = map(E - T / 2, c + L);
-    C[3] = map(E - n / 2 - o - q, c + L);
-    C[4] = map(E - n / 2 - o - q, c + L - n / 3);
-    C[5] = map(E - H / 2, c + G / 2);
-    C[6] = map(E - H / 2, c - G / 2);
-    C[7] = map(E + H / 2, c - G / 2);
-    C[8] = map(E + H / 2, c + G / 2);
-    C[9] = map(E + n / 2 + p + r, c + L - n / 3);
-    C[10] = map(E + n / 2 + p + r, c + L);
-    C[11] = map(E + T / 2, c + L);
-    C[12] = map(E + T / 2, c + L + S);
-    C[13] = map(E + n / 2, c + L + S);
-    C[14] = map(E - n / 2, c + L - q);
-    C[15] = map(E - n / 2, c + L);
-    C[16] = map(E - n / 2 - o, c + L);
-    C[17] = map(E - n / 2 - o, c + L - n / 1.5L);
-    C[18] = map(E - H / 2 + i, c + G / 2);
-    C[19] = map(E + H / 2 - i, c + G / 2);
-    C[20] = map(E + n / 2 + p, c + L - n / 1.5L);
-    C[21] = map(E + n / 2 + p, c + L);
-    C[22] = map(E + n / 2, c + L);
-    C[23] = map(E + n / 2, c + L - q);
-
-    auto& P = m.outlineP;
-    P[0] = map(h3 + j + k / 2, c);
-    P[1] = map(h3 + j - k / 2, c + G / 2);
-    P[2] = map(h3 + j - k / 2, c - G / 2);
-    P[3] = map(h3 + j + k / 2, c - G / 2);
-    P[4] = map(h3 + j + k / 2, c + G / 2);
-
+    const GearOutlines w = OutlinesOf(m);
+    auto map = [&t](const WorldXY& p) { return MapToScreen(t, p.h, p.v); };
+    for (std::size_t k = 0; k < w.cylinder.size(); ++k) m.outlineC[k] = map(w.cylinder[k]);
+    for (std::size_t k = 0; k < w.piston.size(); ++k) m.outlineP[k] = map(w.piston[k]);
     auto& V = m.outlineV;
-    V[0] = map(h4 + z - vr, v4);
-    V[1] = map(h4 + z - vr, c + L + u);
-    V[2] = map(h4 + z + vf, c + L + u);
-    V[3] = map(h4 + z + vf, c + L);
-    V[4] = map(h4 + z + xf, c + L);
-    // The cavity's roof is a third of the way down the valve, in whole pixels (truncated).
+    for (std::size_t k = 0; k < w.valve.size(); ++k) V[k] = map(w.valve[k]);
+    // On the screen the cavity's roof is a third of the way down the valve in whole pixels
+    // (truncated), as the picture has always drawn it.
     const int roof = V[1].y + (V[3].y - V[1].y) / 3;
-    V[5] = ScreenPoint{map(h4 + z + xf, c + L).x, roof};
-    V[6] = ScreenPoint{map(h4 + z - xr, c + L).x, roof};
-    V[7] = map(h4 + z - xr, c + L);
-    V[8] = map(h4 + z - vr, c + L);
+    V[5].y = roof;
+    V[6].y = roof;
 }
 
 void TickSolve(Model& m) {
@@ -112,16 +66,21 @@ struct CaptionCache {
     qint64 second = -1;
     bool valid = false;
     std::string dataSet;
+    std::string comparison;
     WindowCaptions captions;
 };
 
 const WindowCaptions& Captions(const Model& m, const QDateTime& now) {
     static CaptionCache* cache = new CaptionCache;  // per process; lives as long as the app
     const qint64 second = now.isValid() ? now.toSecsSinceEpoch() : -1;
-    if (!cache->valid || cache->second != second || cache->dataSet != m.dataSetName) {
+    const bool sameComparison = cache->captions.comparing == m.comparison.has_value() &&
+                                (!m.comparison || cache->comparison == m.comparison->name);
+    if (!cache->valid || cache->second != second || cache->dataSet != m.dataSetName ||
+        !sameComparison) {
         cache->valid = true;
         cache->second = second;
         cache->dataSet = m.dataSetName;
+        cache->comparison = m.comparison ? m.comparison->name : std::string();
         cache->captions = MakeWindowCaptions(m, now);
     }
     return cache->captions;
@@ -130,14 +89,23 @@ const WindowCaptions& Captions(const Model& m, const QDateTime& now) {
 }  // namespace
 
 WindowCaptions MakeWindowCaptions(const Model& m, const QDateTime& now) {
+    // The working gear's name, and the comparison gear's while one is loaded in the windows that
+    // draw it: the main window and the four valve diagrams.
     const QString name = QString::fromStdString(m.dataSetName);
-    const QString tail = CaptionTail(now);
+    QString compared = name;
     WindowCaptions c;
-    c.main = QString::fromLatin1(kMainTitle) + name + tail;
-    for (const DiagramKindInfo& k : DiagramKinds())
-        if (k.captionTitle)
-            c.diagrams[static_cast<std::size_t>(k.kind)] =
-                QString::fromLatin1(k.captionTitle) + name + tail;
+    c.comparing = m.comparison.has_value();
+    if (m.comparison)
+        compared += QStringLiteral(" compared with ") + QString::fromStdString(m.comparison->name);
+    const QString tail = CaptionTail(now);
+    c.main = QString::fromLatin1(kMainTitle) + compared + tail;
+    for (const DiagramKindInfo& k : DiagramKinds()) {
+        if (!k.captionTitle) continue;
+        const bool drawsComparison = k.kind == DiagramKind::Sine || k.kind == DiagramKind::Oval ||
+                                     k.kind == DiagramKind::Steam || k.kind == DiagramKind::Port;
+        c.diagrams[static_cast<std::size_t>(k.kind)] =
+            QString::fromLatin1(k.captionTitle) + (drawsComparison ? compared : name) + tail;
+    }
     c.dataTable = QString::fromLatin1(kDataTableTitle) + name + tail;
     return c;
 }

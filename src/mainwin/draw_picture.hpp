@@ -40,9 +40,11 @@ struct PictureInput {
 };
 
 // The captions the frame gives the windows: title + data-set name + date and time in the
-// system locale + "Version " and the program's version. An empty caption leaves that window's
-// title as it is.
+// system locale + "Version " and the program's version. While a comparison gear is loaded the
+// main window's and the four valve diagrams' name reads "NAME compared with OTHER". An empty
+// caption leaves that window's title as it is.
 struct WindowCaptions {
+    bool comparing = false;
     QString main;
     std::array<QString, kDiagramKindCount> diagrams;  // by DiagramKind
     QString dataTable;

@@ -36,6 +36,17 @@ QFont DiagramFont(int pixelSize, bool bold) {
     return f;
 }
 
+QFont SheetFont(double millimetres, bool bold) {
+    QFont f;
+    f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"),
+                   QStringLiteral("DejaVu Sans")});
+    f.setStyleHint(QFont::SansSerif);
+    // Points follow the device's resolution, so a size in points is the same length anywhere.
+    f.setPointSizeF(millimetres * 72.0 / 25.4);
+    f.setBold(bold);
+    return f;
+}
+
 QFont ControlFont() {
     QFont f(QStringLiteral("Times New Roman"));
     f.setStyleHint(QFont::Serif);

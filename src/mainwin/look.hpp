@@ -31,6 +31,8 @@ int FontPixelsForPoints(int points);
 QFont PictureFont(int points, bool bold);
 // The diagrams' texts: 11 pixels, the system sans face when the classic one is missing.
 QFont DiagramFont(int pixelSize = 11, bool bold = false);
+// The build sheet's texts: a sans face whose em is `millimetres` high on any device.
+QFont SheetFont(double millimetres, bool bold = false);
 // The main window's buttons: bold underlined serif of 13 pixels.
 QFont ControlFont();
 // The main window's buttons' frame and colours, as a style sheet.

@@ -15,6 +15,8 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -25,6 +27,9 @@
 #include <chrono>
 #include <cmath>
 
+#include "analysis/new_gear.hpp"
+#include "analysis/scale_gear.hpp"
+#include "design/scale_gear_dialog.hpp"
 #include "files/dimension_file.hpp"
 #include "mainwin/look.hpp"
 #include "mainwin/picture_widget.hpp"
@@ -64,13 +69,26 @@ TMainForm::TMainForm(Model& m, MainFormOptions options, QWidget* parent)
     buffer_.fill(Qt::white);
 
     runModal = [](QDialog* d) { d->exec(); };
+    askScaleFactor = [this] { return AskScaleFactor(this, m_); };
     showMessage = [this](const QString& text) {
         QMessageBox::warning(this, QStringLiteral("Merrovan"), text);
     };
     chooseFile = [this](FileCommand c) {
         QFileDialog dlg(this);
         if (!lastFolder_.isEmpty()) dlg.setDirectory(lastFolder_);
-        if (c == FileCommand::SaveAs) {
+        if (c == FileCommand::ExportDxf) {
+            dlg.setWindowTitle(QStringLiteral("Export DXF"));
+            dlg.setAcceptMode(QFileDialog::AcceptSave);
+            dlg.setNameFilters(
+                {QStringLiteral("DXF drawing (*.dxf)"), QStringLiteral("All Files (*)")});
+            dlg.setDefaultSuffix(QStringLiteral("dxf"));
+        } else if (c == FileCommand::CompareWith) {
+            dlg.setWindowTitle(QStringLiteral("Compare With"));
+            dlg.setAcceptMode(QFileDialog::AcceptOpen);
+            dlg.setFileMode(QFileDialog::ExistingFile);
+            dlg.setNameFilters(
+                {QStringLiteral("Dimension files (*.dst *.mvo)"), QStringLiteral("All Files (*)")});
+        } else if (c == FileCommand::SaveAs) {
             dlg.setWindowTitle(QStringLiteral("Save As...."));
             dlg.setAcceptMode(QFileDialog::AcceptSave);
             dlg.setNameFilters(
@@ -90,6 +108,11 @@ TMainForm::TMainForm(Model& m, MainFormOptions options, QWidget* parent)
         return dlg.selectedFiles().front();
     };
     beep = [] { QApplication::beep(); };
+    choosePrinter = [this](QPrinter& printer) {
+        QPrintDialog dlg(&printer, this);
+        dlg.setWindowTitle(QStringLiteral("Build Sheet"));
+        return dlg.exec() == QDialog::Accepted;
+    };
     askToSave = [this] {
         const auto answer = QMessageBox::question(
             this, QStringLiteral("Merrovan"),
@@ -247,6 +270,7 @@ void TMainForm::OnModelEvent(ModelEvent e) {
         case ModelEvent::CutoffTextsCleared:
         case ModelEvent::DimensionsChanged:
         case ModelEvent::DataSetNameChanged:
+        case ModelEvent::ComparisonChanged:
             // Captions and texts are redrawn with the next frame.
             break;
     }
@@ -296,6 +320,11 @@ void TMainForm::RunMenu(const MenuRequest& r) {
             break;
         case MenuCommand::SetUnDo: m_.display.undoLineVisible = !m_.display.undoLineVisible; break;
         case MenuCommand::Fit: FitView(); break;
+        case MenuCommand::BuildSheet: BuildSheetClick(); break;
+        case MenuCommand::ExportDxf: ExportDxfClick(); break;
+        case MenuCommand::CompareWith: CompareWithClick(); break;
+        case MenuCommand::CompareOff: CompareOffClick(); break;
+        case MenuCommand::ScaleGear: ScaleGearClick(); break;
     }
     ShowToggles();
 }
@@ -303,6 +332,7 @@ void TMainForm::RunMenu(const MenuRequest& r) {
 void TMainForm::ShowToggles() {
     menus_->ShowToggles({m_.steam.display, m_.gear.errorBeep, m_.display.lineWidth,
                          m_.display.screenData, largeFont_, panZoom_});
+    menus_->ShowComparison(m_.comparison.has_value());
 }
 
 // --- Animation ---------------------------------------------------------------------------
@@ -497,6 +527,22 @@ bool TMainForm::OpenFile(const QString& path) {
     m_.Notify(ModelEvent::DataSetNameChanged);
     MarkSaved();
     return true;
+}
+
+bool TMainForm::OpenNewGear(const Gear& g) {
+    if (!SaveChangesFirst()) return false;
+    InstallNewGear(m_, g);
+    SBRevArmChange(ui_.SBRevArm->value());
+    // Not marked saved: the new gear is unsaved work until the user names it.
+    FitView();
+    return true;
+}
+
+void TMainForm::ScaleGearClick() {
+    const std::optional<double> k = askScaleFactor ? askScaleFactor() : std::nullopt;
+    if (!k || !ScaleFactorProblem(m_, *k).empty()) return;
+    ScaleWorkingGear(m_, *k);
+    SBRevArmChange(ui_.SBRevArm->value());
 }
 
 QString TMainForm::DroppedDimensionFile(const QMimeData* mime) {

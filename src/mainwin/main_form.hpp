@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 
 #include "mainwin/app_windows.hpp"
@@ -24,6 +25,7 @@
 class QAction;
 class QFrame;
 class QMimeData;
+class QPrinter;
 class QPushButton;
 class QScrollBar;
 class QTimer;
@@ -44,7 +46,7 @@ struct MainFormOptions {
     int quietAfterMs = 1500;
 };
 
-enum class FileCommand { OpenDst, OpenMvo, SaveAs };
+enum class FileCommand { OpenDst, OpenMvo, SaveAs, ExportDxf, CompareWith };
 
 // The answer to "save the changed dimensions first?".
 enum class SaveChoice { Save, Discard, Cancel };
@@ -67,12 +69,22 @@ public:
     std::function<QString(FileCommand)> chooseFile;
     std::function<void()> beep;
     std::function<SaveChoice()> askToSave;
+    // Sets up the printer for the build sheet (Qt's print dialog: a printer, or a PDF file);
+    // false: the user cancelled.
+    std::function<bool(QPrinter&)> choosePrinter;
+    // The factor of "ScaleGear…"; nothing when the user cancelled.
+    std::function<std::optional<double>()> askScaleFactor;
 
     // Whether the dimensions differ from those last opened or saved.
     bool DimensionsChanged() const;
 
     // Opens a dimension file; a failure shows its message and leaves the working set alone.
     bool OpenFile(const QString& path);
+    // Makes a new gear the working gear, untitled, after offering to save changed dimensions;
+    // false when the user cancelled there.
+    bool OpenNewGear(const Gear& g);
+    // Scales every length of the working gear as one undoable step.
+    void ScaleGearClick();
 
     // A dropped .dst or .mvo file opens as the open command would; anything else is refused.
     static QString DroppedDimensionFile(const QMimeData* mime);
@@ -166,6 +178,12 @@ private:
     bool SaveChangesFirst();
     bool SaveAs();
     void MarkSaved();
+
+    // The workshop outputs and the comparison gear (main_form_workshop.cpp).
+    void BuildSheetClick();
+    void ExportDxfClick();
+    void CompareWithClick();
+    void CompareOffClick();
 
     // The frame buffer follows the drawing area; the tool bar spans it.
     void FollowPictureSize();

@@ -66,12 +66,20 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
         mb->addAction(Add(nullptr, i.name, i.caption, i.request));
     };
 
-    menu({"File1",
-          "&File",
-          {{"OpenDimensions", "&OpenDimensions", Do(C::OpenDimensions)},
-           {"OpenDosDimensions", "Open&DosDimensions", Do(C::OpenDosDimensions)},
-           {"SaveAsDimensions", "Save&AsDimensions", Do(C::SaveAsDimensions)},
-           {"Exit1", "E&xit", Do(C::Exit)}}});
+    QMenu* file = menu({"File1",
+                        "&File",
+                        {{"OpenDimensions", "&OpenDimensions", Do(C::OpenDimensions)},
+                         {"OpenDosDimensions", "Open&DosDimensions", Do(C::OpenDosDimensions)},
+                         {"SaveAsDimensions", "Save&AsDimensions", Do(C::SaveAsDimensions)},
+                         {"Exit1", "E&xit", Do(C::Exit)}}});
+    // Beyond the classic set, so after its items.
+    file->addSeparator();
+    Add(file, "NewGear", "&NewGear\u2026", Open(&AppWindows::newGear));
+    Add(file, "BuildSheet", "BuildSheet\u2026", Do(C::BuildSheet));
+    Add(file, "ExportDXF", "ExportDXF\u2026", Do(C::ExportDxf));
+    Add(file, "CompareWith", "CompareWith\u2026", Do(C::CompareWith));
+    Add(file, "CompareOff", "CompareOff", Do(C::CompareOff));
+    ShowComparison(false);
     menu({"SetUp",
           "&SetUp",
           {{"RevArmPos", "Set&RevArmPos", Open(&AppWindows::revPos)},
@@ -95,7 +103,8 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
            {"ResetAll", "&ResetAllDimensions", Do(C::ResetAll)},
            // Beyond the classic set, so after its items.
            {"DesignAssistant", "&DesignAssistant", Open(&AppWindows::designAssistant)},
-           {"Sensitivity", "&Sensitivity", Open(&AppWindows::sensitivity)}}});
+           {"Sensitivity", "&Sensitivity", Open(&AppWindows::sensitivity)},
+           {"ScaleGear", "Sca&leGear\u2026", Do(C::ScaleGear)}}});
     barItem({"RefPoints", "&ReferPoints", Do(C::RefPoints)});
     barItem({"DrawLines1", "&DrawLinesCircles", Do(C::DrawLines)});
     Action("DrawLines1")->setEnabled(false);
@@ -193,7 +202,7 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
 
 QAction* MainMenus::Add(QWidget* menu, const char* name, const char* caption,
                         const MenuRequest& r) {
-    auto* a = new QAction(QString::fromLatin1(caption), &window_);
+    auto* a = new QAction(QString::fromUtf8(caption), &window_);
     a->setObjectName(QString::fromLatin1(name));
     if (menu) menu->addAction(a);
     QObject::connect(a, &QAction::triggered, &window_, [this, r] { run_(r); });
@@ -203,6 +212,10 @@ QAction* MainMenus::Add(QWidget* menu, const char* name, const char* caption,
 
 QAction* MainMenus::Action(const char* name) const {
     return actions_.value(QString::fromLatin1(name), nullptr);
+}
+
+void MainMenus::ShowComparison(bool loaded) {
+    if (QAction* a = Action("CompareOff"); a && a->isEnabled() != loaded) a->setEnabled(loaded);
 }
 
 void MainMenus::ShowToggles(const ToggleCaptions& s) {

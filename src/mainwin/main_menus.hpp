@@ -40,7 +40,13 @@ enum class MenuCommand {
     PivotData,
     DynamicVariables,
     SetUnDo,
-    Fit,  // the whole mechanism into the picture
+    Fit,        // the whole mechanism into the picture
+    ScaleGear,  // every length times a factor, one undo step
+    // The workshop outputs and the comparison gear, after the classic File items.
+    BuildSheet,
+    ExportDxf,
+    CompareWith,
+    CompareOff,
 };
 
 struct MenuRequest {
@@ -74,6 +80,8 @@ public:
     QToolBar* ToolBar() const { return toolBar_; }
 
     void ShowToggles(const ToggleCaptions& state);
+    // "CompareOff" is there to press only while a comparison gear is loaded.
+    void ShowComparison(bool loaded);
 
 private:
     QAction* Add(QWidget* menu, const char* name, const char* caption, const MenuRequest& r);

@@ -1,8 +1,13 @@
 #include "model/edits.hpp"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
+#include <ranges>
 
 #include "model/dimensions.hpp"
+#include "model/solver.hpp"
 #include "model/text.hpp"
 
 namespace mv {
@@ -14,6 +19,50 @@ bool IsSlotDimension(DimensionId id) {
 
 std::string Name25(std::string_view s) {
     return std::string(s.substr(0, 25));
+}
+
+// A product beyond the float range saturates rather than being undefined.
+float Scaled(float v, long double f) {
+    constexpr long double kMax = std::numeric_limits<float>::max();
+    const long double r = static_cast<long double>(v) * f;
+    if (std::isnan(r)) return v;
+    return static_cast<float>(r > kMax ? kMax : r < -kMax ? -kMax : r);
+}
+
+// What the picture and the diagrams hold in world lengths follows a gear scaled by f, so that
+// they look the same; the reverse arm keeps its notch. Mid gear is recomputed from the
+// dimensions already stored.
+void ScaleWorld(Model& m, long double f) {
+    const long double offset =
+        static_cast<long double>(m.gear.revArmSetting) - m.revArmPositions[0];
+    ComputeMidGear(m);
+    const float shift = Scaled(static_cast<float>(offset), f);
+    m.gear.revArmSetting = m.revArmPositions[0] + shift;
+    SetRevArmBarLimits(m);
+    RequestRevArmBarPosition(m, static_cast<int>(std::clamp<long double>(
+                                    std::nearbyint(1000.0L * shift), -2.0e9L, 2.0e9L)));
+    if (f == 1.0L) return;
+    const long double inverse = 1.0L / f;
+    for (ViewTransform* v : {&m.view, &m.previousView, &m.zoomAnchor})
+        v->scale = Scaled(v->scale, inverse);
+    for (ViewTransform& v : m.presets) v.scale = Scaled(v.scale, inverse);
+    for (int p : {pv::Ref1, pv::Ref2}) {
+        m.pivots[p].x = Scaled(m.pivots[p].x, f);
+        m.pivots[p].y = Scaled(m.pivots[p].y, f);
+    }
+    for (LineEntry& e : m.lines.entries)
+        for (float* v : {&e.h1, &e.v1, &e.h2, &e.v2}) *v = Scaled(*v, f);
+    for (int k = 4; k < kRevArmPositions; ++k)
+        m.revArmPositions[k] = Scaled(m.revArmPositions[k], f);
+    m.graphicZoomFactor = Scaled(m.graphicZoomFactor, f);
+    m.diagramVerticalScale = Scaled(m.diagramVerticalScale, f);
+}
+
+void RefreshSlots(Model& m) {
+    for (int k = 1; k <= 4; ++k) {
+        DynSlot& s = m.dynSlots[k];
+        if (IsSlotDimension(s.id)) s.value = GetDimension(m, s.id);
+    }
 }
 
 }  // namespace
@@ -77,16 +126,18 @@ void SaveUndo(Model& m) {
 void UndoLastChange(Model& m) {
     for (int k = 0; k < kUndoDepth; ++k) m.undo[k] = m.undo[k + 1];
     const UndoEntry& e = m.undo[0];
-    if (e.id > 0) {
+    if (e.id == kGroupUndoId) {
+        // Newest first, so that a dimension given twice ends at its first old value.
+        for (const DimensionChange& c : std::views::reverse(e.group))
+            StoreDimension(m, c.id, c.oldValue);
+        ScaleWorld(m, e.worldScale > 0 ? 1.0L / e.worldScale : 1.0L);
+    } else if (e.id > 0) {
         const auto id = static_cast<DimensionId>(e.id);
         if (IsSlotDimension(id)) StoreDimension(m, id, e.oldValue);
     }
     // Refresh the dynSlots from their dimensions. Stepping by +1 and -1 in single precision would
     // nudge small dimensions by a rounding error, so the values are read back exactly.
-    for (int k = 1; k <= 4; ++k) {
-        DynSlot& s = m.dynSlots[k];
-        if (IsSlotDimension(s.id)) s.value = GetDimension(m, s.id);
-    }
+    RefreshSlots(m);
     m.gear.scrollIncrement = -1.0f;
     ClearCutoffTexts(m);
     m.undo[kUndoDepth] = UndoEntry{};
@@ -124,6 +175,29 @@ void CommitDimension(Model& m, DimensionId id, float value) {
     }
     m.pendingEdit = false;
     m.Notify(ModelEvent::DimensionsChanged);
+}
+
+void CommitDimensionGroup(Model& m, std::string_view name,
+                          std::span<const std::pair<DimensionId, float>> values, float worldScale) {
+    UndoEntry entry{kGroupUndoId, 1, worldScale, Name25(name)};
+    entry.worldScale = worldScale > 0 && std::isfinite(worldScale) ? worldScale : 1;
+    for (const auto& [id, value] : values) {
+        if (!IsDimensionId(id)) continue;
+        entry.group.push_back({id, GetDimension(m, id), value});
+        StoreDimension(m, id, value);
+    }
+    m.pendingEdit = true;
+    SaveUndo(m);
+    m.undo[1] = std::move(entry);
+    m.pendingEdit = false;
+    ScaleWorld(m, m.undo[1].worldScale);
+    RefreshSlots(m);
+    ClearCutoffTexts(m);
+    m.Notify(ModelEvent::DimensionsChanged);
+}
+
+void ScaleWorldLengths(Model& m, float f) {
+    ScaleWorld(m, f > 0 && std::isfinite(f) ? f : 1.0L);
 }
 
 void CommitDimensionText(Model& m, DimensionId id, std::string_view text) {

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -164,12 +165,25 @@ struct DynSlot {
     std::string name = kEmptySlotName;
 };
 
+// One dimension of a step that changes several at once.
+struct DimensionChange {
+    DimensionId id = 0;
+    float oldValue = 0;
+    float newValue = 0;
+};
+
 struct UndoEntry {
     std::int32_t id = 0;
     float oldValue = 0;
     float newValue = 0;
     std::string name;
+    // A step that changed several dimensions at once (id kGroupUndoId) holds every one of them,
+    // and the factor by which it scaled the picture's world lengths (1 when it did not).
+    std::vector<DimensionChange> group = {};
+    float worldScale = 1;
 };
+// The id of an undo entry that holds a group of changes; no dimension has it.
+inline constexpr std::int32_t kGroupUndoId = 1000;
 
 // Remembered positions of one jog scroll bar.
 struct JogMemory {
@@ -255,6 +269,7 @@ enum class ModelEvent {
     CutoffTextsCleared,
     DimensionsChanged,
     DataSetNameChanged,
+    ComparisonChanged,  // a comparison gear was loaded or dropped
 };
 
 // Pivot numbers of the pivot table.
@@ -293,6 +308,13 @@ struct Gear {
     ValveEvents valve;
     std::array<float, kRevArmPositions> revArmPositions{};
     int revArmPositionCount = 0;
+};
+
+// A second gear loaded read-only to set beside the working one: the diagrams draw it under the
+// working gear and the valve-event window lists it. Edits, undo and saving never touch it.
+struct ComparisonGear {
+    Gear gear;         // mid gear computed, reverse arm at mid gear
+    std::string name;  // its data-set name, as the captions show it
 };
 
 // The defaults the reset commands copy into the gear.
@@ -339,6 +361,7 @@ struct WindowState {
     char portSelector = 'F';
 
     std::string dataSetName = "Nominal";
+    std::optional<ComparisonGear> comparison;
 
     int dimensionGraphicId = 0;
     float graphicZoomFactor = 7.5f;

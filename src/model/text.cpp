@@ -153,4 +153,10 @@ std::string FormatShortest(float value) {
     return std::string(buf.data(), res.ptr);
 }
 
+std::string FormatJsonNumber(double value) {
+    constexpr double kMax = std::numeric_limits<float>::max();
+    if (!(std::fabs(value) <= kMax)) return "null";
+    return FormatShortest(static_cast<float>(value));
+}
+
 }  // namespace mv

@@ -39,4 +39,9 @@ std::string FormatSignificant(double value, int digits);
 // "-1e999", which JSON readers take as a number out of range.
 std::string FormatShortest(float value);
 
+// A number for JSON and CSV output: the value as a float, in the shortest text that reads back
+// as that float. What a float cannot hold (NaN, the infinities, magnitudes beyond its range) is
+// "null", so the output is always valid JSON.
+std::string FormatJsonNumber(double value);
+
 }  // namespace mv

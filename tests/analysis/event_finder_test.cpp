@@ -3,16 +3,17 @@
 #include "analysis/event_finder.hpp"
 
 #include <gtest/gtest.h>
-#include <tbb/global_control.h>
 
 #include <cmath>
 #include <numbers>
 #include <optional>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "analysis/event_table.hpp"
+#include "analysis/parallel.hpp"
 #include "model/dimensions.hpp"
 #include "model/model.hpp"
 #include "model/port_events.hpp"
@@ -198,6 +199,155 @@ TEST(TurnCrossings, AFlatDisplacementHasNoEvents) {
     for (const auto& e : c.latest) EXPECT_FALSE(e);
 }
 
+// A periodic displacement through given turning points: between two of them a smooth step
+// (cubic with level ends), so it is monotone there and turns exactly at the points given.
+struct TurningWave {
+    std::vector<long double> u, s;  // turning points in order; the last repeats the first + 360
+    long double operator()(long double x) const {
+        x = std::fmod(x - u[0], 360.0L);
+        if (x < 0) x += 360.0L;
+        x += u[0];
+        for (std::size_t i = 0; i + 1 < u.size(); ++i) {
+            if (x > u[i + 1]) continue;
+            const long double t = (x - u[i]) / (u[i + 1] - u[i]);
+            return s[i] + (s[i + 1] - s[i]) * t * t * (3 - 2 * t);
+        }
+        return s.back();
+    }
+};
+
+// The latest crossing up and down of one opening, from displacements sampled `step` apart.
+std::array<std::optional<double>, 2> LatestCrossings(const std::vector<long double>& samples,
+                                                     const mv::OpeningLine& op, double step) {
+    std::array<std::optional<double>, 2> out;
+    for (std::size_t k = 1; k < samples.size(); ++k) {
+        const long double prev = op.At(samples[k - 1]), cur = op.At(samples[k]);
+        if (prev < 0 && cur > 0) out[0] = (k - 0.5) * step;
+        if (prev > 0 && cur < 0) out[1] = (k - 0.5) * step;
+    }
+    return out;
+}
+
+TEST(TurnCrossings, FourTurningPointsTwelveDegreesApartLoseNoCrossing) {
+    // A maximum, a minimum, a maximum and a minimum 12 degrees apart, then one long rise: the
+    // ten-degree samples straddle the close turns, so the turn is swept again finely.
+    for (const auto& [start, low, high] : {std::array<long double, 3>{243.0L, 0.05L, 0.7L},
+                                           std::array<long double, 3>{292.5L, -0.2L, 0.5L}}) {
+        const TurningWave w{{start, start + 12, start + 24, start + 36, start + 360},
+                            {1.0L, low, high, -1.0L, 1.0L}};
+        constexpr double kStep = 0.001;
+        std::vector<long double> dense(360001);
+        for (std::size_t k = 0; k < dense.size(); ++k) dense[k] = w(k * kStep);
+        for (long double level = -0.9L; level < 0.95L; level += 0.1L) {
+            const std::array<mv::OpeningLine, 4> openings = {
+                mv::OpeningLine{-level, 1.0L}, mv::OpeningLine{level, -1.0L},
+                mv::OpeningLine{-2.0L, 1.0L}, mv::OpeningLine{-2.0L, 1.0L}};
+            const mv::TurnCrossings c = mv::FindTurnCrossings(w, w, openings, 36);
+            EXPECT_TRUE(c.fineSweep);
+            for (int o = 0; o < 2; ++o) {
+                const auto truth = LatestCrossings(dense, openings[o], kStep);
+                for (int up = 0; up < 2; ++up) {
+                    const auto& got = c.latest[o + (up ? 0 : 4)];
+                    const auto& want = truth[up ? 0 : 1];
+                    const std::string where = "start " + std::to_string(double(start)) + " level " +
+                                              std::to_string(double(level)) + " opening " +
+                                              std::to_string(o) + (up ? " up" : " down");
+                    ASSERT_EQ(got.has_value(), want.has_value()) << where;
+                    if (got) {
+                        EXPECT_NEAR(static_cast<double>(*got), *want, 0.001) << where;
+                    }
+                }
+            }
+        }
+    }
+    // A displacement that turns twice is trusted at the coarse step.
+    auto s = [](long double u) { return static_cast<long double>(std::cos(Rad(u))); };
+    const std::array<mv::OpeningLine, 4> half = {
+        mv::OpeningLine{-0.5L, 1.0L}, mv::OpeningLine{-0.5L, 1.0L}, mv::OpeningLine{-0.5L, 1.0L},
+        mv::OpeningLine{-0.5L, 1.0L}};
+    EXPECT_FALSE(mv::FindTurnCrossings(s, s, half, 36).fineSweep);
+}
+
+TEST(TurnCrossings, RefinementsKeepToTheirStepLimitAndSaySo) {
+    // cos u - 0.5 crosses at 60 and 300; the turning points are at 0 and 180.
+    int calls = 0;
+    auto coarse = [](long double u) { return static_cast<long double>(std::cos(Rad(u))); };
+    auto fine = [&calls](long double u) {
+        ++calls;
+        return static_cast<long double>(std::cos(Rad(u)));
+    };
+    const std::array<mv::OpeningLine, 4> openings = {
+        mv::OpeningLine{-0.5L, 1.0L}, mv::OpeningLine{-2.0L, 1.0L}, mv::OpeningLine{-2.0L, 1.0L},
+        mv::OpeningLine{-2.0L, 1.0L}};
+    const mv::TurnCrossings exact = mv::FindTurnCrossings(coarse, fine, openings, 36);
+    EXPECT_EQ(exact.unconverged, 0);
+    EXPECT_NEAR(static_cast<double>(*exact.latest[0]), 300.0, 1e-6);
+    for (int limit : {1, 3}) {
+        calls = 0;
+        const mv::TurnCrossings c = mv::FindTurnCrossings(coarse, fine, openings, 36, limit);
+        // Two turning points and two crossings, each refinement within its limit (Brent's method
+        // evaluates its starting point besides).
+        EXPECT_LE(calls, 4 * (limit + 1)) << limit;
+        EXPECT_EQ(c.unconverged, 4) << limit;
+        // An unfinished crossing still lies within the samples that bracket it.
+        ASSERT_TRUE(c.latest[0] && c.latest[4]) << limit;
+        EXPECT_NEAR(static_cast<double>(*c.latest[0]), 300.0, 10.0) << limit;
+        EXPECT_NEAR(static_cast<double>(*c.latest[4]), 60.0, 10.0) << limit;
+    }
+}
+
+TEST(TurnCrossings, ARootFinderThatGivesUpLeavesBisectionToFindTheCrossing) {
+    // Boost's TOMS 748 refuses a bracket it cannot use with std::domain_error; here the first
+    // evaluation inside a crossing's bracket raises it, as Boost would.
+    bool raised = false;
+    auto coarse = [](long double u) { return static_cast<long double>(std::cos(Rad(u))); };
+    auto fine = [&raised](long double u) {
+        const long double a = std::fmod(u + 720.0L, 360.0L);  // the finder may unwrap the turn
+        if (!raised && a > 50 && a < 70) {
+            raised = true;
+            throw std::domain_error("bracket collapsed");
+        }
+        return static_cast<long double>(std::cos(Rad(u)));
+    };
+    const std::array<mv::OpeningLine, 4> openings = {
+        mv::OpeningLine{-0.5L, 1.0L}, mv::OpeningLine{-2.0L, 1.0L}, mv::OpeningLine{-2.0L, 1.0L},
+        mv::OpeningLine{-2.0L, 1.0L}};
+    mv::TurnCrossings c;
+    ASSERT_NO_THROW(c = mv::FindTurnCrossings(coarse, fine, openings, 36));
+    EXPECT_TRUE(raised);
+    ASSERT_TRUE(c.latest[4]);
+    EXPECT_NEAR(static_cast<double>(*c.latest[4]), 60.0, 1e-6);
+    EXPECT_EQ(c.unconverged, 0);
+}
+
+TEST(EventFinder, SaneGearsAreNeverSweptAgain) {
+    // The check costs nothing where the coarse step is safe: no row of the default table, nor
+    // of a perturbed gear, is swept at the fine step.
+    for (unsigned seed : {0u, 3u, 9u}) {
+        const mv::Model m = seed == 0 ? DefaultGear() : PerturbedGear(seed);
+        mv::EventFinderCost cost;
+        for (SweepDirection dir : {SweepDirection::Forward, SweepDirection::Reverse})
+            for (float setting : mv::DefaultEventSettings(m, dir, 7))
+                (void)mv::FindEvents(m, setting, dir, mv::kEventCoarseStep, &cost);
+        EXPECT_EQ(cost.fineSweeps, 0) << seed;
+        EXPECT_EQ(cost.unconverged, 0) << seed;
+    }
+}
+
+TEST(EventFinder, ClampedRowsAreNotSweptAgain) {
+    // A radius hanger far too short: every row is clamped, its "motion" turns every which way,
+    // and is flagged; sweeping it finely would cost forty times the solves for nothing.
+    mv::Model m = DefaultGear();
+    mv::StoreDimension(m, 8, 0.001f);
+    mv::ComputeMidGear(m);
+    mv::EventFinderCost cost;
+    for (float setting : mv::DefaultEventSettings(m, SweepDirection::Forward, 4))
+        EXPECT_TRUE(mv::FindEvents(m, setting, SweepDirection::Forward, mv::kEventCoarseStep, &cost)
+                        .geometryError);
+    EXPECT_EQ(cost.fineSweeps, 0);
+    EXPECT_LT(cost.coarse, 4 * 2 * 36);
+}
+
 // --- Rows in parallel -----------------------------------------------------------------------
 
 TEST(EventRows, SameRowsWhateverTheThreadCount) {
@@ -207,7 +357,7 @@ TEST(EventRows, SameRowsWhateverTheThreadCount) {
         mv::ComputeEventTable(m, settings, SweepDirection::Reverse);
     std::vector<mv::EventRow> one;
     {
-        tbb::global_control single(tbb::global_control::max_allowed_parallelism, 1);
+        const mv::ParallelismLimit single(1);
         one = mv::ComputeEventTable(m, settings, SweepDirection::Reverse);
     }
     ASSERT_EQ(one.size(), many.size());

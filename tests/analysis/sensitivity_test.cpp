@@ -3,13 +3,14 @@
 #include "analysis/sensitivity.hpp"
 
 #include <gtest/gtest.h>
-#include <tbb/global_control.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <string>
 #include <vector>
 
+#include "analysis/parallel.hpp"
 #include "model/dimensions.hpp"
 
 namespace {
@@ -92,7 +93,7 @@ TEST(Sensitivity, DimensionsThatCannotMoveTheEventsRankLastWithZero) {
     EXPECT_FALSE(r.cancelled);
     {
         // Each copy is computed alone: one thread gives the same text, digit for digit.
-        tbb::global_control single(tbb::global_control::max_allowed_parallelism, 1);
+        const mv::ParallelismLimit single(1);
         EXPECT_EQ(mv::SensitivityJson(mv::ComputeSensitivity(m, ids, notches, Directions::Both)),
                   mv::SensitivityJson(r));
     }
@@ -194,6 +195,39 @@ TEST(Sensitivity, TopIdsForADesignSearchLeaveOutTheNotchDimensionsAndTheIneffect
     const std::vector<DimensionId> three =
         mv::TopCutoffImbalanceIds(m, 3, notches, Directions::Forward);
     EXPECT_EQ(three, std::vector<DimensionId>(top.begin(), top.begin() + 3));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StudyNotches, AreKnownByTheTextTheyArePrintedWith) {
+    std::vector<float> notches;
+    std::string error;
+    // Two floats, two texts: both are kept, each with a key of its own.
+    ASSERT_TRUE(mv::ParseNotchList("0.1, 0.10000001", notches, error)) << error;
+    ASSERT_EQ(notches.size(), 2u);
+    EXPECT_EQ(mv::NotchText(notches[0]), "0.1");
+    EXPECT_EQ(mv::NotchText(notches[1]), "0.10000001");
+    // Texts that are one float are one notch, -0 included.
+    for (const char* twice : {"0.1,0.1000000001", "0,-0", "0.5, 5e-1"}) {
+        EXPECT_FALSE(mv::ParseNotchList(twice, notches, error)) << twice;
+        EXPECT_NE(error.find("given twice"), std::string::npos) << twice << ": " << error;
+    }
+
+    const mv::Model m = DefaultGear();
+    ASSERT_TRUE(mv::ParseNotchList("0.1,0.10000001", notches, error));
+    const DimensionId ids[] = {6};
+    const std::string json =
+        mv::SensitivityJson(mv::ComputeSensitivity(m, ids, notches, Directions::Forward));
+    std::size_t keys = 0;
+    for (std::size_t at = json.find("\"0.1\":"); at != std::string::npos;
+         at = json.find("\"0.1\":", at + 1))
+        ++keys;
+    EXPECT_EQ(keys, 1u) << json;
+    EXPECT_NE(json.find("\"0.10000001\":{"), std::string::npos);
+    // The value as the shortest text of its float, as every other command prints it.
+    EXPECT_NE(json.find("\"value\":8.47,"), std::string::npos) << json;
 }
 
 }  // namespace

@@ -3,13 +3,18 @@
 #include "analysis/tolerance.hpp"
 
 #include <gtest/gtest.h>
-#include <tbb/global_control.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+#include <vector>
 
+#include "analysis/parallel.hpp"
 #include "model/dimensions.hpp"
+#include "model/text.hpp"
 
 namespace {
 
@@ -147,7 +152,7 @@ TEST(Tolerance, OneThreadGivesTheFiguresOfMany) {
     mv::ToleranceOptions opt = OneRow(6, 0.01f, 1100);
     opt.pinClearance = 0.002f;
     const std::string many = mv::ToleranceJson(mv::ComputeTolerance(m, opt));
-    tbb::global_control single(tbb::global_control::max_allowed_parallelism, 1);
+    const mv::ParallelismLimit single(1);
     EXPECT_EQ(mv::ToleranceJson(mv::ComputeTolerance(m, opt)), many);
 }
 
@@ -187,6 +192,102 @@ TEST(Tolerance, CancelledRunSaysSo) {
     const mv::ToleranceResult r = mv::ComputeTolerance(m, OneRow(6, 0.01f, 100), control);
     EXPECT_TRUE(r.cancelled);
     EXPECT_EQ(r.samples, 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ToleranceLever, FixedKeepsTheGearsSettingsResetFindsEachSamplesMidGear) {
+    const mv::Model m = DefaultGear();
+    // The auxiliary reach rod's horizontal leg moves mid gear; the valve's front half does not.
+    for (mv::DimensionId id : {20u, 119u}) {
+        mv::ToleranceOptions opt = OneRow(id, 0.02f, 6);
+        opt.keepCutoffs = true;
+        const mv::ToleranceResult reset = mv::ComputeTolerance(m, opt);
+        opt.lever = mv::ToleranceLever::Fixed;
+        const mv::ToleranceResult fixed = mv::ComputeTolerance(m, opt);
+        EXPECT_EQ(fixed.lever, mv::ToleranceLever::Fixed);
+        ASSERT_EQ(fixed.rows.at(0).frontCutoffs.size(), 6u) << id;
+        const mv::Gear nominal = mv::WithDimensions(m, {});
+        for (int k = 0; k < 6; ++k) {
+            const std::vector<mv::DimensionValue> draw = mv::ToleranceSample(m, opt, k);
+            const mv::Gear copy = mv::WithDimensions(m, draw);
+            const float own = mv::NotchSetting(copy, 0.5f, SweepDirection::Forward);
+            const float kept = mv::NotchSetting(nominal, 0.5f, SweepDirection::Forward);
+            EXPECT_EQ(*mv::ComputeEventRow(copy, kept, SweepDirection::Forward).front.cutoff,
+                      fixed.rows[0].frontCutoffs[k])
+                << id;
+            EXPECT_EQ(*mv::ComputeEventRow(copy, own, SweepDirection::Forward).front.cutoff,
+                      reset.rows[0].frontCutoffs[k])
+                << id;
+        }
+        const bool movesMidGear = id == 20;
+        EXPECT_EQ(fixed.rows[0].frontCutoffs != reset.rows[0].frontCutoffs, movesMidGear) << id;
+    }
+}
+
+TEST(ToleranceOptionsCheck, RefusesWhatCannotVaryOrCannotBeHeld) {
+    mv::ToleranceOptions ok = OneRow(6, 0.01f, 10);
+    EXPECT_EQ(mv::CheckToleranceOptions(ok), "");
+    auto why = [&](auto change) {
+        mv::ToleranceOptions o = ok;
+        change(o);
+        return mv::CheckToleranceOptions(o);
+    };
+    using O = mv::ToleranceOptions;
+    EXPECT_NE(why([](O& o) { o.tolerances = {}; }).find("nothing varies"), std::string::npos);
+    EXPECT_NE(why([](O& o) {
+                  o.tolerances = {{6, 0.0f}};
+              }).find("nothing varies"),
+              std::string::npos);
+    EXPECT_EQ(why([](O& o) { o.tolerances = {}, o.pinClearance = 0.001f; }), "");
+    EXPECT_NE(why([](O& o) {
+                  o.tolerances = {{26, 0.1f}};
+              }).find("moves no event"),
+              std::string::npos);
+    EXPECT_NE(why([](O& o) {
+                  o.tolerances = {{6, std::numeric_limits<float>::infinity()}};
+              }).find("too large"),
+              std::string::npos);
+    EXPECT_NE(why([](O& o) { o.pinClearance = -0.1f; }).find("0 or more"), std::string::npos);
+    EXPECT_NE(why([](O& o) {
+                  o.tolerances.push_back({6, 0.2f});
+              }).find("twice"),
+              std::string::npos);
+    EXPECT_EQ(why([](O& o) { o.seed = mv::kMaxStudySeed; }), "");
+    EXPECT_NE(why([](O& o) { o.seed = mv::kMaxStudySeed + 1; }), "");
+    EXPECT_EQ(why([](O& o) { o.samples = mv::kMaxToleranceSamples; }), "");
+    EXPECT_NE(why([](O& o) { o.samples = mv::kMaxToleranceSamples + 1; }), "");
+    EXPECT_NE(why([](O& o) { o.samples = 0; }), "");
+}
+
+TEST(ToleranceText, EveryFigureHasItsSampleCountAndReadsBackAsItsFloat) {
+    mv::Model m = DefaultGear();
+    // A front port that just opens: the samples that keep it open give its admission figures,
+    // the others fail, and n tells how many there were.
+    const mv::EventRow base = RowWith(m, 119, m.cyl.valveFrontHalf, 0.5f);
+    mv::StoreDimension(m, 119, m.cyl.valveFrontHalf + *base.front.maxSteam - 0.001f);
+    const mv::ToleranceResult r = mv::ComputeTolerance(m, OneRow(119, 0.004f, 30));
+    const int n = r.samples - r.rows.at(0).failed;
+    const std::string json = mv::ToleranceJson(r);
+    EXPECT_NE(json.find("\"lever\":\"reset\""), std::string::npos);
+    EXPECT_NE(json.find("\"admission\":{\"n\":" + std::to_string(n) + ",\"min\":"),
+              std::string::npos)
+        << json;
+    const std::string csv = mv::ToleranceCsv(r);
+    const std::string header = csv.substr(0, csv.find('\n'));
+    EXPECT_EQ(header.rfind("direction,notch,failed,front_admission_min,", 0), 0u);
+    EXPECT_NE(header.find(",front_admission_n,"), std::string::npos);
+    EXPECT_EQ(header.substr(header.size() - 12), ",rear_lead_n");
+    EXPECT_EQ(csv.substr(csv.size() - 1 - std::to_string(n).size()), std::to_string(n) + "\n");
+    // Numbers are the shortest text of their float, as every other command prints them.
+    std::size_t at = json.find("\"mean\":");
+    ASSERT_NE(at, std::string::npos);
+    at += 7;
+    const std::string mean = json.substr(at, json.find(',', at) - at);
+    EXPECT_EQ(mv::FormatShortest(std::strtof(mean.c_str(), nullptr)), mean);
+    EXPECT_NE(mv::ToleranceTable(r).find(" n "), std::string::npos);
 }
 
 }  // namespace

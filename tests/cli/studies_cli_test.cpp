@@ -8,8 +8,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -73,17 +75,25 @@ TEST(StudiesCli, SensitivityJsonHasRowsDerivativesAndRanking) {
 }
 
 TEST(StudiesCli, DerivativesAcrossAGeometryErrorAreNullWithAWarning) {
-    // A main rod shorter than the crank throw cannot be solved anywhere.
-    const RunResult r = RunCli("sensitivity --set 3=1 --ids 6 --notches 0.5 --direction rev", true);
+    // A reverse-arm travel so long that full gear cannot be reached: the quarter notch has its
+    // derivatives, full gear has none.
+    const RunResult r =
+        RunCli("sensitivity --set 27=3 --ids 6 --notches 0.25,1 --direction fwd", true);
     ASSERT_EQ(r.status, 0);
     const std::size_t brace = r.out.find('{');
     ASSERT_NE(brace, std::string::npos);
     EXPECT_NE(r.out.substr(0, brace).find("10 derivatives are null"), std::string::npos) << r.out;
     const QJsonObject o = Json(r.out.substr(brace));
-    const QJsonObject cell =
-        o["rows"].toArray()[0].toObject()["d"].toObject()["rev"].toObject()["0.5"].toObject();
-    EXPECT_TRUE(cell["front"].toObject()["cutoff"].isNull());
-    EXPECT_TRUE(o["ranking"].toArray()[0].toObject()["score"].isNull());
+    const QJsonObject fwd = o["rows"].toArray()[0].toObject()["d"].toObject()["fwd"].toObject();
+    EXPECT_TRUE(fwd["1"].toObject()["front"].toObject()["cutoff"].isNull());
+    EXPECT_TRUE(fwd["0.25"].toObject()["front"].toObject()["cutoff"].isDouble());
+
+    // A main rod shorter than the crank throw cannot be solved anywhere: nothing to give.
+    const RunResult none =
+        RunCli("sensitivity --set 3=1 --ids 6 --notches 0.5 --direction rev", true);
+    EXPECT_EQ(none.status, 3);
+    EXPECT_NE(none.out.find("every derivative is null"), std::string::npos) << none.out;
+    EXPECT_EQ(none.out.find('{'), std::string::npos) << none.out;
 }
 
 TEST(StudiesCli, ToleranceJsonHasFiguresPerRowEndAndEvent) {
@@ -146,6 +156,7 @@ TEST(StudiesCli, BadOptionsGiveOneLineAndStatusTwo) {
         "tolerance --pin-clearance -0.001",
         "tolerance --pin-clearance nan",
         "tolerance --tol 6=0.1 --format xml",
+        "tolerance --tol 6=0.1 --lever loose",
     };
     for (const char* args : bad) {
         const RunResult r = RunCli(args, true);
@@ -154,6 +165,69 @@ TEST(StudiesCli, BadOptionsGiveOneLineAndStatusTwo) {
         EXPECT_EQ(r.out.rfind("merrovan-cli ", 0), 0u) << args << ": " << r.out;
     }
     EXPECT_EQ(RunCli("sensitivity --file /nonexistent/gear.dst").status, 1);
+}
+
+TEST(StudiesCli, OneRuleForEveryOptionWithTheReason) {
+    const std::pair<const char*, const char*> refused[] = {
+        {"tolerance --pin-clearance 0", "nothing varies"},
+        {"tolerance --tol 6=0 --pin-clearance 0", "nothing varies"},
+        {"tolerance --tol 26=0.01", "moves no event"},
+        {"tolerance --tol 6=1e39", "too large"},
+        {"tolerance --pin-clearance 1e39", "too large"},
+        {"tolerance --tol 6=0.01 --seed 4294967296", "4294967295"},
+        {"tolerance --tol 6=0.01 --samples 1000001", "1..1000000"},
+        {"sensitivity --set 6=1e39", "too large"},
+        {"sensitivity --notches 0.1,0.1000000001", "given twice"},
+    };
+    for (const auto& [args, reason] : refused) {
+        const RunResult r = RunCli(args, true);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_NE(r.out.find(reason), std::string::npos) << args << ": " << r.out;
+    }
+    // The largest seed is a seed.
+    EXPECT_EQ(RunCli("tolerance --tol 6=0.01 --seed 4294967295 --samples 2 --notches 0.5").status,
+              0);
+    // --help is a command word, never an option's value: here it names a file.
+    EXPECT_EQ(RunCli("sensitivity --file --help").status, 1);
+    EXPECT_EQ(RunCli("tolerance --tol 6=0.1 --file --help").status, 1);
+    const RunResult help = RunCli("tolerance --tol 6=0.1 --help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--lever"), std::string::npos);
+    EXPECT_NE(help.out.find("Exit status"), std::string::npos);
+    EXPECT_NE(RunCli("--help").out.find("3 an analysis that could not run"), std::string::npos);
+}
+
+TEST(StudiesCli, SampleCountsLeverAndWhenEverySampleFails) {
+    const RunResult r =
+        RunCli("tolerance --tol 20=0.01 --samples 6 --notches 0.5 --direction fwd --lever fixed");
+    ASSERT_EQ(r.status, 0);
+    const QJsonObject o = Json(r.out);
+    EXPECT_EQ(o["lever"].toString(), "fixed");
+    const QJsonObject cut =
+        o["rows"].toArray()[0].toObject()["front"].toObject()["cutoff"].toObject();
+    EXPECT_EQ(cut["n"].toInt(), 6);
+    EXPECT_NE(RunCli("tolerance --tol 20=0.01 --samples 6 --notches 0.5 --direction fwd").out,
+              r.out);
+
+    const RunResult failed = RunCli("tolerance --set 3=1 --tol 6=0.01 --samples 3", true);
+    EXPECT_EQ(failed.status, 3);
+    EXPECT_NE(failed.out.find("every sample failed"), std::string::npos) << failed.out;
+    // Every sample fails at full gear out of reach, none at a quarter: that row has figures.
+    const RunResult some =
+        RunCli("tolerance --set 27=3 --tol 6=0.01 --samples 3 --notches 0.25,1 --direction fwd");
+    ASSERT_EQ(some.status, 0);
+    const QJsonArray rows = Json(some.out)["rows"].toArray();
+    EXPECT_EQ(rows[0].toObject()["front"].toObject()["cutoff"].toObject()["n"].toInt(), 3);
+    EXPECT_EQ(rows[1].toObject()["failed"].toInt(), 3);
+}
+
+TEST(StudiesCli, NotchesThatPrintApartAreKeptApart) {
+    const RunResult r = RunCli("sensitivity --ids 6 --notches 0.1,0.10000001 --direction fwd");
+    ASSERT_EQ(r.status, 0);
+    EXPECT_EQ(QString::fromStdString(r.out).count("\"0.1\":"), 1) << r.out;
+    const QJsonObject fwd =
+        Json(r.out)["rows"].toArray()[0].toObject()["d"].toObject()["fwd"].toObject();
+    EXPECT_EQ(fwd.keys(), (QStringList{"0.1", "0.10000001"}));
 }
 
 }  // namespace

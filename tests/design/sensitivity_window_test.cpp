@@ -11,6 +11,7 @@
 #include <QBoxPlotSeries>
 #include <QChart>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
@@ -22,7 +23,10 @@
 #include <QThread>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
+#include <utility>
 
+#include "analysis/parallel.hpp"
 #include "model/dimensions.hpp"
 #include "model/model.hpp"
 #include "support/widgets_support.hpp"
@@ -163,6 +167,54 @@ TEST_F(SensitivityWindow, CancelStopsTheStudyAndKeepsTheLastResults) {
     // A window dropped while a study runs cancels and waits for it.
     ASSERT_TRUE(w->StartRanking());
     w.reset();
+}
+
+TEST_F(SensitivityWindow, ToleranceInputFollowsTheCommandLinesRules) {
+    // The same seed range and sample cap as merrovan-cli tolerance.
+    const auto* seed = Find<QDoubleSpinBox>("SpinSeed");
+    EXPECT_EQ(seed->maximum(), 4294967295.0);
+    EXPECT_EQ(seed->decimals(), 0);
+    EXPECT_EQ(Find<QSpinBox>("SpinSamples")->maximum(), mv::kMaxToleranceSamples);
+
+    QTableWidget* input = Find<QTableWidget>("TableTolerances");
+    auto row = [input](const char* id) {
+        for (int r = 0; r < input->rowCount(); ++r)
+            if (input->item(r, 0)->text() == id) return r;
+        return -1;
+    };
+    const std::pair<const char*, const char*> refused[] = {
+        {"26", "moves no event"}, {"6", "too large"}, {"8", "Nothing varies"}};
+    const char* values[] = {"0.01", "1e39", "0"};
+    for (int k = 0; k < 3; ++k) {
+        input->item(row(refused[k].first), 3)->setText(values[k]);
+        EXPECT_FALSE(w->StartTolerance()) << refused[k].first;
+        EXPECT_TRUE(Status().contains(refused[k].second)) << Status().toStdString();
+        input->item(row(refused[k].first), 3)->setText("");
+    }
+    Find<QLineEdit>("EditPinClearance")->setText("0");
+    EXPECT_FALSE(w->StartTolerance());
+    EXPECT_TRUE(Status().contains("Nothing varies")) << Status().toStdString();
+
+    // Keeping the gear's settings is the command line's --lever fixed.
+    Find<QLineEdit>("EditPinClearance")->setText("");
+    input->item(row("20"), 3)->setText("0.01");
+    Find<QSpinBox>("SpinSamples")->setValue(4);
+    Find<QComboBox>("ComboLever")->setCurrentIndex(1);
+    ASSERT_TRUE(w->StartTolerance());
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(w->toleranceResult().lever, mv::ToleranceLever::Fixed);
+    EXPECT_EQ(w->toleranceResult().samples, 4);
+}
+
+TEST_F(SensitivityWindow, AStudyThatFailsSaysWhyAndKeepsTheLastResults) {
+    const mv::ParallelFaultForTest fault([](std::size_t i) {
+        if (i == 1) throw std::runtime_error("injected failure");
+    });
+    ASSERT_TRUE(w->StartRanking());
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_TRUE(Status().contains("could not run: injected failure")) << Status().toStdString();
+    EXPECT_EQ(Find<QTableWidget>("TableRanking")->rowCount(), 0);
+    EXPECT_TRUE(w->rankingResult().rows.empty());
 }
 
 }  // namespace

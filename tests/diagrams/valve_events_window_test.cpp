@@ -5,13 +5,16 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
+#include "model/dimensions.hpp"
 #include "model/edits.hpp"
 #include "model/model.hpp"
 #include "model/text.hpp"
@@ -158,6 +161,51 @@ TEST_F(ValveEventsWindow, CloseHidesTheWindow) {
     ASSERT_TRUE(w->isVisible());
     QTest::mouseClick(Button("BtnClose"), Qt::LeftButton);
     EXPECT_FALSE(w->isVisible());
+}
+
+}  // namespace
+
+namespace {
+
+// With a comparison gear: its rows beside the working gear's, each value with B - A; without,
+// no comparison section.
+TEST_F(ValveEventsWindow, ComparisonSectionShowsTheOtherGearAndTheDifferences) {
+    w->show();
+    EXPECT_FALSE(w->comparisonBox()->isVisible());
+    mv::ComparisonGear c{m, "other"};
+    mv::StoreDimension(c.gear, 122, m.cyl.valveStem + 0.02f);  // the valve 0.02 forward
+    m.comparison = c;
+    m.Notify(mv::ModelEvent::ComparisonChanged);
+    QTest::qWait(0);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(w->comparisonBox()->isVisible());
+    EXPECT_EQ(w->comparisonBox()->title(), "Compared with other");
+    QTableWidget* f = w->comparisonForwardTable();
+    ASSERT_EQ(f->rowCount(), 19);
+    ASSERT_EQ(w->comparisonRows().size(), 38u);
+    // Row 10's front cut-off: the other gear's value, below it the signed difference.
+    const mv::EventRow& a = w->rows()[10];
+    const mv::EventRow& b = w->comparisonRows()[10];
+    const float d = *b.front.cutoff - *a.front.cutoff;
+    const QString want = QString::fromStdString(mv::FormatFixed(*b.front.cutoff, 0, 2)) + "\n" +
+                         (d > 0 ? "+" : "") + QString::fromStdString(mv::FormatFixed(d, 0, 2));
+    EXPECT_EQ(Cell(f, 10, kFrontCutoff), want);
+    // Same motion, same setting: the reverse-arm column differs by nothing.
+    EXPECT_TRUE(Cell(f, 10, 0).endsWith("\n0.0000")) << Cell(f, 10, 0).toStdString();
+
+    // At cut-offs each gear stands at its own setting for the same cut-off.
+    w->findChild<QComboBox*>("ComboRows")->setCurrentIndex(1);
+    w->Refresh();
+    ASSERT_EQ(w->comparisonRows().size(), w->rows().size());
+    EXPECT_EQ(f->rowCount(), static_cast<int>(w->rows().size() / 2));
+    EXPECT_TRUE(w->comparisonBox()->title().contains("other"));
+    w->findChild<QComboBox*>("ComboRows")->setCurrentIndex(0);
+
+    m.comparison.reset();
+    m.Notify(mv::ModelEvent::ComparisonChanged);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w->comparisonBox()->isVisible());
+    EXPECT_EQ(w->forwardTable()->rowCount(), 19);
 }
 
 }  // namespace

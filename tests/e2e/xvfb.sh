@@ -13,10 +13,27 @@ cleanup() {
 trap cleanup EXIT
 
 start_xvfb() {
-  # -displayfd lets the server pick a free display number.
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-  xpid=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-  [ -s "$work/display" ] || return 1
-  export DISPLAY=":$(tr -d '\n' <"$work/display")"
+  # A display number picked at random from a wide range, not the first free one: the server's
+  # abstract socket lives in the network namespace, which machines running several jobs share, so
+  # a low number may already answer for another job's server even though no lock file is seen
+  # here. A number is taken only when nobody answers on it before the start and our server
+  # answers after it.
+  local n tries
+  for tries in 1 2 3 4 5 6 7 8; do
+    n=$((1000 + (RANDOM * 32768 + RANDOM) % 29000))
+    [ -e "/tmp/.X$n-lock" ] && continue
+    xdpyinfo -display ":$n" >/dev/null 2>&1 && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp 2>"$work/xvfb.log" &
+    xpid=$!
+    for _ in $(seq 100); do
+      xdpyinfo -display ":$n" >/dev/null 2>&1 && { export DISPLAY=":$n"; return 0; }
+      kill -0 "$xpid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill "$xpid" 2>/dev/null
+    wait "$xpid" 2>/dev/null
+    xpid=""
+    echo "attempt $tries on :$n failed" >>"$work/xvfb.attempts"
+  done
+  return 1
 }

@@ -88,6 +88,7 @@ TEST_F(MainFormTest, MenuBarHasEveryItemInOrder) {
         {"SetGraphicZoom", "Set&GraphicZoom"},
         {"ResetAll", "&ResetAllDimensions"},
         {"Sensitivity", "&Sensitivity"},
+        {"ScaleGear", "Sca&leGear\u2026"},
         {"SineDiag", "&SineDiagram"},
         {"OvalDiag", "&OvalDiagram"},
         {"SteamDiag", "S&teamDiagram"},
@@ -103,10 +104,11 @@ TEST_F(MainFormTest, MenuBarHasEveryItemInOrder) {
     EXPECT_EQ(graphs.back()->text(), "&ValveEvents");
     // The design assistant and the studies follow the classic items of the dimensions menu.
     const QList<QAction*> edit = W<QMenu>("Edit1")->actions();
-    ASSERT_EQ(edit.size(), 6);
+    ASSERT_EQ(edit.size(), 7);
     EXPECT_EQ(edit[3]->text(), "&ResetAllDimensions");
     EXPECT_EQ(edit[4]->text(), "&DesignAssistant");
     EXPECT_EQ(edit[5]->text(), "&Sensitivity");
+    EXPECT_EQ(edit[6]->text(), "Sca&leGear\u2026");
     edit[4]->trigger();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], windows.designAssistant);
