@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDate>
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <cstdio>
@@ -25,9 +27,12 @@
 #include <memory>
 #include <vector>
 
+#include "aids/build_sheet.hpp"
 #include "aids/data_table.hpp"
 #include "aids/lines_dialog.hpp"
 #include "design/design_assistant_window.hpp"
+#include "design/new_gear_dialog.hpp"
+#include "design/scale_gear_dialog.hpp"
 #include "design/sensitivity_window.hpp"
 #include "diagrams/diagram_kinds.hpp"
 #include "diagrams/diagram_windows.hpp"
@@ -37,6 +42,7 @@
 #include "dialogs/dimension_dialogs.hpp"
 #include "dialogs/dimension_field.hpp"
 #include "dialogs/setting_dialogs.hpp"
+#include "files/dimension_file.hpp"
 #include "help/help_windows.hpp"
 #include "mainwin/app_windows.hpp"
 #include "mainwin/look.hpp"
@@ -94,6 +100,9 @@ struct Program {
         windows.dataTable = keep(std::make_unique<mv::TDataTable>(model, &f));
         windows.designAssistant = keep(std::make_unique<mv::TDesignAssistant>(model, &f));
         windows.sensitivity = keep(std::make_unique<mv::TSensitivity>(model, &f));
+        auto newGear = std::make_unique<mv::TNewGear>(&f);
+        newGear->openGear = [&f](const mv::Gear& g) { return f.OpenNewGear(g); };
+        windows.newGear = keep(std::move(newGear));
         windows.setRevArm = keep(std::make_unique<mv::TSetRevArm>(model, f, &f));
         for (const mv::DiagramKindInfo& k : mv::DiagramKinds())
             windows.Graph(k.kind) =
@@ -352,14 +361,18 @@ QImage RevArmPositions(Program& p) {
 
 // --- 5. What a good gear aims for ---------------------------------------------------------------
 
-QImage EventsForward(Program& p) {
+QImage EventsAtCutoffs(Program& p) {
     QWidget* w = p.windows.Graph(DiagramKind::ValveEvents);
     w->show();
     Settle();
     if (auto* c = p.Find<QComboBox>(w, "ComboRows"))
         c->setCurrentIndex(c->findText(QStringLiteral("At cut-offs")));
     Settle();
-    const QImage all = Window(w);
+    return Window(w);
+}
+
+QImage EventsForward(Program& p) {
+    const QImage all = EventsAtCutoffs(p);
     return all.copy(0, 0, all.width(), all.height() / 2);
 }
 
@@ -433,6 +446,88 @@ QImage IndicatorNotches(Program& p) {
     return Drawing(p, DiagramKind::Indicator);
 }
 
+// --- 9. A new gear, and scaling ------------------------------------------------------------------
+
+// The guide's example: a smaller engine than the built-in one, with a search short enough for
+// the build yet long enough to meet its targets.
+QImage NewGear(Program& p) {
+    p.Trigger("NewGear");
+    QWidget* w = p.windows.newGear;
+    const std::pair<const char*, const char*> typed[] = {
+        {"EditStroke", "2.5"},  {"EditDriverDia", "5"}, {"EditMainRod", "8"},
+        {"EditTravel", "0.65"}, {"EditLap", "0.13"},    {"EditLead", "0.015"}};
+    for (const auto& [name, text] : typed) {
+        if (auto* e = p.Find<QLineEdit>(w, name)) {
+            e->setFocus();
+            e->selectAll();
+            QTest::keyClicks(e, QString::fromLatin1(text));
+        }
+    }
+    if (auto* s = p.Find<QSpinBox>(w, "SpinEvaluations")) s->setValue(200);
+    p.Click(w, "BtnMake");
+    auto* g = static_cast<mv::TNewGear*>(w);
+    Program::WaitWhile([g] { return g->Running(); });
+    if (auto* b = p.Find<QPushButton>(w, "BtnOpen")) b->setFocus();
+    Settle();
+    return w->grab().toImage();
+}
+
+QImage ScaleGear(Program& p) {
+    mv::TScaleGear prompt(p.model, p.form.get());
+    prompt.show();
+    Settle();
+    if (auto* e = p.Find<QLineEdit>(&prompt, "EditStroke")) {
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, QStringLiteral("1.5"));
+    }
+    Settle();
+    return prompt.grab().toImage();
+}
+
+// --- 10. For the workshop ------------------------------------------------------------------------
+
+// Page 1 of the build sheet, A4, as it prints, at a width that fits the guide's page.
+QImage BuildSheet(Program& p) {
+    const QSizeF a4(210, 297);
+    QImage image(800, 1131, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    mv::DrawSheetPage(painter, mv::MakeSheetData(p.model, "mygear", QDate::currentDate()), 1, a4);
+    return image;
+}
+
+// The built-in gear beside the one the guide's optimize example makes of it, loaded through
+// "File › CompareWith…" as the user does.
+void CompareWithTuned(Program& p) {
+    static QTemporaryDir dir;
+    mv::Model tuned;
+    static_cast<mv::Gear&>(tuned) = p.model;
+    const std::pair<int, float> dims[] = {{5, 1.7354f}, {6, 8.5411f}, {8, 3.5612f}, {22, 1.9028f}};
+    for (const auto& [id, value] : dims) mv::StoreDimension(tuned, id, value);
+    const QString path = dir.filePath(QStringLiteral("tuned.mvo"));
+    std::string error;
+    if (!mv::files::SaveMvo(tuned, QFile::encodeName(path).toStdString(), error)) {
+        std::fprintf(stderr, "merrovan-snapshots: %s\n", error.c_str());
+        ++gMissing;
+    }
+    p.form->chooseFile = [path](mv::FileCommand) { return path; };
+    p.Trigger("CompareWith");
+    if (!p.model.comparison) ++gMissing;
+}
+
+QImage CompareOval(Program& p) {
+    CompareWithTuned(p);
+    p.Positions({0.29}, 1.0f);
+    return DiagramWindow(p, DiagramKind::Oval);
+}
+
+QImage CompareEvents(Program& p) {
+    CompareWithTuned(p);
+    return EventsAtCutoffs(p);
+}
+
 const Picture kPictures[] = {
     {"first-look", FirstLook},
     {"controls", Controls},
@@ -463,6 +558,11 @@ const Picture kPictures[] = {
     {"indicator-window", IndicatorWindow},
     {"indicator-notches", IndicatorNotches},
     {"sensitivity-tolerance", SensitivityTolerance},
+    {"new-gear", NewGear},
+    {"scale-gear", ScaleGear},
+    {"build-sheet", BuildSheet},
+    {"compare-oval", CompareOval},
+    {"compare-events", CompareEvents},
 };
 
 }  // namespace
