@@ -5,13 +5,18 @@
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLineEdit>
+#include <QResizeEvent>
+#include <QScrollBar>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextFragment>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 #include "mainwin/data_files.hpp"
 
@@ -62,7 +67,60 @@ void GuideBrowser::doSetSource(const QUrl& name, QTextDocument::ResourceType typ
     if (!name.isRelative() && !name.isLocalFile()) return;
     QTextBrowser::doSetSource(name, type);
     AddHeadingAnchors(*document());
+    fittedTo_ = -1;
+    FitPictures();
     if (name.hasFragment()) scrollToAnchor(name.fragment());
+}
+
+void GuideBrowser::resizeEvent(QResizeEvent* e) {
+    QTextBrowser::resizeEvent(e);
+    FitPictures();
+}
+
+int GuideBrowser::PictureWidth() const {
+    // The page's text width, less a little for the frame drawn round each picture.
+    return std::max(64,
+                    viewport()->width() - 2 * static_cast<int>(document()->documentMargin()) - 4);
+}
+
+void GuideBrowser::FitPictures() {
+    const int width = PictureWidth();
+    if (width == fittedTo_) return;
+    fittedTo_ = width;
+    QTextDocument& doc = *document();
+    struct Found {
+        int position;
+        int length;
+        QTextImageFormat format;
+    };
+    std::vector<Found> found;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat())
+                found.push_back({it.fragment().position(), it.fragment().length(),
+                                 it.fragment().charFormat().toImageFormat()});
+    const int scroll = verticalScrollBar()->value();
+    for (Found& f : found) {
+        // The document looks its pictures up by this name, and takes one added under it first.
+        const QUrl key = doc.baseUrl().resolved(QUrl(f.format.name()));
+        const QString file = source().resolved(QUrl(f.format.name())).toLocalFile();
+        if (file.isEmpty()) continue;
+        auto at = pictures_.find(file);
+        if (at == pictures_.end()) at = pictures_.insert(file, QImage(file));
+        const QImage& own = *at;
+        if (own.isNull()) continue;
+        const QImage shown =
+            own.width() > width ? own.scaledToWidth(width, Qt::SmoothTransformation) : own;
+        doc.addResource(QTextDocument::ImageResource, key, shown);
+        f.format.setWidth(shown.width());
+        f.format.setHeight(shown.height());
+        QTextCursor c(&doc);
+        c.setPosition(f.position);
+        c.setPosition(f.position + f.length, QTextCursor::KeepAnchor);
+        c.setCharFormat(f.format);
+    }
+    doc.setModified(false);
+    verticalScrollBar()->setValue(scroll);
 }
 
 TGuide::TGuide(Model&, QWidget* parent) : QDialog(parent), index_(GuideIndexPath()) {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QHash>
+#include <QImage>
 #include <QString>
 #include <QTextBrowser>
 
@@ -26,8 +28,20 @@ class GuideBrowser : public QTextBrowser {
 public:
     explicit GuideBrowser(QWidget* parent = nullptr);
 
+    // The width a picture may take: its own, or the page's when it is wider.
+    int PictureWidth() const;
+
 protected:
     void doSetSource(const QUrl& name, QTextDocument::ResourceType type) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    // Pictures wider than the page are shown smoothly scaled down to it, so a screenshot of a
+    // large window is seen whole; a wider window shows them larger, up to their own size.
+    void FitPictures();
+
+    QHash<QString, QImage> pictures_;  // each picture at its own size, by file
+    int fittedTo_ = -1;                // the page width the pictures were last fitted to
 };
 
 class TGuide : public QDialog {

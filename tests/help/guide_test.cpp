@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextImageFormat>
 #include <QUrl>
 
 #include "help/guide_window.hpp"
@@ -245,6 +246,41 @@ TEST_F(GuideWindowTest, FollowsItsOwnLinksToHeadingsAndNoOthers) {
     EXPECT_EQ(at.block().text(), "Why the ends differ") << "not scrolled to the heading";
     b->setSource(QUrl("https://example.com/"));
     EXPECT_TRUE(b->source().path().endsWith("good-gear.md"));
+    guide.hide();
+}
+
+QTextImageFormat PictureFormat(const QTextDocument& doc, const QString& name) {
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            if (it.fragment().charFormat().isImageFormat() &&
+                it.fragment().charFormat().toImageFormat().name() == name)
+                return it.fragment().charFormat().toImageFormat();
+    return {};
+}
+
+TEST_F(GuideWindowTest, PicturesWiderThanThePageFitItAndGrowBackToTheirOwnSize) {
+    const QString name = QStringLiteral("pictures/compare-events.png");
+    const QImage own(kBin + QStringLiteral("/guide/") + name);
+    ASSERT_FALSE(own.isNull());
+    mv::TGuide guide(m);
+    guide.resize(700, 600);
+    guide.show();
+    QCoreApplication::processEvents();
+    mv::GuideBrowser* b = guide.Browser();
+    b->setSource(b->source().resolved(QUrl("workshop.md")));
+    QCoreApplication::processEvents();
+    ASSERT_LT(b->PictureWidth(), own.width());
+    QTextImageFormat f = PictureFormat(*b->document(), name);
+    ASSERT_TRUE(f.isValid());
+    EXPECT_EQ(f.width(), b->PictureWidth());
+    EXPECT_NEAR(f.height() / f.width(), double(own.height()) / own.width(), 0.01);
+
+    guide.resize(own.width() + 200, 800);
+    QCoreApplication::processEvents();
+    ASSERT_GT(b->PictureWidth(), own.width());
+    f = PictureFormat(*b->document(), name);
+    EXPECT_EQ(f.width(), own.width());
+    EXPECT_EQ(f.height(), own.height());
     guide.hide();
 }
 
