@@ -498,15 +498,15 @@ QImage BuildSheet(Program& p) {
     return image;
 }
 
-// The built-in gear beside the one the guide's optimize example makes of it, loaded through
-// "File › CompareWith…" as the user does.
+// The built-in gear beside the one the guide's optimize example makes of it (its four dimensions as
+// that example prints them), loaded through "File › CompareWith…" as the user does.
 void CompareWithTuned(Program& p) {
     static QTemporaryDir dir;
     mv::Model tuned;
     static_cast<mv::Gear&>(tuned) = p.model;
     const std::pair<int, float> dims[] = {{5, 1.7354f}, {6, 8.5411f}, {8, 3.5612f}, {22, 1.9028f}};
     for (const auto& [id, value] : dims) mv::StoreDimension(tuned, id, value);
-    const QString path = dir.filePath(QStringLiteral("tuned.mvo"));
+    QString path = dir.filePath(QStringLiteral("tuned.mvo"));
     std::string error;
     if (!mv::files::SaveMvo(tuned, QFile::encodeName(path).toStdString(), error)) {
         std::fprintf(stderr, "merrovan-snapshots: %s\n", error.c_str());
