@@ -428,6 +428,7 @@ struct TuneResult {
     Gear gear;
     int evaluations = 0;
     bool stopped = false;
+    std::string failure;
 };
 
 // The dimensions that define the linkage: everything between the eccentric crank and the valve
@@ -528,6 +529,7 @@ TuneResult TuneNewGear(const Gear& start, const BasicData& d, std::stop_token st
         });
     out.evaluations = r.evaluations;
     out.stopped = r.stopped;
+    out.failure = r.failure;
     out.gear = WithDimensions(start, ChangedDimensions(p, r));
     return out;
 }
@@ -553,6 +555,7 @@ NewGearResult MakeNewGear(const BasicData& d, std::stop_token stop,
     r.gear = tuned.gear;
     r.evaluations = tuned.evaluations;
     r.stopped = tuned.stopped;
+    r.failure = tuned.failure;
     ComputeMidGear(r.gear);
     std::vector<NotchRow> full;
     const std::vector<NotchRow> rows =

@@ -121,6 +121,8 @@ struct NewGearResult {
     int evaluations = 0;
     bool geometryError = false;  // at some notch from mid gear to full gear, either direction
     bool stopped = false;        // the stop token ended the tuning early
+    // Why the search library gave up (empty when it did not); the gear is then the best before.
+    std::string failure;
     bool allMet() const;
 };
 

@@ -8,6 +8,7 @@
 #include "analysis/design_objective.hpp"
 #include "analysis/new_gear.hpp"
 #include "cli/cli.hpp"
+#include "cli/cli_study.hpp"
 #include "files/dimension_file.hpp"
 
 namespace mv::cli {
@@ -52,9 +53,7 @@ int RunNew(const Args& args) {
                                  std::to_string(kMaxEvaluationsLimit)};
             d.maxEvaluations = n;
         } else if (a == "--seed") {
-            const int s = IntValue(a, OptionValue(args, i));
-            if (s < 0) throw UsageError{"--seed: " + args[i] + " is negative"};
-            d.seed = static_cast<std::uint64_t>(s);
+            d.seed = SeedValue(a, OptionValue(args, i));
         } else if (a == "--out") {
             out = OptionValue(args, i);
             if (out->empty()) throw UsageError{"--out: empty file name"};
@@ -82,6 +81,7 @@ int RunNew(const Args& args) {
         throw UsageError{problem};
 
     const NewGearResult r = MakeNewGear(d);
+    if (!r.failure.empty()) throw AnalysisError{"the tuning ended without a result: " + r.failure};
     Model m;
     StartUp(m);
     InstallNewGear(m, r.gear);
@@ -120,7 +120,7 @@ const bool kRegistered = Register(Command{
     "                     steam port, bridge and exhaust port widths (default scaled)\n"
     "  --full-gear-cutoff C  full-gear cut-off in per cent of the stroke (default: none)\n"
     "  --max-evals N      at most N evaluations in step 4 (default 600)\n"
-    "  --seed S           seed of the search's restarts (default 1)\n"
+    "  --seed S           seed of the search's restarts, 0..4294967295 (default 1)\n"
     "  --out PATH         the new gear's file (.mvo when the name ends in .mvo, else .dst)\n"
     "  --format F         json (default) or table\n"
     "Met means: laps within 1e-5 of the stroke, travel within 3 %, leads within 20 % of their\n"

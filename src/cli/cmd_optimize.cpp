@@ -407,10 +407,17 @@ int RunOptimize(const Args& args) {
 
     const DesignResult r = RunDesignSearch(m, p);
     if (!r.failure.empty()) throw AnalysisError{"the search ended without a result: " + r.failure};
-    if (!r.searched)
-        std::fprintf(stderr, "merrovan-cli optimize: warning: nothing searched: %s\n",
+    if (!r.searched) {
+        // The report still says what is wrong with the start; no tuned gear is written, and the
+        // status says that the search could not run.
+        const std::string text =
+            format == "json" ? ResultJson(p, r, dropped) : ResultTable(p, r, dropped);
+        std::fputs(text.c_str(), stdout);
+        std::fprintf(stderr, "merrovan-cli optimize: nothing searched: %s\n",
                      r.start.problem.c_str());
-    else if (!r.start.feasible)
+        return kExitAnalysis;
+    }
+    if (!r.start.feasible)
         std::fprintf(stderr,
                      "merrovan-cli optimize: warning: the start gear breaks a limit (%s); "
                      "searched from it\n",

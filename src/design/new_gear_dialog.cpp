@@ -13,9 +13,11 @@
 #include <QVBoxLayout>
 #include <chrono>
 #include <cmath>
+#include <exception>
 #include <utility>
 
 #include "analysis/design_objective.hpp"
+#include "analysis/study.hpp"
 #include "design/design_assistant_tables.hpp"
 #include "model/text.hpp"
 
@@ -99,11 +101,14 @@ TNewGear::TNewGear(QWidget* parent) : QDialog(parent) {
     evaluations_->setObjectName(QStringLiteral("SpinEvaluations"));
     evaluations_->setRange(1, kMaxEvaluationsLimit);
     evaluations_->setValue(kDefaultNewGearEvaluations);
-    seed_ = new QSpinBox(search);
+    // A whole-number QDoubleSpinBox: QSpinBox stops at 2^31 - 1, the seeds go to 2^32 - 1.
+    seed_ = new QDoubleSpinBox(search);
     seed_->setObjectName(QStringLiteral("SpinSeed"));
-    seed_->setRange(0, 1'000'000'000);
+    seed_->setDecimals(0);
+    seed_->setRange(0, static_cast<double>(kMaxStudySeed));
     seed_->setValue(1);
-    seed_->setToolTip(QStringLiteral("Seed of the restarts: the same seed gives the same gear"));
+    seed_->setToolTip(
+        QStringLiteral("Seed of the restarts, 0 to 4294967295: the same seed gives the same gear"));
     sg->addWidget(new QLabel(QStringLiteral("Evaluations at most"), search), 0, 0);
     sg->addWidget(evaluations_, 0, 1);
     sg->addWidget(new QLabel(QStringLiteral("Seed"), search), 1, 0);
@@ -265,7 +270,7 @@ std::optional<BasicData> TNewGear::Data(QString& error) const {
     d.lap = *lap;
     d.lead = *lead;
     d.maxEvaluations = evaluations_->value();
-    d.seed = static_cast<std::uint64_t>(seed_->value());
+    d.seed = static_cast<std::uint64_t>(seed_->value());  // whole and in range: the box's own
     if (const std::string p = BasicDataProblem(d); !p.empty()) {
         error = QString::fromStdString(p);
         error[0] = error[0].toUpper();
@@ -299,7 +304,16 @@ void TNewGear::MakeClick() {
             last = now;
             Q_EMIT WorkerProgress(p.evaluations, p.maxEvaluations);
         };
-        workerResult_ = MakeNewGear(data, std::move(stop), progress);
+        try {
+            workerResult_ = MakeNewGear(data, std::move(stop), progress);
+        } catch (const std::exception& e) {
+            // Nothing may leave the thread (that would end the program): the window says it.
+            workerResult_.emplace();
+            workerResult_->failure = e.what();
+        } catch (...) {
+            workerResult_.emplace();
+            workerResult_->failure = "an unknown error";
+        }
         Q_EMIT WorkerFinished();
     });
 }
@@ -322,6 +336,17 @@ void TNewGear::OnFinished() {
     running_ = false;
     result_ = std::move(workerResult_);
     workerResult_.reset();
+    if (!result_->failure.empty()) {
+        // No gear to open: say why and keep the fields for another try.
+        status_->setText(QStringLiteral("The tuning ended without a result: ") +
+                         QString::fromStdString(result_->failure));
+        result_.reset();
+        progress_->clear();
+        ShowResult();
+        UpdateButtons();
+        Q_EMIT Finished();
+        return;
+    }
     const NewGearResult& r = *result_;
     progress_->setText(QStringLiteral("Evaluations %1").arg(r.evaluations));
     QString text = r.stopped ? QStringLiteral("Stopped; the best gear so far. ") : QString();

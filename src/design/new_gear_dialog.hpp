@@ -15,6 +15,7 @@
 #include "analysis/new_gear.hpp"
 #include "model/model.hpp"
 
+class QDoubleSpinBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
@@ -67,7 +68,7 @@ private:
     QLineEdit *travel_ = nullptr, *lap_ = nullptr, *exhaustLap_ = nullptr, *lead_ = nullptr;
     QLineEdit *port_ = nullptr, *bridge_ = nullptr, *exhaustPort_ = nullptr, *cutoff_ = nullptr;
     QSpinBox* evaluations_ = nullptr;
-    QSpinBox* seed_ = nullptr;
+    QDoubleSpinBox* seed_ = nullptr;
     QPushButton *make_ = nullptr, *cancel_ = nullptr, *open_ = nullptr, *close_ = nullptr;
     QLabel* progress_ = nullptr;
     QLabel* status_ = nullptr;

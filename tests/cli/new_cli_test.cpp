@@ -98,8 +98,9 @@ TEST(NewCli, BadOrMissingBasicDataIsRefusedWithOneLine) {
         kSmall.mid(0, 3) + kSmall.mid(5) + tail,  // no --driver-dia
         kSmall + QStringList{"--full-gear-cutoff", "120"} + tail,
         kSmall + QStringList{"--max-evals", "0"} + tail,
-        kSmall + QStringList{"--lap", "0.1"} + tail,  // given twice
-        kSmall,                                       // no --out
+        kSmall + QStringList{"--seed", "4294967296"} + tail,  // seeds end at 2^32 - 1
+        kSmall + QStringList{"--lap", "0.1"} + tail,          // given twice
+        kSmall,                                               // no --out
     };
     for (const QStringList& args : bad) {
         const RunResult r = Cli(args);

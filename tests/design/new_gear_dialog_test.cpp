@@ -13,8 +13,10 @@
 #include <QTableWidget>
 #include <bit>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
+#include "analysis/parallel.hpp"
 #include "design/scale_gear_dialog.hpp"
 #include "mainwin/main_form.hpp"
 #include "model/dimensions.hpp"
@@ -98,6 +100,21 @@ TEST_F(NewGearWindow, BadFieldsAreRefusedWithoutASearch) {
         EXPECT_TRUE(Child<QLabel>("LblStatus")->text().contains(says))
             << Child<QLabel>("LblStatus")->text().toStdString();
     }
+}
+
+TEST_F(NewGearWindow, AFailureOnTheWorkerIsSaidAndOffersNoGear) {
+    const auto before = Bits(m);
+    const mv::ParallelFaultForTest fault([](std::size_t) { throw std::runtime_error("injected"); });
+    QSignalSpy done(w.get(), &mv::TNewGear::Finished);
+    w->MakeClick();
+    ASSERT_TRUE(done.wait(120000));
+    EXPECT_FALSE(w->Running());
+    EXPECT_EQ(w->Result(), nullptr);
+    EXPECT_TRUE(Child<QLabel>("LblStatus")->text().contains("without a result: injected"))
+        << Child<QLabel>("LblStatus")->text().toStdString();
+    EXPECT_FALSE(Child<QPushButton>("BtnOpen")->isEnabled());
+    EXPECT_TRUE(Child<QPushButton>("BtnMake")->isEnabled());
+    EXPECT_EQ(Bits(m), before);
 }
 
 TEST_F(NewGearWindow, CancelLeavesTheWorkingGearUntouched) {

@@ -37,9 +37,16 @@ protected:
 TEST_F(WorkshopMenu, ItemsFollowTheClassicFileItems) {
     QStringList texts;
     for (QAction* a : W<QMenu>("File1")->actions()) texts << (a->isSeparator() ? "|" : a->text());
-    const QStringList want = {
-        "&OpenDimensions",  "Open&DosDimensions", "Save&AsDimensions", "E&xit",     "|",
-        "&NewGear\u2026", "BuildSheet\u2026", "ExportDXF\u2026",    "CompareWith\u2026", "CompareOff"};
+    const QStringList want = {"&OpenDimensions",
+                              "Open&DosDimensions",
+                              "Save&AsDimensions",
+                              "E&xit",
+                              "|",
+                              "&NewGear\u2026",
+                              "BuildSheet\u2026",
+                              "ExportDXF\u2026",
+                              "CompareWith\u2026",
+                              "CompareOff"};
     EXPECT_EQ(texts, want);
     EXPECT_FALSE(Action("CompareOff")->isEnabled());
 }
