@@ -520,7 +520,7 @@ TuneResult TuneNewGear(const Gear& start, const BasicData& d, std::stop_token st
         p.vary.push_back(VaryDimension{id, ToFloat(v - room), ToFloat(v + room)});
     }
 
-    TuneResult out{start, 1, false};
+    TuneResult out{start, 1, false, {}};
     if (!ValidateProblem(start, p).empty()) return out;
     const int budget = p.maxEvaluations;
     const DesignResult r =

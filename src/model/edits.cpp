@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <ranges>
 
 #include "model/dimensions.hpp"
 #include "model/solver.hpp"
@@ -128,8 +127,8 @@ void UndoLastChange(Model& m) {
     const UndoEntry& e = m.undo[0];
     if (e.id == kGroupUndoId) {
         // Newest first, so that a dimension given twice ends at its first old value.
-        for (const DimensionChange& c : std::views::reverse(e.group))
-            StoreDimension(m, c.id, c.oldValue);
+        for (auto c = e.group.rbegin(); c != e.group.rend(); ++c)
+            StoreDimension(m, c->id, c->oldValue);
         ScaleWorld(m, e.worldScale > 0 ? 1.0L / e.worldScale : 1.0L);
     } else if (e.id > 0) {
         const auto id = static_cast<DimensionId>(e.id);
