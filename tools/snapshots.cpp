@@ -1,5 +1,6 @@
 // merrovan-snapshots OUTDIR [FILE]: every window of the program on the offscreen platform, in a
-// fixed series of states, as PNG files and as a text dump of each window's controls. The
+// fixed series of states, as PNG files and as a text dump of each window's controls. With
+// --guide it makes the user guide's pictures instead (guide_pictures.cpp). The
 // comparison script (scripts/check_outputs.sh) keeps a baseline of these and of the CLI's
 // outputs, so that a change meant to keep behaviour can be shown to keep it.
 //
@@ -31,6 +32,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "aids/data_table.hpp"
@@ -41,6 +43,7 @@
 #include "diagrams/valve_events_window.hpp"
 #include "dialogs/dimension_dialogs.hpp"
 #include "dialogs/setting_dialogs.hpp"
+#include "guide_pictures.hpp"
 #include "help/help_windows.hpp"
 #include "mainwin/app_windows.hpp"
 #include "mainwin/main_form.hpp"
@@ -157,9 +160,13 @@ QAction* ActionByText(QWidget* w, const QString& text) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fputs("usage: merrovan-snapshots OUTDIR [FILE.dst]\n", stderr);
+        std::fputs(
+            "usage: merrovan-snapshots OUTDIR [FILE.dst]\n"
+            "       merrovan-snapshots --guide DIR [NAME...] | --guide-names\n",
+            stderr);
         return 2;
     }
+    if (std::strncmp(argv[1], "--guide", 7) == 0) return GuidePictures(argc, argv);
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),

@@ -20,6 +20,7 @@
 #include "diagrams/valve_events_window.hpp"
 #include "dialogs/dimension_dialogs.hpp"
 #include "dialogs/setting_dialogs.hpp"
+#include "help/guide_window.hpp"
 #include "help/help_windows.hpp"
 #include "mainwin/app_windows.hpp"
 #include "mainwin/look.hpp"
@@ -121,6 +122,7 @@ int main(int argc, char** argv) {
     windows.aboutBox = keep(std::make_unique<mv::TAboutBox>(model, &form));
     windows.inst = keep(std::make_unique<mv::TInst>(model, &form));
     windows.mvoSpInst = keep(std::make_unique<mv::TMvOSpInst>(model, &form));
+    windows.guide = keep(std::make_unique<mv::TGuide>(model, &form));
     windows.frameDi = keep(std::make_unique<mv::TFrameDi>(model, &form));
     windows.cylDimen = keep(std::make_unique<mv::TCylDimen>(model, &form));
     windows.graphZoom = keep(std::make_unique<mv::TGraphZoom>(model, &form));

@@ -33,6 +33,8 @@ struct AppWindows {
 
     // TSensitivity: the sensitivity and tolerance studies.
     QDialog* sensitivity = nullptr;
+    // TGuide: the user guide, opened beside the main window rather than over it.
+    QDialog* guide = nullptr;
     // The windows of the Draw&Graphs menu, by DiagramKind.
     std::array<QDialog*, kDiagramKindCount> graphs{};
 

@@ -285,6 +285,13 @@ void TMainForm::RunMenu(const MenuRequest& r) {
         case MenuCommand::OpenWindow:
             if (r.window) OpenWindow(windows_.*r.window);
             break;
+        case MenuCommand::ShowWindow:
+            if (QDialog* d = r.window ? windows_.*r.window : nullptr) {
+                d->show();
+                d->raise();
+                d->activateWindow();
+            }
+            break;
         case MenuCommand::OpenGraph: {
             const DiagramKindInfo& k = KindInfo(r.kind);
             if (k.selectorOnOpen) m_.portSelector = k.selectorOnOpen;

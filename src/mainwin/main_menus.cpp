@@ -35,6 +35,9 @@ MenuRequest Do(C c) {
 MenuRequest Open(W w) {
     return {C::OpenWindow, w};
 }
+MenuRequest Show(W w) {
+    return {C::ShowWindow, w};
+}
 
 struct Tool {
     const char* name;  // nullptr: a separator
@@ -115,6 +118,7 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
           "&Help",
           {{"Instructions", "&Instructions", Open(&AppWindows::inst)},
            {"SpecInstr", "Instructions&Special", Open(&AppWindows::mvoSpInst)},
+           {"UserGuide", "&UserGuide", Show(&AppWindows::guide)},
            {"About1", "&About", Open(&AppWindows::aboutBox)}}});
 
     // The error indicator: a picture on the menu bar, shown while it blinks.
@@ -191,6 +195,7 @@ MainMenus::MainMenus(QMainWindow& window, QWidget* toolBarParent,
     Action("OpenDimensions")->setShortcut(QKeySequence::Open);
     Action("SaveAsDimensions")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     Action("FitView")->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    Action("UserGuide")->setShortcut(QKeySequence::HelpContents);
 
     ShowToggles({});
 }

@@ -25,6 +25,7 @@ enum class MenuCommand {
     SaveAsDimensions,
     Exit,
     OpenWindow,  // opens MenuRequest::window
+    ShowWindow,  // shows MenuRequest::window without blocking the main window
     OpenGraph,   // opens the window of MenuRequest::kind
     LargeFont,
     FindRevArmCent,

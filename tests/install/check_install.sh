@@ -26,6 +26,14 @@ for f in instruct.doc MvOSpIns.doc Exhaust.wav Error.wav; do
   fi
 done
 
+# The user guide: its pages and the pictures the build made, where the program looks for them.
+for f in guide/index.md guide/command-line.md guide/pictures/first-look.png; do
+  if [ ! -e "$prefix/share/merrovan/$f" ]; then
+    echo "missing after install: $f (share/merrovan)"
+    fail=1
+  fi
+done
+
 "$prefix/bin/merrovan-cli" --help >/dev/null || { echo "installed merrovan-cli --help failed"; fail=1; }
 "$prefix/bin/merrovan-cli" solve >/dev/null || { echo "installed merrovan-cli solve failed"; fail=1; }
 "$prefix/bin/merrovan" --has-window >/dev/null || { echo "installed merrovan --has-window failed"; fail=1; }
