@@ -342,6 +342,8 @@ std::string ValidateProblem(const Gear& g, const DesignProblem& p) {
     if (p.maxEvaluations < 1 || p.maxEvaluations > kMaxEvaluationsLimit)
         return "the number of evaluations must be from 1 to " +
                std::to_string(kMaxEvaluationsLimit);
+    if (!(p.subproblemShare >= 0 && p.subproblemShare <= 1))
+        return "the share of a subproblem must be from 0 to 1";
     return {};
 }
 

@@ -110,6 +110,11 @@ struct DesignProblem {
     // The lead goal measured at full gear (notch 1 in each direction searched) rather than over
     // the rows: a new design names its full-gear lead.
     bool leadAtFullGear = false;
+    // At most this share of the evaluations left for one subproblem of the search (0: no cap).
+    // The limits tighten only between subproblems; a caller whose goals outweigh a limit's
+    // penalty many times over caps them, or the first one can spend the whole budget outside
+    // the limits.
+    double subproblemShare = 0;
     int maxEvaluations = kDefaultMaxEvaluations;
     std::uint64_t seed = 1;
 };

@@ -50,6 +50,10 @@ LD Sq(LD v) {
 // How many tolerances a dimension's room may move the targets by (see TuneNewGear).
 constexpr LD kRoomInTolerances = 20;
 
+// The share of the evaluations left that one subproblem of the search may take (see
+// TuneNewGear).
+constexpr double kSubproblemShare = 2.0 / 3.0;
+
 // Notches from mid gear to full gear at which the new gear must solve without a clamp.
 constexpr int kGeometryNotches = 21;
 
@@ -358,9 +362,11 @@ std::string ClassicRelationText(const BasicData& d) {
 }
 
 // The targets of the new gear `g`, from its rows at the balanced cut-offs and its forward
-// full-gear row.
+// full-gear row. `cutShort` says why the tuning ended before it was done; empty when it ended by
+// itself.
 std::vector<NewGearTarget> MeasureTargets(const Gear& g, const BasicData& d,
-                                          const std::vector<NotchRow>& rows, const EventRow& full) {
+                                          const std::vector<NotchRow>& rows, const EventRow& full,
+                                          const std::string& cutShort) {
     std::vector<NewGearTarget> out;
     const double stroke = d.stroke;
     const double lapTol = kNewGearLapShare * stroke;
@@ -415,6 +421,8 @@ std::vector<NewGearTarget> MeasureTargets(const Gear& g, const BasicData& d,
                        ") is not below half the travel: the port cannot open by the lead";
         } else if (x.key.starts_with("steam_lap") || x.key.starts_with("exhaust_lap")) {
             x.reason = "the valve's numbers cannot hold this lap exactly";
+        } else if (!cutShort.empty()) {
+            x.reason = cutShort;
         } else {
             x.reason =
                 "the linkage could not be tuned closer without a geometry error, a "
@@ -478,6 +486,11 @@ TuneResult TuneNewGear(const Gear& start, const BasicData& d, std::stop_token st
     p.reverseWeight = 0;
     p.maxEvaluations = d.maxEvaluations > 0 ? d.maxEvaluations : kDefaultNewGearEvaluations;
     p.seed = d.seed;
+    // The goals below weigh a hundredth of the stroke of lead hundreds of times more than the
+    // search's penalty for the same breach of a limit, which grows only between subproblems:
+    // left to spend the whole budget on its first one, the search may leave the limits early
+    // and never come back.
+    p.subproblemShare = kSubproblemShare;
     p.limits.minLead = 0;
     // A new gear has no full-gear cut-off to keep; the travel and lead decide it.
     p.limits.fullGearDrop = 100;
@@ -560,7 +573,17 @@ NewGearResult MakeNewGear(const BasicData& d, std::stop_token stop,
     std::vector<NotchRow> full;
     const std::vector<NotchRow> rows =
         CutoffRows(r.gear, kBalancedCutoffs, Directions::Forward, &full);
-    r.targets = MeasureTargets(r.gear, d, rows, full.empty() ? EventRow{} : full.front().events);
+    // A search that used its whole budget may have been on its way: saying the limits stopped
+    // it would be wrong.
+    const int budget = d.maxEvaluations > 0 ? d.maxEvaluations : kDefaultNewGearEvaluations;
+    std::string cutShort;
+    if (r.stopped)
+        cutShort = "the tuning was stopped before it came closer";
+    else if (r.evaluations >= budget)
+        cutShort = "the tuning used all its " + std::to_string(budget) +
+                   " evaluations; more may come closer";
+    r.targets = MeasureTargets(r.gear, d, rows, full.empty() ? EventRow{} : full.front().events,
+                               cutShort);
     r.geometryError = AnyGeometryError(r.gear);
     for (std::size_t i = 0; i < kBalancedCutoffs.size() && i < rows.size(); ++i)
         r.cutoffDifferences[i] = CutoffDifference(rows[i]);

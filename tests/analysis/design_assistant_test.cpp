@@ -210,6 +210,8 @@ TEST(DesignProblemCheck, RefusesWhatCannotBeSearched) {
                          }),
                          "weight"));
     EXPECT_TRUE(Contains(problem([](DesignProblem& p) { p.maxEvaluations = 0; }), "evaluations"));
+    EXPECT_TRUE(Contains(problem([](DesignProblem& p) { p.subproblemShare = 1.5; }), "share"));
+    EXPECT_TRUE(Contains(problem([](DesignProblem& p) { p.subproblemShare = NAN; }), "share"));
 }
 
 TEST(DesignGoalText, ParsesNamesTargetsAndWeights) {

@@ -181,6 +181,25 @@ TEST(NewGear, MeetsItsTargetsForAMainLineEngine) {
     ExpectMet(d);
 }
 
+// Short travel and long lap for the built-in gear's proportions (lap / travel 0.25): the forward
+// targets pull the reverse lead at 60 % below 0 early on. The search used to spend its whole
+// budget just outside that limit and return the gear of its 56th evaluation whatever the budget.
+TEST(NewGear, ASetFarFromTheBuiltInProportionsGetsPastTheFirstLimitItMeets) {
+    BasicData d = Data(2.5, 5.5, 9, 1.77, 0.5, 0.125, 0.01);
+    d.maxEvaluations = 300;
+    const mv::NewGearResult r = mv::MakeNewGear(d);
+    for (const mv::NewGearTarget& t : r.targets) {
+        if (t.key == "travel" || t.key == "cutoff_balance_25") {
+            EXPECT_TRUE(t.met) << t.key;
+        }
+        // What is not met says that the budget, not a limit, ended the tuning.
+        if (!t.met) {
+            EXPECT_NE(t.reason.find("used all its 300 evaluations"), std::string::npos);
+        }
+    }
+    EXPECT_FALSE(r.geometryError);
+}
+
 TEST(NewGear, AContradictorySetIsReportedWithTheClassicRelation) {
     BasicData d = Small();
     d.fullGearCutoff = 95;
