@@ -233,13 +233,16 @@ void TValveEvents::Refresh() {
     Fill(revTable_, mv::SweepDirection::Reverse);
 
     cmpRows_.clear();
+    cmpUnreachable_.clear();
     if (m_.comparison) {
         // The same rows of the comparison gear's own travel, so row k faces row k: the same
         // notches, or its own settings for the same cut-offs.
         if (AtCutoffs()) {
             for (const mv::NotchRow& r :
-                 mv::CutoffRows(m_.comparison->gear, cutoffs, mv::Directions::Both))
+                 mv::CutoffRows(m_.comparison->gear, cutoffs, mv::Directions::Both)) {
                 cmpRows_.push_back(r.events);
+                cmpUnreachable_.push_back(r.Reachable() ? std::string() : r.unreachable);
+            }
         } else {
             cmpRows_ = mv::ComputeDefaultEventTable(m_.comparison->gear);
         }
@@ -265,14 +268,31 @@ void TValveEvents::FillComparison(QTableWidget* t, mv::SweepDirection dir) {
     for (std::size_t k = 0; k < cmpRows_.size(); ++k)
         if (cmpRows_[k].direction == dir) theirs.push_back(k);
     const std::size_t n = std::min(mine.size(), theirs.size());
+    const bool atCutoffs = !cutoffRows_.empty();
+    SetHeaders(t, atCutoffs);
     t->setRowCount(static_cast<int>(n));
     for (std::size_t i = 0; i < n; ++i) {
         const mv::EventRow& b = cmpRows_[theirs[i]];
         const mv::EventRow d = mv::RowDifference(rows_[mine[i]], b);
         int c = 0;
+        // A cut-off either gear does not reach has no row to compare: the comparison gear's
+        // reason on a dash row, or its values without differences when only the working gear
+        // lacks the row.
+        const std::string theirReason =
+            theirs[i] < cmpUnreachable_.size() ? cmpUnreachable_[theirs[i]] : std::string();
+        const bool mineMissing = atCutoffs && !cutoffRows_[mine[i]].Reachable();
+        if (atCutoffs)
+            t->setItem(static_cast<int>(i), c++,
+                       Cell(Q(mv::CutoffText(*cutoffRows_[mine[i]].cutoff))));
         for (const mv::EventColumn* col : columns) {
+            if (!theirReason.empty()) {
+                QTableWidgetItem* item = Cell(QString::fromUtf8(mv::kAbsentText));
+                item->setToolTip(Q(theirReason));
+                t->setItem(static_cast<int>(i), c++, item);
+                continue;
+            }
             QString text = Q(mv::EventCellText(*col, b));
-            const std::optional<float> delta = col->value(d);
+            const std::optional<float> delta = mineMissing ? std::optional<float>() : col->value(d);
             // The difference as shown, signed; one that rounds to nothing shows no sign.
             QString dt = delta ? Q(mv::EventCellText(*col, d)) : QString();
             static const QRegularExpression kNonZero(QStringLiteral("[1-9]"));
@@ -281,6 +301,8 @@ void TValveEvents::FillComparison(QTableWidget* t, mv::SweepDirection dir) {
             if (differs && *delta > 0) dt.prepend(QLatin1Char('+'));
             if (delta) text += QLatin1Char('\n') + dt;
             QTableWidgetItem* item = Cell(text);
+            if (mineMissing)
+                item->setToolTip(QStringLiteral("The working gear does not reach this cut-off"));
             if (differs) item->setForeground(QBrush(QColor(0x00, 0x00, 0xC0)));
             if (b.geometryError) {
                 item->setForeground(QBrush(Qt::red));

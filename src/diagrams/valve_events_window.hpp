@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <string>
 #include <vector>
 
 #include "analysis/event_table.hpp"
@@ -69,6 +70,8 @@ private:
     QPushButton* btnClose_ = nullptr;
 
     std::vector<mv::EventRow> cmpRows_;
+    // At cut-offs: why the comparison gear has no row k (empty where it has one).
+    std::vector<std::string> cmpUnreachable_;
     QGroupBox* cmpBox_ = nullptr;
     QLabel* cmpLabel_ = nullptr;
     QTableWidget* cmpFwdTable_ = nullptr;

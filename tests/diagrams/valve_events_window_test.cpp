@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -199,6 +200,16 @@ TEST_F(ValveEventsWindow, ComparisonSectionShowsTheOtherGearAndTheDifferences) {
     ASSERT_EQ(w->comparisonRows().size(), w->rows().size());
     EXPECT_EQ(f->rowCount(), static_cast<int>(w->rows().size() / 2));
     EXPECT_TRUE(w->comparisonBox()->title().contains("other"));
+    // A cut-off the comparison gear does not reach (its arm travels a third as far) is a dash
+    // row with the reason, never zeros beside the working gear's values.
+    mv::StoreDimension(m.comparison->gear, 27, m.frame.revArmMax / 3);
+    w->findChild<QLineEdit*>("EditCutoffs")->setText("15, 75");
+    w->Refresh();
+    ASSERT_EQ(f->rowCount(), 2);
+    EXPECT_EQ(Cell(f, 1, 0), "75");
+    EXPECT_EQ(Cell(f, 1, 1), QString::fromUtf8(mv::kAbsentText));
+    EXPECT_FALSE(f->item(1, 1)->toolTip().isEmpty());
+    EXPECT_NE(Cell(f, 0, 1), QString::fromUtf8(mv::kAbsentText));
     w->findChild<QComboBox*>("ComboRows")->setCurrentIndex(0);
 
     m.comparison.reset();
