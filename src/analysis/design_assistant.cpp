@@ -93,8 +93,8 @@ private:
         if (p_.subproblemShare > 0) {
             // Room for BOBYQA's first model (2n + 1 points) and a step beyond it.
             const int left = p_.maxEvaluations - r_.evaluations;
-            local.set_maxeval(std::max(static_cast<int>(p_.subproblemShare * left),
-                                       2 * static_cast<int>(n) + 2));
+            local.set_maxeval(
+                std::max(static_cast<int>(p_.subproblemShare * left), 2 * static_cast<int>(n) + 2));
         }
         opt.set_local_optimizer(local);
         opt.set_min_objective(&Search::Objective, this);

@@ -582,8 +582,8 @@ NewGearResult MakeNewGear(const BasicData& d, std::stop_token stop,
     else if (r.evaluations >= budget)
         cutShort = "the tuning used all its " + std::to_string(budget) +
                    " evaluations; more may come closer";
-    r.targets = MeasureTargets(r.gear, d, rows, full.empty() ? EventRow{} : full.front().events,
-                               cutShort);
+    r.targets =
+        MeasureTargets(r.gear, d, rows, full.empty() ? EventRow{} : full.front().events, cutShort);
     r.geometryError = AnyGeometryError(r.gear);
     for (std::size_t i = 0; i < kBalancedCutoffs.size() && i < rows.size(); ++i)
         r.cutoffDifferences[i] = CutoffDifference(rows[i]);
