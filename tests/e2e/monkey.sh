@@ -50,17 +50,31 @@ fail() {
 }
 
 win=""
+# A start that could not reach the X server is tried again (at most twice), as in
+# window_runs.sh; any other exit while starting fails.
 start_app() {
-  (cd "$work/run" && exec "$BIN" --fps 60) >>"$work/app.log" 2>&1 &
-  apid=$!
-  win=""
-  for _ in $(seq 300); do
-    win=$(xdotool search --onlyvisible --name '[Mm][Ee][Rr][Rr][Oo][Vv][Aa][Nn] Outside' 2>/dev/null | head -1)
-    [ -n "$win" ] && return 0
-    kill -0 "$apid" 2>/dev/null || fail "merrovan exited while starting"
-    sleep 0.1
+  local attempt before
+  for attempt in 1 2 3; do
+    before=0
+    [ -f "$work/app.log" ] && before=$(wc -l <"$work/app.log")
+    (cd "$work/run" && exec "$BIN" --fps 60) >>"$work/app.log" 2>&1 &
+    apid=$!
+    win=""
+    for _ in $(seq 300); do
+      win=$(xdotool search --onlyvisible --name '[Mm][Ee][Rr][Rr][Oo][Vv][Aa][Nn] Outside' 2>/dev/null | head -1)
+      [ -n "$win" ] && return 0
+      kill -0 "$apid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -0 "$apid" 2>/dev/null && fail "no main window appeared"
+    if [ "$attempt" -lt 3 ] &&
+      tail -n +"$((before + 1))" "$work/app.log" | grep -q "could not connect to display"; then
+      echo "note: start $attempt could not connect to $DISPLAY; starting again"
+      sleep 1
+      continue
+    fi
+    fail "merrovan exited while starting"
   done
-  fail "no main window appeared"
 }
 
 # The program ended: fine when the user quit it cleanly, a failure otherwise.

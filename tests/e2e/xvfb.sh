@@ -23,7 +23,9 @@ start_xvfb() {
     n=$((1000 + (RANDOM * 32768 + RANDOM) % 29000))
     [ -e "/tmp/.X$n-lock" ] && continue
     xdpyinfo -display ":$n" >/dev/null 2>&1 && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp 2>"$work/xvfb.log" &
+    # -noreset: the probe below is the server's first client; when it leaves, a server that
+    # resets would refuse the program's connection while it starts over.
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset 2>"$work/xvfb.log" &
     xpid=$!
     for _ in $(seq 100); do
       xdpyinfo -display ":$n" >/dev/null 2>&1 && { export DISPLAY=":$n"; return 0; }
