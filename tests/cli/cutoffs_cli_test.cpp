@@ -10,23 +10,14 @@
 #include <QProcess>
 #include <QStringList>
 
+#include "support/cli_process.hpp"
+
 namespace {
 
-struct RunResult {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using RunResult = mvtest::CliRun;
 
 RunResult Cli(const QString& command, const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(MERROVAN_BIN_DIR "/merrovan-cli"), QStringList{command} + args);
-    RunResult r;
-    if (!p.waitForFinished(300000)) return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return mvtest::RunMerrovanCli(QStringList{command} + args);
 }
 
 QJsonObject Json(const QByteArray& text) {

@@ -10,23 +10,14 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "support/cli_process.hpp"
+
 namespace {
 
-struct RunResult {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using RunResult = mvtest::CliRun;
 
 RunResult Cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(MERROVAN_BIN_DIR "/merrovan-cli"), args);
-    RunResult r;
-    if (!p.waitForFinished(300000)) return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return mvtest::RunMerrovanCli(args);
 }
 
 const QStringList kSmall = {"new",        "--stroke", "1.75",   "--driver-dia", "5.25",

@@ -11,23 +11,14 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include "support/cli_process.hpp"
+
 namespace {
 
-struct RunResult {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using RunResult = mvtest::CliRun;
 
 RunResult Optimize(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(MERROVAN_BIN_DIR "/merrovan-cli"), QStringList{"optimize"} + args);
-    RunResult r;
-    if (!p.waitForFinished(300000)) return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return mvtest::RunMerrovanCli(QStringList{"optimize"} + args);
 }
 
 QJsonObject Json(const RunResult& r) {

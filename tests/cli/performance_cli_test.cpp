@@ -9,23 +9,14 @@
 #include <QStringList>
 #include <cmath>
 
+#include "support/cli_process.hpp"
+
 namespace {
 
-struct RunResult {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using RunResult = mvtest::CliRun;
 
 RunResult Performance(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(MERROVAN_BIN_DIR "/merrovan-cli"), QStringList{"performance"} + args);
-    RunResult r;
-    if (!p.waitForFinished(120000)) return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return mvtest::RunMerrovanCli(QStringList{"performance"} + args);
 }
 
 QJsonObject Json(const RunResult& r) {

@@ -13,23 +13,14 @@
 
 #include "files/dimension_file.hpp"
 #include "model/dimensions.hpp"
+#include "support/cli_process.hpp"
 
 namespace {
 
-struct RunResult {
-    int status = -1;
-    QByteArray out, err;
-};
+using RunResult = mvtest::CliRun;
 
 RunResult Cli(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(MERROVAN_BIN_DIR "/merrovan-cli"), args);
-    RunResult r;
-    if (!p.waitForFinished(60000)) return r;
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
+    return mvtest::RunMerrovanCli(args);
 }
 
 class WorkshopCli : public ::testing::Test {
