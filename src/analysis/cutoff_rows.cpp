@@ -173,9 +173,9 @@ std::vector<NotchRow> CutoffRows(const Gear& g, std::span<const float> cutoffs, 
     return rows;
 }
 
-std::vector<NotchRow> RowsAt(const Gear& g, const RowSpec& spec) {
-    return spec.basis == RowBasis::Cutoffs ? CutoffRows(g, spec.values, spec.directions)
-                                           : NotchRows(g, spec.values, spec.directions);
+std::vector<NotchRow> RowsAt(const Gear& g, const RowChoice& choice) {
+    return choice.basis == RowBasis::Cutoffs ? CutoffRows(g, choice.values, choice.directions)
+                                             : NotchRows(g, choice.values, choice.directions);
 }
 
 bool ParseCutoffList(std::string_view text, std::vector<float>& out, std::string& error) {

@@ -40,8 +40,8 @@ CutoffRange ReachedCutoffs(const Gear& g, SweepDirection dir);
 std::vector<NotchRow> CutoffRows(const Gear& g, std::span<const float> cutoffs, Directions dirs,
                                  std::vector<NotchRow>* fullGear = nullptr);
 
-// The rows a RowSpec asks for: NotchRows or CutoffRows.
-std::vector<NotchRow> RowsAt(const Gear& g, const RowSpec& spec);
+// The rows a RowChoice asks for: NotchRows or CutoffRows.
+std::vector<NotchRow> RowsAt(const Gear& g, const RowChoice& choice);
 
 // Reads cut-offs in per cent separated by commas (blanks around them allowed): each a number
 // above 0 and below 100, none twice, at most kMaxCutoffs. On a bad list returns false with the

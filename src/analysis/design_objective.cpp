@@ -184,7 +184,7 @@ std::string CheckGoals(const Gear& g, const DesignProblem& p) {
 }
 
 std::string CheckRows(const DesignProblem& p) {
-    const RowSpec& r = p.rows;
+    const RowChoice& r = p.rows;
     if (r.values.empty())
         return r.basis == RowBasis::Cutoffs ? "no cut-off given" : "no notch given";
     if (r.values.size() > kMaxCutoffs) return "more than " + std::to_string(kMaxCutoffs) + " rows";

@@ -95,7 +95,7 @@ struct RowKey {
 struct DesignProblem {
     std::vector<VaryDimension> vary;
     std::vector<DesignGoal> goals;  // empty: cutoff-balance alone
-    RowSpec rows{
+    RowChoice rows{
         RowBasis::Cutoffs, {kDefaultCutoffs.begin(), kDefaultCutoffs.end()}, Directions::Both};
     std::vector<RowKey> leftOut;  // rows of `rows` not used (see LeaveOutUnreachableRows)
     // Each goal is a mean over the rows in which reverse rows count this much, forward rows 1:

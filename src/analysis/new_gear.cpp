@@ -480,7 +480,7 @@ TuneResult TuneNewGear(const Gear& start, const BasicData& d, std::stop_token st
     DesignProblem p;
     p.undoable = false;
     p.leadAtFullGear = true;
-    p.rows = RowSpec{
+    p.rows = RowChoice{
         RowBasis::Cutoffs, {kBalancedCutoffs.begin(), kBalancedCutoffs.end()}, Directions::Both};
     // Reverse rows are judged by the limits only: a new gear is designed for forward running.
     p.reverseWeight = 0;

@@ -31,7 +31,7 @@ struct NotchRow {
 // Where the rows of a study or a search are taken: at fractions of "Rev Arm to Cent Max", or
 // where the mean of the front and rear cut-off has chosen values.
 enum class RowBasis { Notches, Cutoffs };
-struct RowSpec {
+struct RowChoice {
     RowBasis basis = RowBasis::Notches;
     std::vector<float> values;  // notch fractions 0..1, or cut-offs in per cent (0 < C < 100)
     Directions directions = Directions::Both;

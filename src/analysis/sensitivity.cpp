@@ -70,13 +70,13 @@ float SensitivityStep(const Gear& g, DimensionId id) {
 namespace {
 
 SensitivityResult RunSensitivity(const Gear& g, std::span<const DimensionId> ids,
-                                 const RowSpec& spec, const StudyControl& control) {
-    const bool atCutoffs = spec.basis == RowBasis::Cutoffs;
-    const std::span<const float> notches = atCutoffs ? std::span<const float>() : spec.values;
-    const Directions dirs = spec.directions;
+                                 const RowChoice& choice, const StudyControl& control) {
+    const bool atCutoffs = choice.basis == RowBasis::Cutoffs;
+    const std::span<const float> notches = atCutoffs ? std::span<const float>() : choice.values;
+    const Directions dirs = choice.directions;
     SensitivityResult result;
     result.notches.assign(notches.begin(), notches.end());
-    if (atCutoffs) result.cutoffs = spec.values;
+    if (atCutoffs) result.cutoffs = choice.values;
     result.directions = dirs;
     for (DimensionId id : ids) {
         if (!IsDimensionId(id)) continue;
@@ -101,7 +101,7 @@ SensitivityResult RunSensitivity(const Gear& g, std::span<const DimensionId> ids
             const Gear copy = WithDimensions(g, std::span<const DimensionValue>(&change, 1));
             // What was stored after the side effects, which is what the rows saw.
             stored[i] = GetDimension(copy, s.id);
-            rows[i] = RowsAt(copy, spec);
+            rows[i] = RowsAt(copy, choice);
         }
         const std::size_t n = done.fetch_add(1, std::memory_order_relaxed) + 1;
         if (control.progress) control.progress(n, copies);
@@ -112,7 +112,7 @@ SensitivityResult RunSensitivity(const Gear& g, std::span<const DimensionId> ids
         return result;
     }
     // Where the gear itself places its rows at cut-offs, for the cells.
-    const std::vector<NotchRow> placed = atCutoffs ? RowsAt(g, spec) : std::vector<NotchRow>{};
+    const std::vector<NotchRow> placed = atCutoffs ? RowsAt(g, choice) : std::vector<NotchRow>{};
 
     for (std::size_t k = 0; k < result.rows.size(); ++k) {
         DimensionSensitivity& s = result.rows[k];
@@ -164,16 +164,16 @@ SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId>
                                      std::span<const float> notches, Directions dirs,
                                      const StudyControl& control) {
     return ComputeSensitivity(
-        g, ids, RowSpec{RowBasis::Notches, {notches.begin(), notches.end()}, dirs}, control);
+        g, ids, RowChoice{RowBasis::Notches, {notches.begin(), notches.end()}, dirs}, control);
 }
 
 SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId> ids,
-                                     const RowSpec& spec, const StudyControl& control) {
+                                     const RowChoice& choice, const StudyControl& control) {
     try {
-        return RunSensitivity(g, ids, spec, control);
+        return RunSensitivity(g, ids, choice, control);
     } catch (...) {
         SensitivityResult failed;
-        failed.directions = spec.directions;
+        failed.directions = choice.directions;
         failed.error = ExceptionText(std::current_exception());
         return failed;
     }
@@ -182,10 +182,11 @@ SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId>
 std::vector<DimensionId> TopCutoffImbalanceIds(const Gear& g, std::size_t n,
                                                std::span<const float> notches, Directions dirs) {
     return TopCutoffImbalanceIds(
-        g, n, RowSpec{RowBasis::Notches, {notches.begin(), notches.end()}, dirs});
+        g, n, RowChoice{RowBasis::Notches, {notches.begin(), notches.end()}, dirs});
 }
 
-std::vector<DimensionId> TopCutoffImbalanceIds(const Gear& g, std::size_t n, const RowSpec& rows) {
+std::vector<DimensionId> TopCutoffImbalanceIds(const Gear& g, std::size_t n,
+                                               const RowChoice& rows) {
     std::vector<DimensionId> ids;
     for (DimensionId id : AllDimensionIds())
         if (id != 26 && id != 27) ids.push_back(id);

@@ -89,7 +89,7 @@ SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId>
 // The same at rows of any kind: at cut-offs, each changed copy places its rows anew, so the
 // derivatives are those at a fixed mean cut-off (that of the mean itself is then about 0).
 SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId> ids,
-                                     const RowSpec& rows, const StudyControl& control = {});
+                                     const RowChoice& rows, const StudyControl& control = {});
 
 // The n dimensions with the largest effect on the front/rear cut-off imbalance, largest first,
 // for presetting the dimensions a design search varies (by default at the default notches in
@@ -98,7 +98,7 @@ SensitivityResult ComputeSensitivity(const Gear& g, std::span<const DimensionId>
 std::vector<DimensionId> TopCutoffImbalanceIds(
     const Gear& g, std::size_t n, std::span<const float> notches = kDefaultStudyNotches,
     Directions dirs = Directions::Both);
-std::vector<DimensionId> TopCutoffImbalanceIds(const Gear& g, std::size_t n, const RowSpec& rows);
+std::vector<DimensionId> TopCutoffImbalanceIds(const Gear& g, std::size_t n, const RowChoice& rows);
 
 // Text forms. JSON: {"notches":[...],"rows":[{"id","name","value","step","d":{"fwd":{"0.5":
 // {"front":{"admission",...,"lead"},"rear":{...}}}}}],"ranking":[{"id","name","score"}]};

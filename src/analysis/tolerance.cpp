@@ -71,9 +71,9 @@ bool RowFailed(const EventRow& nominal, const EventRow& row) {
 
 // The rows of one sample: placed on its own mid gear (reset), or at the settings of the gear
 // itself, which `nominal` holds (fixed; a row the gear itself cannot place stays unplaced).
-std::vector<NotchRow> SampleRows(const Gear& copy, const ToleranceOptions& opt, const RowSpec& spec,
-                                 const std::vector<NotchRow>& nominal) {
-    if (opt.lever == ToleranceLever::Reset) return RowsAt(copy, spec);
+std::vector<NotchRow> SampleRows(const Gear& copy, const ToleranceOptions& opt,
+                                 const RowChoice& choice, const std::vector<NotchRow>& nominal) {
+    if (opt.lever == ToleranceLever::Reset) return RowsAt(copy, choice);
     std::vector<NotchRow> rows = nominal;
     for (NotchRow& r : rows)
         if (r.Reachable()) r.events = ComputeEventRow(copy, r.events.revArm, r.direction);
@@ -174,10 +174,10 @@ ToleranceResult RunTolerance(const Gear& g, const ToleranceOptions& opt,
     const int samples = std::max(opt.samples, 0);
     // The samples recompute mid gear, so the gear they are compared with does too: a gear whose
     // dimensions were swept without it would otherwise sit at other settings than its samples.
-    const RowSpec spec = opt.cutoffs.empty()
-                             ? RowSpec{RowBasis::Notches, opt.notches, opt.directions}
-                             : RowSpec{RowBasis::Cutoffs, opt.cutoffs, opt.directions};
-    const std::vector<NotchRow> nominal = RowsAt(WithDimensions(g, {}), spec);
+    const RowChoice choice = opt.cutoffs.empty()
+                                 ? RowChoice{RowBasis::Notches, opt.notches, opt.directions}
+                                 : RowChoice{RowBasis::Cutoffs, opt.cutoffs, opt.directions};
+    const std::vector<NotchRow> nominal = RowsAt(WithDimensions(g, {}), choice);
     result.rows.resize(nominal.size());
     for (std::size_t j = 0; j < nominal.size(); ++j) {
         result.rows[j].direction = nominal[j].direction;
@@ -197,7 +197,7 @@ ToleranceResult RunTolerance(const Gear& g, const ToleranceOptions& opt,
             if (control.Cancelled()) return;
             const int k = first + static_cast<int>(i);
             const std::vector<DimensionValue> changes = ToleranceSample(g, opt, k);
-            block[i] = SampleRows(WithDimensions(g, changes), opt, spec, nominal);
+            block[i] = SampleRows(WithDimensions(g, changes), opt, choice, nominal);
             const std::size_t n = done.fetch_add(1, std::memory_order_relaxed) + 1;
             if (control.progress) control.progress(n, static_cast<std::size_t>(samples));
         });

@@ -46,7 +46,7 @@ int RunSensitivity(const Args& args) {
     Model m;
     BuildGear(m, gear);
     const SensitivityResult r =
-        cutoffs ? ComputeSensitivity(m, ids, RowSpec{RowBasis::Cutoffs, *cutoffs, dirs})
+        cutoffs ? ComputeSensitivity(m, ids, RowChoice{RowBasis::Cutoffs, *cutoffs, dirs})
                 : ComputeSensitivity(m, ids, notches, dirs);
     if (!r.error.empty()) throw AnalysisError{"the study could not run: " + r.error};
     // Every row of the study has the same cells; the first tells which cut-offs are out of reach.

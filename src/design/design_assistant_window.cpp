@@ -360,7 +360,7 @@ void TDesignAssistant::TickRankedClick() {
     if (ranking_ || running_) return;
     // Ranked at the rows and in the direction the search will use.
     QString error;
-    const std::optional<RowSpec> rows = Rows(error);
+    const std::optional<RowChoice> rows = Rows(error);
     if (!rows) {
         status_->setText(error);
         return;
@@ -486,7 +486,7 @@ std::optional<DesignProblem> TDesignAssistant::Problem(QString& error) const {
         error = QStringLiteral("Tick at least one goal");
         return std::nullopt;
     }
-    const std::optional<RowSpec> rows = Rows(error);
+    const std::optional<RowChoice> rows = Rows(error);
     if (!rows) return std::nullopt;
     p.rows = *rows;
     // An empty limit field is its default.
@@ -542,8 +542,8 @@ std::optional<DesignProblem> TDesignAssistant::Problem(QString& error) const {
     return p;
 }
 
-std::optional<RowSpec> TDesignAssistant::Rows(QString& error) const {
-    RowSpec rows;
+std::optional<RowChoice> TDesignAssistant::Rows(QString& error) const {
+    RowChoice rows;
     std::string e;
     if (rowKind_->currentIndex() == 0) {
         rows.basis = RowBasis::Cutoffs;

@@ -35,7 +35,7 @@ public:
     // `error`, when a field is not valid.
     std::optional<DesignProblem> Problem(QString& error) const;
     // The rows and direction the widgets describe; nothing, with the reason, when not valid.
-    std::optional<RowSpec> Rows(QString& error) const;
+    std::optional<RowChoice> Rows(QString& error) const;
 
     void StartClick();
     void CancelClick();

@@ -143,7 +143,7 @@ TEST(BasicData, BadDataIsRefusedWithOneLine) {
 TEST(NewGearSteps, TheLeadGoalCanBeReadAtFullGear) {
     const mv::Gear g = mv::NewGearStart(Small());
     mv::DesignProblem p;
-    p.rows = mv::RowSpec{mv::RowBasis::Cutoffs, {25}, mv::Directions::Forward};
+    p.rows = mv::RowChoice{mv::RowBasis::Cutoffs, {25}, mv::Directions::Forward};
     p.goals = {mv::DesignGoal{mv::GoalKind::Lead, 0.01, 1}};
     p.leadAtFullGear = true;
     const mv::DesignEvaluation e = mv::EvaluateDesign(g, p, nullptr);

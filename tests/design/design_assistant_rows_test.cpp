@@ -142,7 +142,7 @@ TEST_F(DesignAssistantRows, TheRankingIsTakenAtCutoffRowsWhenTheWindowShowsThem)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     ASSERT_FALSE(w->Ranking());
     std::vector<mv::DimensionId> want;
-    const mv::RowSpec rows{mv::RowBasis::Cutoffs, {40}, mv::Directions::Reverse};
+    const mv::RowChoice rows{mv::RowBasis::Cutoffs, {40}, mv::Directions::Reverse};
     for (mv::DimensionId id : mv::TopCutoffImbalanceIds(m, 60, rows))
         if (mv::IsVariableDimension(id) && want.size() < 8) want.push_back(id);
     const auto p = Problem();

@@ -207,7 +207,7 @@ TEST_F(DesignAssistantWindow, TicksTheDimensionsTheSensitivityRankingPutsFirst) 
     EXPECT_TRUE(Child<QPushButton>("BtnStart")->isEnabled());
 
     std::vector<mv::DimensionId> want;
-    const mv::RowSpec rows{mv::RowBasis::Notches, {0.5f}, mv::Directions::Forward};
+    const mv::RowChoice rows{mv::RowBasis::Notches, {0.5f}, mv::Directions::Forward};
     for (mv::DimensionId id : mv::TopCutoffImbalanceIds(m, 60, rows))
         if (mv::IsVariableDimension(id) && want.size() < 8) want.push_back(id);
     ASSERT_EQ(want.size(), 8u);
