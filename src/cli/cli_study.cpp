@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "analysis/cutoff_rows.hpp"
+#include "analysis/design_objective.hpp"
 #include "cli/cli.hpp"
 #include "model/dimensions.hpp"
 #include "model/text.hpp"
@@ -89,6 +90,14 @@ std::uint64_t SeedValue(const std::string& option, const std::string& text) {
         throw UsageError{option + ": '" + text + "' is not a whole number from 0 to " +
                          std::to_string(kMaxStudySeed)};
     return v;
+}
+
+int MaxEvaluationsValue(const std::string& option, const std::string& text) {
+    const int n = IntValue(option, text);
+    if (n < 1 || n > kMaxEvaluationsLimit)
+        throw UsageError{option + ": " + text + " is outside 1.." +
+                         std::to_string(kMaxEvaluationsLimit)};
+    return n;
 }
 
 float SizeValue(const std::string& option, const std::string& text) {

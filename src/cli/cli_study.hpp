@@ -25,6 +25,8 @@ DimensionId IdValue(const std::string& option, const std::string& text);
 std::string FormatValue(const std::string& option, const std::string& text);
 // A seed: a whole number 0..2^32-1 (kMaxStudySeed), the same range in every command and window.
 std::uint64_t SeedValue(const std::string& option, const std::string& text);
+// The evaluations a search may use (optimize, new): 1 .. kMaxEvaluationsLimit.
+int MaxEvaluationsValue(const std::string& option, const std::string& text);
 // A tolerance or a clearance: 0 or more, and "too large" beyond a float.
 float SizeValue(const std::string& option, const std::string& text);
 

@@ -47,11 +47,7 @@ int RunNew(const Args& args) {
         }
         if (taken) continue;
         if (a == "--max-evals") {
-            const int n = IntValue(a, OptionValue(args, i));
-            if (n < 1 || n > kMaxEvaluationsLimit)
-                throw UsageError{"--max-evals: " + args[i] + " is outside 1.." +
-                                 std::to_string(kMaxEvaluationsLimit)};
-            d.maxEvaluations = n;
+            d.maxEvaluations = MaxEvaluationsValue(a, OptionValue(args, i));
         } else if (a == "--seed") {
             d.seed = SeedValue(a, OptionValue(args, i));
         } else if (a == "--out") {

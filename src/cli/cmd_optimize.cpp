@@ -358,11 +358,7 @@ int RunOptimize(const Args& args) {
         } else if (a == "--limit") {
             ParseLimit(OptionValue(args, i), p.limits, limitSeen);
         } else if (a == "--max-evals") {
-            const int n = IntValue(a, OptionValue(args, i));
-            if (n < 1 || n > kMaxEvaluationsLimit)
-                throw UsageError{"--max-evals: " + args[i] + " is outside 1.." +
-                                 std::to_string(kMaxEvaluationsLimit)};
-            p.maxEvaluations = n;
+            p.maxEvaluations = MaxEvaluationsValue(a, OptionValue(args, i));
         } else if (a == "--seed") {
             p.seed = SeedValue(a, OptionValue(args, i));
         } else if (a == "--out") {
