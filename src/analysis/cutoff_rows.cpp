@@ -179,68 +179,20 @@ std::vector<NotchRow> RowsAt(const Gear& g, const RowChoice& choice) {
 }
 
 bool ParseCutoffList(std::string_view text, std::vector<float>& out, std::string& error) {
-    out.clear();
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t comma = text.find(',', start);
-        std::string_view item = text.substr(
-            start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
-        while (!item.empty() && (item.front() == ' ' || item.front() == '\t'))
-            item.remove_prefix(1);
-        while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.remove_suffix(1);
-        const std::string shown(item);
-        double v = 0;
-        if (item.empty()) {
-            error = "empty value in '" + std::string(text) + "'";
-            return false;
-        }
-        if (!ParseStrict(item, v)) {
-            error = "'" + shown + "' is not a number";
-            return false;
-        }
-        if (!(v > 0.0 && v < 100.0)) {
-            error = "'" + shown + "' is not a cut-off above 0 and below 100 (per cent)";
-            return false;
-        }
-        const auto f = static_cast<float>(v);
-        if (std::find(out.begin(), out.end(), f) != out.end()) {
-            error = "'" + shown + "' is given twice";
-            return false;
-        }
-        out.push_back(f);
-        if (out.size() > kMaxCutoffs) {
-            error = "more than " + std::to_string(kMaxCutoffs) + " cut-offs";
-            return false;
-        }
-        if (comma == std::string_view::npos) return true;
-        start = comma + 1;
-    }
+    return ParseNumberList(text, out, error, kMaxCutoffs, "cut-offs", [](double v) {
+        return v > 0.0 && v < 100.0
+                   ? std::string()
+                   : std::string("is not a cut-off above 0 and below 100 (per cent)");
+    });
 }
 
 std::string NotchRowJson(const NotchRow& r) {
     const std::string cutoff = r.cutoff ? "\"cutoff\":" + FormatShortest(*r.cutoff) + "," : "";
     if (r.Reachable()) return "{" + cutoff + EventRowJson(r.events).substr(1);
-    std::string out = "{" + cutoff + "\"unreachable\":" + JsonQuoted(r.unreachable);
-    EventEnd group = EventEnd::None;
-    bool first = false;  // the first value of its object
-    for (const EventColumn& c : EventColumns()) {
-        if (c.end != group) {
-            if (group != EventEnd::None) out += '}';
-            if (c.end != EventEnd::None) {
-                out.append(",\"").append(EventEndName(c.end)).append("\":{");
-                first = true;
-            }
-            group = c.end;
-        }
-        if (!first) out += ',';
-        first = false;
-        out.append("\"").append(c.jsonKey).append("\":");
-        out += c.kind == EventColumnKind::Direction
-                   ? "\"" + std::string(SweepDirectionText(r.direction)) + "\""
-                   : std::string("null");
-    }
-    if (group != EventEnd::None) out += '}';
-    return out + "}";
+    EventRow shape;
+    shape.direction = r.direction;
+    return "{" + cutoff + "\"unreachable\":" + JsonQuoted(r.unreachable) + "," +
+           EventRowJson(shape, false).substr(1);
 }
 
 std::string CutoffRowsDelimited(const std::vector<NotchRow>& rows, char separator) {

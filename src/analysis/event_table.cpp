@@ -219,7 +219,7 @@ std::string EventTableDelimited(std::span<const EventRow> rows, char separator) 
     return out;
 }
 
-std::string EventRowJson(const EventRow& r) {
+std::string EventRowJson(const EventRow& r, bool figures) {
     std::string out = "{";
     EventEnd group = EventEnd::None;
     bool first = true;  // the first value of its object
@@ -238,7 +238,7 @@ std::string EventRowJson(const EventRow& r) {
         if (c.kind == EventColumnKind::Direction)
             out.append("\"").append(SweepDirectionText(r.direction)).append("\"");
         else
-            out += NumberText(c, r, "null", "true", "false");
+            out += figures ? NumberText(c, r, "null", "true", "false") : std::string("null");
     }
     if (group != EventEnd::None) out += '}';
     out += '}';

@@ -114,8 +114,9 @@ std::string EventCellText(const EventColumn& column, const EventRow& row);
 // empty.
 std::string EventTableDelimited(std::span<const EventRow> rows, char separator);
 // One JSON object, no line end; absent values are null; each end's values in an object of
-// its own ("front", "rear").
-std::string EventRowJson(const EventRow& row);
+// its own ("front", "rear"). With `figures` false every value but the direction is null: the
+// shape of a row that could not be placed.
+std::string EventRowJson(const EventRow& row, bool figures = true);
 // Aligned text for reading; absent values are shown as an em dash.
 std::string EventTableText(std::span<const EventRow> rows);
 

@@ -27,47 +27,13 @@ std::optional<float> StudyEventValue(const EndEvents& end, StudyEvent e) {
 }
 
 bool ParseNotchList(std::string_view text, std::vector<float>& out, std::string& error) {
-    out.clear();
-    std::size_t start = 0;
-    while (true) {
-        const std::size_t comma = text.find(',', start);
-        std::string_view item = text.substr(
-            start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
-        while (!item.empty() && (item.front() == ' ' || item.front() == '\t'))
-            item.remove_prefix(1);
-        while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.remove_suffix(1);
-        const std::string shown(item);
-        double v = 0;
-        if (item.empty()) {
-            error = "empty value in '" + std::string(text) + "'";
-            return false;
-        }
-        if (!ParseStrict(item, v)) {
-            error = "'" + shown + "' is not a number";
-            return false;
-        }
-        if (v < 0.0 || v > 1.0) {
-            error = "'" + shown + "' is outside 0..1 (a fraction of \"Rev Arm to Cent Max\")";
-            return false;
-        }
-        // A notch is known by its text (the key of its figures), so two notches that print alike
-        // are one notch given twice; -0 is 0.
-        const float f = v == 0.0 ? 0.0f : static_cast<float>(v);
-        const std::string key = NotchText(f);
-        for (float seen : out) {
-            if (NotchText(seen) == key) {
-                error = "'" + shown + "' is given twice";
-                return false;
-            }
-        }
-        out.push_back(f);
-        if (out.size() > kMaxStudyNotches) {
-            error = "more than " + std::to_string(kMaxStudyNotches) + " notches";
-            return false;
-        }
-        if (comma == std::string_view::npos) return true;
-        start = comma + 1;
-    }
+    // A notch is known by its text (the key of its figures); the list's own check of repeated
+    // floats covers that, since two floats that differ print differently.
+    return ParseNumberList(text, out, error, kMaxStudyNotches, "notches", [](double v) {
+        return v < 0.0 || v > 1.0
+                   ? std::string("is outside 0..1 (a fraction of \"Rev Arm to Cent Max\")")
+                   : std::string();
+    });
 }
 
 std::string NotchText(float notch) {

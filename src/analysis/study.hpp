@@ -43,6 +43,9 @@ inline constexpr std::uint64_t kMaxStudySeed = 0xFFFF'FFFFu;
 
 // Notches a study uses unless told otherwise: quarter, half, three-quarter and full gear.
 inline constexpr std::array<float, 4> kDefaultStudyNotches = {0.25f, 0.5f, 0.75f, 1.0f};
+inline std::vector<float> DefaultStudyNotches() {
+    return {kDefaultStudyNotches.begin(), kDefaultStudyNotches.end()};
+}
 
 // Reads a list of notch fractions separated by commas (blanks around them allowed): each a
 // number 0..1, none twice (two that have the same NotchText are the same notch), at most

@@ -54,6 +54,41 @@ Directions DirectionsValue(const std::string& option, const std::string& text) {
     throw UsageError{option + ": expected fwd, rev or both, got '" + text + "'"};
 }
 
+bool TakeRowOption(const Args& args, std::size_t& i, RowOptions& o) {
+    const std::string& a = args[i];
+    if (a == "--notches") {
+        if (o.cutoffs) throw UsageError{"--notches and --cutoffs exclude each other"};
+        o.notches = NotchesValue(a, OptionValue(args, i));
+    } else if (a == "--cutoffs") {
+        if (o.notches) throw UsageError{"--notches and --cutoffs exclude each other"};
+        o.cutoffs = CutoffsValue(a, OptionValue(args, i));
+    } else if (a == "--direction") {
+        o.directions = DirectionsValue(a, OptionValue(args, i));
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool TakeSearchOption(const Args& args, std::size_t& i, SearchOptions& o) {
+    const std::string& a = args[i];
+    if (a == "--max-evals") {
+        o.maxEvaluations = MaxEvaluationsValue(a, OptionValue(args, i));
+    } else if (a == "--seed") {
+        o.seed = SeedValue(a, OptionValue(args, i));
+    } else if (a == "--out") {
+        o.out = OptionValue(args, i);
+        if (o.out->empty()) throw UsageError{"--out: empty file name"};
+    } else if (a == "--format") {
+        o.format = OptionValue(args, i);
+        if (o.format != "json" && o.format != "table")
+            throw UsageError{"--format: expected json or table, got '" + o.format + "'"};
+    } else {
+        return false;
+    }
+    return true;
+}
+
 DimensionId IdValue(const std::string& option, const std::string& text) {
     double v = 0;
     if (!ParseStrict(text, v) || v != std::floor(v) || v < 0 || v > 1000 ||

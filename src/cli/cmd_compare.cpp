@@ -26,20 +26,12 @@ LoadedGear Load(const std::string& path) {
 
 int RunCompare(const Args& args) {
     std::vector<std::string> files;
-    std::optional<std::vector<float>> cutoffs, notches;
-    Directions dirs = Directions::Both;
+    RowOptions rows;
     std::string format = "table";
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--cutoffs") {
-            if (notches) throw UsageError{"--cutoffs and --notches exclude each other"};
-            cutoffs = CutoffsValue(a, OptionValue(args, i));
-        } else if (a == "--notches") {
-            if (cutoffs) throw UsageError{"--cutoffs and --notches exclude each other"};
-            notches = NotchesValue(a, OptionValue(args, i));
-        } else if (a == "--direction") {
-            dirs = DirectionsValue(a, OptionValue(args, i));
-        } else if (a == "--format") {
+        if (TakeRowOption(args, i, rows)) continue;
+        if (a == "--format") {
             format = FormatValue(a, OptionValue(args, i));
         } else if (a.size() > 1 && a[0] == '-') {
             throw UsageError{"unknown option '" + a + "'"};
@@ -54,9 +46,10 @@ int RunCompare(const Args& args) {
     const LoadedGear a = Load(files[0]);
     const LoadedGear b = Load(files[1]);
     const GearComparison c =
-        cutoffs
-            ? CompareAtCutoffs(a.gear, b.gear, *cutoffs, dirs)
-            : CompareAtNotches(a.gear, b.gear, notches ? *notches : DefaultCompareNotches(), dirs);
+        rows.cutoffs
+            ? CompareAtCutoffs(a.gear, b.gear, *rows.cutoffs, rows.directions)
+            : CompareAtNotches(a.gear, b.gear, rows.notches.value_or(DefaultCompareNotches()),
+                               rows.directions);
 
     for (const ComparedRow& r : c.rows) {
         const std::string at = Num(r.at) + (c.kind == CompareAt::Cutoff ? " %" : "");

@@ -17,8 +17,7 @@ namespace {
 int RunNew(const Args& args) {
     BasicData d;
     std::optional<double> stroke, driver, mainRod, travel, lap, lead;
-    std::optional<std::string> out;
-    std::string format = "json";
+    SearchOptions search;
     // The options that take a length or a per cent, and where each goes.
     const std::pair<const char*, std::optional<double>*> numbers[] = {
         {"--stroke", &stroke},
@@ -45,34 +44,23 @@ int RunNew(const Args& args) {
             *slot = NumberValue(a, OptionValue(args, i));
             taken = true;
         }
-        if (taken) continue;
-        if (a == "--max-evals") {
-            d.maxEvaluations = MaxEvaluationsValue(a, OptionValue(args, i));
-        } else if (a == "--seed") {
-            d.seed = SeedValue(a, OptionValue(args, i));
-        } else if (a == "--out") {
-            out = OptionValue(args, i);
-            if (out->empty()) throw UsageError{"--out: empty file name"};
-        } else if (a == "--format") {
-            format = OptionValue(args, i);
-            if (format != "json" && format != "table")
-                throw UsageError{"--format: expected json or table, got '" + format + "'"};
-        } else {
-            throw UsageError{"unknown option '" + a + "'"};
-        }
+        if (taken || TakeSearchOption(args, i, search)) continue;
+        throw UsageError{"unknown option '" + a + "'"};
     }
     const std::pair<const char*, const std::optional<double>*> required[] = {
         {"--stroke", &stroke}, {"--driver-dia", &driver}, {"--main-rod", &mainRod},
         {"--travel", &travel}, {"--lap", &lap},           {"--lead", &lead}};
     for (const auto& [name, slot] : required)
         if (!slot->has_value()) throw UsageError{std::string("give ") + name};
-    if (!out) throw UsageError{"give the file to write: --out NEW.dst"};
+    if (!search.out) throw UsageError{"give the file to write: --out NEW.dst"};
     d.stroke = *stroke;
     d.driverDia = *driver;
     d.mainRod = *mainRod;
     d.travel = *travel;
     d.lap = *lap;
     d.lead = *lead;
+    d.maxEvaluations = search.maxEvaluations.value_or(d.maxEvaluations);
+    d.seed = search.seed.value_or(d.seed);
     if (const std::string problem = BasicDataProblem(d); !problem.empty())
         throw UsageError{problem};
 
@@ -82,8 +70,8 @@ int RunNew(const Args& args) {
     StartUp(m);
     InstallNewGear(m, r.gear);
     std::string error;
-    if (!files::SaveDimensionFile(m, *out, error)) throw FileError{error};
-    const std::string text = format == "json" ? NewGearJson(r) : NewGearTable(r);
+    if (!files::SaveDimensionFile(m, *search.out, error)) throw FileError{error};
+    const std::string text = search.format == "json" ? NewGearJson(r) : NewGearTable(r);
     std::fputs(text.c_str(), stdout);
     return kExitOk;
 }

@@ -322,16 +322,16 @@ int RunOptimize(const Args& args) {
     GearOptions gear;
     std::vector<VaryOption> vary;
     DesignProblem p;
-    std::optional<std::vector<float>> notches, cutoffs;
-    Directions directions = Directions::Both;
+    RowOptions rows;
     std::array<bool, 3> limitSeen{};
-    std::optional<std::string> out;
-    std::string format = "json";
+    SearchOptions search;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--revarm" || a == "--notch")
             throw UsageError{a + " does not apply here; give the rows with --cutoffs or --notches"};
-        if (TakeGearOption(args, i, gear)) continue;
+        if (TakeGearOption(args, i, gear) || TakeRowOption(args, i, rows) ||
+            TakeSearchOption(args, i, search))
+            continue;
         if (a == "--vary") {
             vary.push_back(ParseVary(OptionValue(args, i)));
         } else if (a == "--goal") {
@@ -339,14 +339,6 @@ int RunOptimize(const Args& args) {
             const std::optional<DesignGoal> g = ParseGoal(OptionValue(args, i), error);
             if (!g) throw UsageError{"--goal: " + error};
             p.goals.push_back(*g);
-        } else if (a == "--notches") {
-            if (cutoffs) throw UsageError{"--notches and --cutoffs exclude each other"};
-            notches = NotchesValue(a, OptionValue(args, i));
-        } else if (a == "--cutoffs") {
-            if (notches) throw UsageError{"--notches and --cutoffs exclude each other"};
-            cutoffs = CutoffsValue(a, OptionValue(args, i));
-        } else if (a == "--direction") {
-            directions = DirectionsValue(a, OptionValue(args, i));
         } else if (a == "--pressure") {
             p.steam.pressure = FloatValue(a, OptionValue(args, i));
         } else if (a == "--back-pressure") {
@@ -357,29 +349,22 @@ int RunOptimize(const Args& args) {
             p.reverseWeight = NumberValue(a, OptionValue(args, i));
         } else if (a == "--limit") {
             ParseLimit(OptionValue(args, i), p.limits, limitSeen);
-        } else if (a == "--max-evals") {
-            p.maxEvaluations = MaxEvaluationsValue(a, OptionValue(args, i));
-        } else if (a == "--seed") {
-            p.seed = SeedValue(a, OptionValue(args, i));
-        } else if (a == "--out") {
-            out = OptionValue(args, i);
-            if (out->empty()) throw UsageError{"--out: empty file name"};
-        } else if (a == "--format") {
-            format = OptionValue(args, i);
-            if (format != "json" && format != "table")
-                throw UsageError{"--format: expected json or table, got '" + format + "'"};
         } else {
             throw UsageError{"unknown option '" + a + "'"};
         }
     }
     if (vary.empty()) throw UsageError{"give at least one --vary ID[=LO:HI]"};
-    if (notches) {
-        p.rows = {RowBasis::Notches, *notches, directions};
+    p.maxEvaluations = search.maxEvaluations.value_or(p.maxEvaluations);
+    p.seed = search.seed.value_or(p.seed);
+    const std::optional<std::string>& out = search.out;
+    const std::string& format = search.format;
+    if (rows.notches) {
+        p.rows = {RowBasis::Notches, *rows.notches, rows.directions};
     } else {
-        p.rows = {
-            RowBasis::Cutoffs,
-            cutoffs ? *cutoffs : std::vector<float>(kDefaultCutoffs.begin(), kDefaultCutoffs.end()),
-            directions};
+        p.rows = {RowBasis::Cutoffs,
+                  rows.cutoffs.value_or(
+                      std::vector<float>(kDefaultCutoffs.begin(), kDefaultCutoffs.end())),
+                  rows.directions};
     }
 
     Model m;
@@ -394,7 +379,7 @@ int RunOptimize(const Args& args) {
     // The default cut-offs need not all be within a gear's range: those it does not reach are
     // left out and named. Cut-offs the user gives are kept, and must be reached.
     std::vector<NotchRow> dropped;
-    if (!notches && !cutoffs) {
+    if (!rows.notches && !rows.cutoffs) {
         dropped = LeaveOutUnreachableRows(m, p);
         for (const NotchRow& d : dropped)
             std::fprintf(stderr, "merrovan-cli optimize: note: left out: %s\n",

@@ -52,27 +52,17 @@ std::string CutoffText(const std::vector<PerformanceRow>& rows, char separator, 
 int RunPerformance(const Args& args) {
     GearOptions gear;
     SteamOptions steam;
-    std::vector<float> notches(kDefaultStudyNotches.begin(), kDefaultStudyNotches.end());
-    std::optional<std::vector<float>> cutoffs;
-    bool notchesGiven = false;
-    Directions dirs = Directions::Both;
+    RowOptions rowOptions;
     std::string format = "json";
     int cardPoints = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--revarm" || a == "--notch")
             throw UsageError{a + " does not apply here; give the notches with --notches"};
-        if (TakeGearOption(args, i, gear) || TakeSteamOption(args, i, steam)) continue;
-        if (a == "--notches") {
-            if (cutoffs) throw UsageError{"--notches and --cutoffs exclude each other"};
-            notches = NotchesValue(a, OptionValue(args, i));
-            notchesGiven = true;
-        } else if (a == "--cutoffs") {
-            if (notchesGiven) throw UsageError{"--notches and --cutoffs exclude each other"};
-            cutoffs = CutoffsValue(a, OptionValue(args, i));
-        } else if (a == "--direction") {
-            dirs = DirectionsValue(a, OptionValue(args, i));
-        } else if (a == "--format") {
+        if (TakeGearOption(args, i, gear) || TakeSteamOption(args, i, steam) ||
+            TakeRowOption(args, i, rowOptions))
+            continue;
+        if (a == "--format") {
             format = FormatValue(a, OptionValue(args, i));
         } else if (a == "--card-points") {
             cardPoints = IntValue(a, OptionValue(args, i));
@@ -90,9 +80,12 @@ int RunPerformance(const Args& args) {
     Model m;
     BuildGear(m, gear);
     CheckSteamOptions(steam, m);
+    const std::optional<std::vector<float>>& cutoffs = rowOptions.cutoffs;
 
     const std::vector<NotchRow> notchRows =
-        cutoffs ? CutoffRows(m, *cutoffs, dirs) : NotchRows(m, notches, dirs);
+        cutoffs ? CutoffRows(m, *cutoffs, rowOptions.directions)
+                : NotchRows(m, rowOptions.notches.value_or(DefaultStudyNotches()),
+                            rowOptions.directions);
     std::vector<EventRow> events;
     events.reserve(notchRows.size());
     for (const NotchRow& r : notchRows) events.push_back(r.events);

@@ -15,27 +15,15 @@ namespace {
 int RunSensitivity(const Args& args) {
     GearOptions gear;
     std::vector<DimensionId> ids = AllDimensionIds();
-    std::vector<float> notches(kDefaultStudyNotches.begin(), kDefaultStudyNotches.end());
-    std::optional<std::vector<float>> cutoffs;
-    bool notchesGiven = false;
-    Directions dirs = Directions::Both;
+    RowOptions rows;
     std::string format = "json";
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--revarm" || a == "--notch")
             throw UsageError{a + " does not apply here; give the notches with --notches"};
-        if (TakeGearOption(args, i, gear)) continue;
+        if (TakeGearOption(args, i, gear) || TakeRowOption(args, i, rows)) continue;
         if (a == "--ids") {
             ids = IdsValue(a, OptionValue(args, i));
-        } else if (a == "--notches") {
-            if (cutoffs) throw UsageError{"--notches and --cutoffs exclude each other"};
-            notches = NotchesValue(a, OptionValue(args, i));
-            notchesGiven = true;
-        } else if (a == "--cutoffs") {
-            if (notchesGiven) throw UsageError{"--notches and --cutoffs exclude each other"};
-            cutoffs = CutoffsValue(a, OptionValue(args, i));
-        } else if (a == "--direction") {
-            dirs = DirectionsValue(a, OptionValue(args, i));
         } else if (a == "--format") {
             format = FormatValue(a, OptionValue(args, i));
         } else {
@@ -46,8 +34,10 @@ int RunSensitivity(const Args& args) {
     Model m;
     BuildGear(m, gear);
     const SensitivityResult r =
-        cutoffs ? ComputeSensitivity(m, ids, RowChoice{RowBasis::Cutoffs, *cutoffs, dirs})
-                : ComputeSensitivity(m, ids, notches, dirs);
+        rows.cutoffs ? ComputeSensitivity(
+                           m, ids, RowChoice{RowBasis::Cutoffs, *rows.cutoffs, rows.directions})
+                     : ComputeSensitivity(m, ids, rows.notches.value_or(DefaultStudyNotches()),
+                                          rows.directions);
     if (!r.error.empty()) throw AnalysisError{"the study could not run: " + r.error};
     // Every row of the study has the same cells; the first tells which cut-offs are out of reach.
     if (!r.rows.empty())

@@ -25,13 +25,13 @@ int RunTolerance(const Args& args) {
     GearOptions gear;
     ToleranceOptions opt;
     bool clearanceGiven = false;
-    bool notchesGiven = false;
+    RowOptions rows;
     std::string format = "json";
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--revarm" || a == "--notch")
             throw UsageError{a + " does not apply here; give the notches with --notches"};
-        if (TakeGearOption(args, i, gear)) continue;
+        if (TakeGearOption(args, i, gear) || TakeRowOption(args, i, rows)) continue;
         if (a == "--tol") {
             const DimensionTolerance t = TolValue(a, OptionValue(args, i));
             for (const DimensionTolerance& o : opt.tolerances)
@@ -60,22 +60,15 @@ int RunTolerance(const Args& args) {
             }
         } else if (a == "--seed") {
             opt.seed = SeedValue(a, OptionValue(args, i));
-        } else if (a == "--notches") {
-            if (!opt.cutoffs.empty())
-                throw UsageError{"--notches and --cutoffs exclude each other"};
-            opt.notches = NotchesValue(a, OptionValue(args, i));
-            notchesGiven = true;
-        } else if (a == "--cutoffs") {
-            if (notchesGiven) throw UsageError{"--notches and --cutoffs exclude each other"};
-            opt.cutoffs = CutoffsValue(a, OptionValue(args, i));
-        } else if (a == "--direction") {
-            opt.directions = DirectionsValue(a, OptionValue(args, i));
         } else if (a == "--format") {
             format = FormatValue(a, OptionValue(args, i));
         } else {
             throw UsageError{"unknown option '" + a + "'"};
         }
     }
+    if (rows.notches) opt.notches = *rows.notches;
+    if (rows.cutoffs) opt.cutoffs = *rows.cutoffs;
+    opt.directions = rows.directions;
     if (opt.tolerances.empty() && !clearanceGiven)
         throw UsageError{"give at least one --tol ID=T (or --pin-clearance C)"};
     if (const std::string why = CheckToleranceOptions(opt); !why.empty()) throw UsageError{why};

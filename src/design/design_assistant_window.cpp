@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <bit>
 #include <charconv>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <exception>
@@ -30,6 +29,7 @@
 #include "analysis/sensitivity.hpp"
 #include "analysis/study.hpp"
 #include "design/design_assistant_tables.hpp"
+#include "design/search_worker.hpp"
 #include "model/dimensions.hpp"
 #include "model/edits.hpp"
 #include "model/solver.hpp"
@@ -590,21 +590,12 @@ void TDesignAssistant::StartClick() {
     // through signals, queued to the UI thread; the result it leaves in workerResult_ is read
     // there after the thread has been joined.
     worker_ = std::jthread([this, gear = startGear_, problem = problem_](std::stop_token stop) {
-        using Clock = std::chrono::steady_clock;
-        Clock::time_point last{};
+        ProgressPace pace;
         auto progress = [&](const DesignProgress& d) {
-            const Clock::time_point now = Clock::now();
-            if (now - last < std::chrono::milliseconds(40) && d.evaluations > 1) return;
-            last = now;
-            Q_EMIT WorkerProgress(d.evaluations, d.bestObjective);
+            if (pace.Due(d.evaluations)) Q_EMIT WorkerProgress(d.evaluations, d.bestObjective);
         };
-        try {
-            workerResult_ = RunDesignSearch(gear, problem, std::move(stop), progress);
-        } catch (const std::exception& e) {
-            // Nothing may leave the thread: the window says what happened instead.
-            workerResult_.emplace();
-            workerResult_->failure = e.what();
-        }
+        workerResult_ = RunCaught<DesignResult>(
+            [&] { return RunDesignSearch(gear, problem, std::move(stop), progress); });
         Q_EMIT WorkerFinished();
     });
 }

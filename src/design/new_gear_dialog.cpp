@@ -11,14 +11,13 @@
 #include <QStringList>
 #include <QTableWidget>
 #include <QVBoxLayout>
-#include <chrono>
 #include <cmath>
-#include <exception>
 #include <utility>
 
 #include "analysis/design_objective.hpp"
 #include "analysis/study.hpp"
 #include "design/design_assistant_tables.hpp"
+#include "design/search_worker.hpp"
 #include "model/text.hpp"
 
 namespace mv {
@@ -296,24 +295,12 @@ void TNewGear::MakeClick() {
     // The worker has its own copy of the data and reaches the window only through queued
     // signals; the result it leaves in workerResult_ is read after the thread has been joined.
     worker_ = std::jthread([this, data = *d](std::stop_token stop) {
-        using Clock = std::chrono::steady_clock;
-        Clock::time_point last{};
+        ProgressPace pace;
         auto progress = [&](const NewGearProgress& p) {
-            const Clock::time_point now = Clock::now();
-            if (now - last < std::chrono::milliseconds(40) && p.evaluations > 1) return;
-            last = now;
-            Q_EMIT WorkerProgress(p.evaluations, p.maxEvaluations);
+            if (pace.Due(p.evaluations)) Q_EMIT WorkerProgress(p.evaluations, p.maxEvaluations);
         };
-        try {
-            workerResult_ = MakeNewGear(data, std::move(stop), progress);
-        } catch (const std::exception& e) {
-            // Nothing may leave the thread (that would end the program): the window says it.
-            workerResult_.emplace();
-            workerResult_->failure = e.what();
-        } catch (...) {
-            workerResult_.emplace();
-            workerResult_->failure = "an unknown error";
-        }
+        workerResult_ =
+            RunCaught<NewGearResult>([&] { return MakeNewGear(data, std::move(stop), progress); });
         Q_EMIT WorkerFinished();
     });
 }

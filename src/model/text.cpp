@@ -85,6 +85,52 @@ bool ParseStrict(std::string_view text, double& out) {
     return true;
 }
 
+bool ParseNumberList(std::string_view text, std::vector<float>& out, std::string& error,
+                     std::size_t most, std::string_view noun, std::string (*check)(double)) {
+    out.clear();
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t comma = text.find(',', start);
+        std::string_view item = text.substr(
+            start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+        while (!item.empty() && (item.front() == ' ' || item.front() == '\t'))
+            item.remove_prefix(1);
+        while (!item.empty() && (item.back() == ' ' || item.back() == '\t')) item.remove_suffix(1);
+        const std::string shown(item);
+        double v = 0;
+        if (item.empty()) {
+            error = "empty value in '" + std::string(text) + "'";
+            return false;
+        }
+        if (!ParseStrict(item, v)) {
+            error = "'" + shown + "' is not a number";
+            return false;
+        }
+        if (std::string why = check(v); !why.empty()) {
+            error = "'" + shown + "' ";
+            error += why;
+            return false;
+        }
+        // Distinct floats print as distinct shortest texts, so a list keyed by its printed
+        // values has no value twice once the floats differ.
+        const float f = v == 0.0 ? 0.0f : static_cast<float>(v);
+        for (float seen : out) {
+            if (seen == f) {
+                error = "'" + shown + "' is given twice";
+                return false;
+            }
+        }
+        out.push_back(f);
+        if (out.size() > most) {
+            error = "more than " + std::to_string(most) + " ";
+            error += noun;
+            return false;
+        }
+        if (comma == std::string_view::npos) return true;
+        start = comma + 1;
+    }
+}
+
 std::string FormatFixed(double value, int width, int decimals) {
     if (decimals < 0) decimals = 0;
     if (decimals > 30) decimals = 30;

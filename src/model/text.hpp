@@ -2,8 +2,10 @@
 // w:d fixed-point formatter every shown number uses.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mv {
 
@@ -14,6 +16,13 @@ float ParseLenient(std::string_view text);
 
 // Strict parse for command lines: the whole text must be a finite number.
 bool ParseStrict(std::string_view text, double& out);
+
+// A comma-separated list of numbers as the command line and the windows take them: blanks and
+// tabs round each item, every item a strict number that `check` accepts (it returns the reason
+// it refuses one, or ""), none twice (-0 is 0), at most `most` items, which `noun` names in the
+// refusal. On a bad list returns false with the reason in `error`.
+bool ParseNumberList(std::string_view text, std::vector<float>& out, std::string& error,
+                     std::size_t most, std::string_view noun, std::string (*check)(double));
 
 // Fixed point with d decimals, right-aligned in a field of at least w characters, point as the
 // decimal separator ("w:d").

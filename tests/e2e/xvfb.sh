@@ -28,7 +28,12 @@ start_xvfb() {
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset 2>"$work/xvfb.log" &
     xpid=$!
     for _ in $(seq 100); do
-      xdpyinfo -display ":$n" >/dev/null 2>&1 && { export DISPLAY=":$n"; return 0; }
+      if xdpyinfo -display ":$n" >/dev/null 2>&1; then
+        # The program must draw on this server, whatever platform the caller's shell chose.
+        export DISPLAY=":$n"
+        unset QT_QPA_PLATFORM
+        return 0
+      fi
       kill -0 "$xpid" 2>/dev/null || break
       sleep 0.1
     done
