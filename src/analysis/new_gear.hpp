@@ -40,7 +40,7 @@ struct BasicData {
     std::uint64_t seed = 1;
 };
 
-inline constexpr int kDefaultNewGearEvaluations = 600;
+inline constexpr int kDefaultNewGearEvaluations = 1000;
 // The cut-offs, in per cent of the stroke forward, at which the front and rear are balanced.
 inline constexpr std::array<float, 4> kBalancedCutoffs = {15, 25, 40, 60};
 // The working cut-off whose balance is a target with a verdict; the others are reported.

@@ -103,7 +103,7 @@ const bool kRegistered = Register(Command{
     "  --port-width W, --bridge-width BW, --exhaust-port-width EW\n"
     "                     steam port, bridge and exhaust port widths (default scaled)\n"
     "  --full-gear-cutoff C  full-gear cut-off in per cent of the stroke (default: none)\n"
-    "  --max-evals N      at most N evaluations in step 4 (default 600)\n"
+    "  --max-evals N      at most N evaluations in step 4 (default 1000)\n"
     "  --seed S           seed of the search's restarts, 0..4294967295 (default 1)\n"
     "  --out PATH         the new gear's file (.mvo when the name ends in .mvo, else .dst)\n"
     "  --format F         json (default) or table\n"
