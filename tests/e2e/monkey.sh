@@ -34,6 +34,7 @@ start_xvfb || { echo "SKIPPED: Xvfb could not start"; cat "$work/xvfb.log"; exit
 
 # Whatever the monkey saves stays in the scratch folder: it is home and the working folder.
 mkdir -p "$work/home" "$work/run"
+cd "$work/run" || exit 1
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 # Stop at the first report; Qt's caches alive at exit are not leaks of ours.
 export ASAN_OPTIONS="detect_leaks=0:halt_on_error=1:abort_on_error=0"
@@ -49,32 +50,13 @@ fail() {
   exit 1
 }
 
-win=""
-# A start that could not reach the X server is tried again (at most twice), as in
-# window_runs.sh; any other exit while starting fails.
 start_app() {
-  local attempt before
-  for attempt in 1 2 3; do
-    before=0
-    [ -f "$work/app.log" ] && before=$(wc -l <"$work/app.log")
-    (cd "$work/run" && exec "$BIN" --fps 60) >>"$work/app.log" 2>&1 &
-    apid=$!
-    win=""
-    for _ in $(seq 300); do
-      win=$(xdotool search --onlyvisible --name '[Mm][Ee][Rr][Rr][Oo][Vv][Aa][Nn] Outside' 2>/dev/null | head -1)
-      [ -n "$win" ] && return 0
-      kill -0 "$apid" 2>/dev/null || break
-      sleep 0.1
-    done
-    kill -0 "$apid" 2>/dev/null && fail "no main window appeared"
-    if [ "$attempt" -lt 3 ] &&
-      tail -n +"$((before + 1))" "$work/app.log" | grep -q "could not connect to display"; then
-      echo "note: start $attempt could not connect to $DISPLAY; starting again"
-      sleep 1
-      continue
-    fi
-    fail "merrovan exited while starting"
-  done
+  start_program 300 '[Mm][Ee][Rr][Rr][Oo][Vv][Aa][Nn] Outside' "$BIN" --fps 60
+  case $? in
+    0) ;;
+    1) fail "no main window appeared" ;;
+    *) fail "merrovan exited while starting" ;;
+  esac
 }
 
 # The program ended: fine when the user quit it cleanly, a failure otherwise.

@@ -19,27 +19,12 @@ if ! start_xvfb; then
   exit 77
 fi
 
-win=""
-# A program that could not reach the X server is started again (at most twice): on a loaded
-# machine a fresh server has been seen to turn away its first connections. Any other exit fails.
-for attempt in 1 2 3; do
-  "$BIN" --fps 60 >"$work/app.log" 2>&1 &
-  apid=$!
-  for _ in $(seq 100); do
-    win=$(xdotool search --onlyvisible --name '[Mm][Ee][Rr][Rr][Oo][Vv][Aa][Nn]' 2>/dev/null | head -1)
-    [ -n "$win" ] && break 2
-    kill -0 "$apid" 2>/dev/null || break
-    sleep 0.1
-  done
-  kill -0 "$apid" 2>/dev/null && break
-  if [ "$attempt" -lt 3 ] && grep -q "could not connect to display" "$work/app.log"; then
-    echo "note: attempt $attempt could not connect to $DISPLAY; starting again"
-    sleep 1
-    continue
-  fi
-  echo "FAIL: merrovan exited"; cat "$work/app.log"; exit 1
-done
-if [ -z "$win" ]; then echo "FAIL: no window titled merrovan appeared"; cat "$work/app.log"; exit 1; fi
+start_program 100 '[Mm][Ee][Rr][Rr][Oo][Vv][Aa][Nn]' "$BIN" --fps 60
+case $? in
+  0) ;;
+  1) echo "FAIL: no window titled merrovan appeared"; cat "$work/app.log"; exit 1 ;;
+  *) echo "FAIL: merrovan exited"; cat "$work/app.log"; exit 1 ;;
+esac
 title=$(xdotool getwindowname "$win")
 echo "window $win: $title"
 case "$title" in

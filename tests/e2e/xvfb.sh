@@ -1,7 +1,8 @@
+# shellcheck shell=bash
 # Sourced by the scripts that run the real program: a scratch folder in $work, an X server of
-# its own on a free display (DISPLAY exported), and a cleanup on exit that stops the program
-# (its pid in $apid) and the server. start_xvfb returns 1 when the server does not come up; its
-# log is then in $work/xvfb.log.
+# its own on a free display (DISPLAY exported), a start of the program that waits for its window,
+# and a cleanup on exit that stops the program (its pid in $apid) and the server. start_xvfb
+# returns 1 when the server does not come up; its log is then in $work/xvfb.log.
 work=$(mktemp -d)
 xpid="" apid=""
 cleanup() {
@@ -43,4 +44,36 @@ start_xvfb() {
     echo "attempt $tries on :$n failed" >>"$work/xvfb.attempts"
   done
   return 1
+}
+
+# start_program TENTHS PATTERN COMMAND...: starts the program with its output added to
+# $work/app.log and waits up to TENTHS tenths of a second for a visible window whose name
+# matches the xdotool PATTERN; sets $apid and $win. A program that could not reach the X server
+# is started again, at most twice: on a loaded machine a fresh server has been seen to turn away
+# its first connections. Returns 0 with a window, 1 when the program runs without one, 2 when it
+# exited.
+start_program() {
+  local tenths=$1 pattern=$2 attempt before
+  shift 2
+  for attempt in 1 2 3; do
+    before=0
+    [ -f "$work/app.log" ] && before=$(wc -l <"$work/app.log")
+    "$@" >>"$work/app.log" 2>&1 &
+    apid=$!
+    win=""
+    for _ in $(seq "$tenths"); do
+      win=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -1)
+      [ -n "$win" ] && return 0
+      kill -0 "$apid" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -0 "$apid" 2>/dev/null && return 1
+    if [ "$attempt" -lt 3 ] &&
+      tail -n +"$((before + 1))" "$work/app.log" | grep -q "could not connect to display"; then
+      echo "note: start $attempt could not connect to $DISPLAY; starting again"
+      sleep 1
+      continue
+    fi
+    return 2
+  done
 }
