@@ -46,7 +46,7 @@ struct ToleranceOptions {
     float pinClearance = 0;  // C: rods with a pin at each end vary by +-2C
     int samples = 1000;
     std::uint64_t seed = 1;
-    std::vector<float> notches{kDefaultStudyNotches.begin(), kDefaultStudyNotches.end()};
+    std::vector<float> notches = DefaultStudyNotches();
     // When not empty, rows at these mean cut-offs instead of the notches: each sample places
     // its rows anew, as a driver sets the lever by the cut-off.
     std::vector<float> cutoffs;
